@@ -1,0 +1,113 @@
+#include "qt_dialog_service.h"
+
+#include <QDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace {
+
+IDialogService* g_installed = nullptr;
+
+struct ButtonMap {
+    unsigned ours;
+    QMessageBox::StandardButton qt;
+    int result;
+};
+
+const ButtonMap kButtons[] = {
+    {mbYes, QMessageBox::Yes, mrYes},
+    {mbNo, QMessageBox::No, mrNo},
+    {mbOK, QMessageBox::Ok, mrOk},
+    {mbCancel, QMessageBox::Cancel, mrCancel},
+    {mbAbort, QMessageBox::Abort, mrAbort},
+    {mbRetry, QMessageBox::Retry, mrRetry},
+    {mbIgnore, QMessageBox::Ignore, mrIgnore},
+    {mbNoToAll, QMessageBox::NoToAll, mrNoToAll},
+    {mbYesToAll, QMessageBox::YesToAll, mrYesToAll},
+};
+
+} // namespace
+
+IDialogService& Dialogs() {
+    static TQtDialogService qtService;
+    return g_installed ? *g_installed : qtService;
+}
+
+void SetDialogService(IDialogService* service) {
+    g_installed = service;
+}
+
+int TQtDialogService::MessageBox(QWidget* parent, const QString& text, const QString& caption,
+                                 unsigned buttons, TMsgDlgType type) {
+    QMessageBox box(parent);
+    box.setWindowTitle(caption);
+    box.setText(text);
+    switch (type) {
+    case TMsgDlgType::mtWarning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case TMsgDlgType::mtError:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case TMsgDlgType::mtConfirmation:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case TMsgDlgType::mtInformation:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case TMsgDlgType::mtCustom:
+        break;
+    }
+    QMessageBox::StandardButtons qtButtons;
+    for (const auto& b : kButtons)
+        if (buttons & b.ours)
+            qtButtons |= b.qt;
+    if (!qtButtons)
+        qtButtons = QMessageBox::Ok;
+    box.setStandardButtons(qtButtons);
+    const auto pressed = static_cast<QMessageBox::StandardButton>(box.exec());
+    for (const auto& b : kButtons)
+        if ((buttons & b.ours) && b.qt == pressed)
+            return b.result;
+    return pressed == QMessageBox::Ok ? mrOk : mrCancel;
+}
+
+QString TQtDialogService::OpenFileName(QWidget* parent, const QString& caption,
+                                       const QString& folder, const QString& filter) {
+    return QFileDialog::getOpenFileName(parent, caption, folder, filter);
+}
+
+QStringList TQtDialogService::OpenFileNames(QWidget* parent, const QString& caption,
+                                            const QString& folder, const QString& filter) {
+    return QFileDialog::getOpenFileNames(parent, caption, folder, filter);
+}
+
+QString TQtDialogService::SaveFileName(QWidget* parent, const QString& caption,
+                                       const QString& suggested, const QString& filter) {
+    return QFileDialog::getSaveFileName(parent, caption, suggested, filter);
+}
+
+QString TQtDialogService::FolderName(QWidget* parent, const QString& prompt,
+                                     const QString& folder) {
+    return QFileDialog::getExistingDirectory(parent, prompt, folder);
+}
+
+bool TQtDialogService::ChooseFont(QWidget* parent, QFont& font) {
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, font, parent);
+    if (ok)
+        font = chosen;
+    return ok;
+}
+
+bool TQtDialogService::PrinterSetup(QWidget* parent, QPrinter& printer) {
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+int TQtDialogService::ExecModal(QDialog& dialog) {
+    return dialog.exec();
+}

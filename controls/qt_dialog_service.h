@@ -1,0 +1,19 @@
+#pragma once
+// The real dialogs, through Qt.
+#include "dialog_service.h"
+
+class TQtDialogService : public IDialogService {
+public:
+    int MessageBox(QWidget* parent, const QString& text, const QString& caption, unsigned buttons,
+                   TMsgDlgType type) override;
+    QString OpenFileName(QWidget* parent, const QString& caption, const QString& folder,
+                         const QString& filter) override;
+    QStringList OpenFileNames(QWidget* parent, const QString& caption, const QString& folder,
+                              const QString& filter) override;
+    QString SaveFileName(QWidget* parent, const QString& caption, const QString& suggested,
+                         const QString& filter) override;
+    QString FolderName(QWidget* parent, const QString& prompt, const QString& folder) override;
+    bool ChooseFont(QWidget* parent, QFont& font) override;
+    bool PrinterSetup(QWidget* parent, QPrinter& printer) override;
+    int ExecModal(QDialog& dialog) override;
+};
