@@ -18,20 +18,40 @@ void Tmpt::SetDefaults() {
 }
 
 int Tmpt::MptEntryCount() {
-    return PreExpressMode ? PreExpressEntryCount : ExpressEntryCount;
+    return MptEntryCount(PreExpressMode);
 }
 
 int Tmpt::MptDumpLength() {
-    return 5 + 2 * MptEntryCount() + 1;
+    return MptDumpLength(PreExpressMode);
 }
 
 std::uint8_t Tmpt::MptCommand() {
-    return PreExpressMode ? PreExpressCommand : ExpressCommand;
+    return MptCommand(PreExpressMode);
+}
+
+int Tmpt::MptEntryCount(bool preExpress) {
+    return preExpress ? PreExpressEntryCount : ExpressEntryCount;
+}
+
+int Tmpt::MptDumpLength(bool preExpress) {
+    return 5 + 2 * MptEntryCount(preExpress) + 1;
+}
+
+std::uint8_t Tmpt::MptCommand(bool preExpress) {
+    return preExpress ? PreExpressCommand : ExpressCommand;
 }
 
 void Tmpt::LoadFromStream(TStream& stream) {
-    const int count = MptEntryCount();
-    std::vector<std::uint8_t> d(static_cast<std::size_t>(MptDumpLength()));
+    LoadFromStream(stream, PreExpressMode);
+}
+
+void Tmpt::SaveToStream(TStream& stream) const {
+    SaveToStream(stream, PreExpressMode);
+}
+
+void Tmpt::LoadFromStream(TStream& stream, bool preExpress) {
+    const int count = MptEntryCount(preExpress);
+    std::vector<std::uint8_t> d(static_cast<std::size_t>(MptDumpLength(preExpress)));
     stream.SetPosition(0);
     stream.ReadBuffer(d.data(), d.size()); // throws before anything is changed
     SysexStart = d[0];
@@ -46,10 +66,10 @@ void Tmpt::LoadFromStream(TStream& stream) {
     SysexEnd = d.back();
 }
 
-void Tmpt::SaveToStream(TStream& stream) const {
-    const int count = MptEntryCount();
+void Tmpt::SaveToStream(TStream& stream, bool preExpress) const {
+    const int count = MptEntryCount(preExpress);
     std::vector<std::uint8_t> d;
-    d.reserve(static_cast<std::size_t>(MptDumpLength()));
+    d.reserve(static_cast<std::size_t>(MptDumpLength(preExpress)));
     d.push_back(SysexStart);
     // Every byte inside the frame must stay below 0x80, whatever a damaged file held:
     // a stray status byte would cut the message short on the wire.
