@@ -1,0 +1,57 @@
+#pragma once
+// The settings store: every persistent setting of the program lives below one
+// registry key per user (Path), reached through this object. A key that
+// cannot be opened is not an error: reads give the default, writes do nothing.
+// Failures of the registry itself raise EHrzError with the value's name.
+#include "registry_layer.h"
+
+#include <QSize>
+#include <QString>
+#include <memory>
+
+class QWidget;
+
+class TlvRegUtil {
+public:
+    // layer == nullptr: the platform's registry, created on first use.
+    explicit TlvRegUtil(std::unique_ptr<IRegistryLayer> layer = nullptr);
+    ~TlvRegUtil();
+    TlvRegUtil(const TlvRegUtil&) = delete;
+    TlvRegUtil& operator=(const TlvRegUtil&) = delete;
+
+    const QString& Path() const { return path_; }
+    void SetPath(const QString& path) { path_ = path; }
+    void SetRootKey(TRootKey root);
+
+    QString ReadString(const QString& name, bool canCreate);
+    void WriteString(const QString& name, const QString& text);
+    // As ReadString/WriteString, in key (a full path below the root key).
+    QString ReadKeyString(const QString& key, const QString& name, bool canCreate);
+    void WriteKeyString(const QString& key, const QString& name, const QString& text);
+    int ReadInteger(const QString& name, bool canCreate, int defaultValue);
+    void WriteInteger(const QString& name, int value);
+    bool ReadBool(const QString& name, bool canCreate, bool defaultValue);
+    void WriteBool(const QString& name, bool value);
+    void DeleteValue(const QString& name);
+
+    // Window placement under objectName + ".Top", ".Left", ".Height", ".Width".
+    // A top-level window is kept within 90% of the screen's width and height.
+    void RestorePlacement(QWidget& window);
+    void RestorePlacement(QWidget& window, const QSize& screen);
+    void SavePlacement(const QWidget& window);
+
+    IRegistryLayer& Layer();
+
+private:
+    void RequirePath() const;
+    QString ReadStringIn(const QString& keyPath, const QString& name, bool canCreate,
+                         const QString& reportedName);
+
+    std::unique_ptr<IRegistryLayer> layer_;
+    TRootKey root_ = TRootKey::CurrentUser;
+    QString path_;
+};
+
+// The program's store, for windows that are not handed one.
+TlvRegUtil* RegUtil();
+void SetRegUtil(TlvRegUtil* store);

@@ -1,0 +1,157 @@
+#include "qt_registry_layer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QStringList>
+
+QString DefaultSettingsFilePath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Lumivale/HRZ2000e.ini");
+}
+
+TQtRegistryLayer::TQtRegistryLayer() {
+#ifdef Q_OS_WIN
+    settings_ =
+        std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER"), QSettings::NativeFormat);
+#else
+    OpenIniFile(DefaultSettingsFilePath());
+#endif
+}
+
+TQtRegistryLayer::TQtRegistryLayer(const QString& iniPath) {
+    OpenIniFile(iniPath);
+}
+
+TQtRegistryLayer::~TQtRegistryLayer() = default;
+
+void TQtRegistryLayer::OpenIniFile(const QString& iniPath) {
+    settings_ = std::make_unique<QSettings>(iniPath, QSettings::IniFormat);
+    if (settings_->status() != QSettings::FormatError)
+        return;
+    // A damaged file is kept aside for the user and the program starts on
+    // defaults, rather than refusing every read and write from now on.
+    settings_.reset();
+    const QString aside = iniPath + QStringLiteral(".damaged");
+    QFile::remove(aside);
+    if (QFile::rename(iniPath, aside))
+        notice_ = QStringLiteral("The settings file %1 could not be read. It was kept as %2; "
+                                 "default settings are used.")
+                      .arg(QDir::toNativeSeparators(iniPath), QDir::toNativeSeparators(aside));
+    else
+        notice_ = QStringLiteral("The settings file %1 could not be read; default settings are "
+                                 "used and changes cannot be saved.")
+                      .arg(QDir::toNativeSeparators(iniPath));
+    settings_ = std::make_unique<QSettings>(iniPath, QSettings::IniFormat);
+}
+
+QString TQtRegistryLayer::FileName() const {
+    return settings_->format() == QSettings::IniFormat ? settings_->fileName() : QString();
+}
+
+QString TQtRegistryLayer::EscapeName(const QString& name) {
+    QString out;
+    out.reserve(name.size());
+    for (const QChar c : name) {
+        if (c == u'%')
+            out += QStringLiteral("%25");
+        else if (c == u'/')
+            out += QStringLiteral("%2F");
+        else if (c == u'\\')
+            out += QStringLiteral("%5C");
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString TQtRegistryLayer::GroupOfKey(const QString& key) {
+    QStringList parts;
+    for (const QString& part : key.split(u'\\', Qt::SkipEmptyParts))
+        parts << EscapeName(part);
+    return parts.join(u'/');
+}
+
+bool TQtRegistryLayer::OpenKey(const QString& key, bool canCreate) {
+    QString group = GroupOfKey(key);
+    if (root_ == TRootKey::LocalMachine)
+        group.prepend(QStringLiteral("HKEY_LOCAL_MACHINE/"));
+    bool exists = canCreate;
+    if (!exists) {
+        settings_->beginGroup(group);
+        exists = !settings_->childKeys().isEmpty() || !settings_->childGroups().isEmpty();
+        settings_->endGroup();
+    }
+    keyOpen_ = exists;
+    currentGroup_ = exists ? group : QString();
+    return exists;
+}
+
+void TQtRegistryLayer::CloseKey() {
+    keyOpen_ = false;
+    currentGroup_.clear();
+}
+
+void TQtRegistryLayer::RequireKey() const {
+    if (!keyOpen_)
+        throw ERegistryError("No registry key is open.");
+}
+
+QString TQtRegistryLayer::FullName(const QString& name) const {
+    return currentGroup_.isEmpty() ? EscapeName(name) : currentGroup_ + u'/' + EscapeName(name);
+}
+
+void TQtRegistryLayer::Commit() {
+    settings_->sync();
+    if (settings_->status() == QSettings::AccessError)
+        throw ERegistryError(QStringLiteral("Cannot write the settings file %1.")
+                                 .arg(QDir::toNativeSeparators(settings_->fileName()))
+                                 .toStdString());
+}
+
+bool TQtRegistryLayer::ValueExists(const QString& name) {
+    RequireKey();
+    return settings_->contains(FullName(name));
+}
+
+QString TQtRegistryLayer::ReadString(const QString& name) {
+    RequireKey();
+    return settings_->value(FullName(name)).toString();
+}
+
+int TQtRegistryLayer::ReadInteger(const QString& name) {
+    RequireKey();
+    const QVariant v = settings_->value(FullName(name));
+    bool ok = false;
+    const int value = v.toString().trimmed().toInt(&ok);
+    if (!ok)
+        throw ERegistryError(("Invalid data type for '" + name + "'.").toStdString());
+    return value;
+}
+
+bool TQtRegistryLayer::ReadBool(const QString& name) {
+    return ReadInteger(name) != 0;
+}
+
+void TQtRegistryLayer::WriteString(const QString& name, const QString& value) {
+    RequireKey();
+    settings_->setValue(FullName(name), value);
+    Commit();
+}
+
+void TQtRegistryLayer::WriteInteger(const QString& name, int value) {
+    RequireKey();
+    settings_->setValue(FullName(name), value);
+    Commit();
+}
+
+void TQtRegistryLayer::WriteBool(const QString& name, bool value) {
+    WriteInteger(name, value ? 1 : 0);
+}
+
+void TQtRegistryLayer::DeleteValue(const QString& name) {
+    RequireKey();
+    settings_->remove(FullName(name));
+    Commit();
+}

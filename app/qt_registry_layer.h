@@ -1,0 +1,55 @@
+#pragma once
+// The registry over QSettings: the user's registry on Windows, elsewhere an
+// INI file in the user's configuration folder with the same keys and names.
+// Key names may hold "/" (the program's key "Lumivale/HRZ2000e" is one key),
+// so every key and value name is escaped before QSettings sees it.
+#include "registry_layer.h"
+
+#include <QSettings>
+#include <memory>
+
+class TQtRegistryLayer : public IRegistryLayer {
+public:
+    // The platform's store: the registry on Windows, the user's settings file elsewhere.
+    TQtRegistryLayer();
+    // An INI file at iniPath (tests, and the non-Windows default).
+    explicit TQtRegistryLayer(const QString& iniPath);
+    ~TQtRegistryLayer() override;
+
+    // The file behind the store (empty for the Windows registry).
+    QString FileName() const;
+    // Set when the settings file could not be read at start: what happened to it.
+    QString StartupNotice() const { return notice_; }
+
+    void SetRootKey(TRootKey root) override { root_ = root; }
+    bool OpenKey(const QString& key, bool canCreate) override;
+    void CloseKey() override;
+    bool ValueExists(const QString& name) override;
+    QString ReadString(const QString& name) override;
+    int ReadInteger(const QString& name) override;
+    bool ReadBool(const QString& name) override;
+    void WriteString(const QString& name, const QString& value) override;
+    void WriteInteger(const QString& name, int value) override;
+    void WriteBool(const QString& name, bool value) override;
+    void DeleteValue(const QString& name) override;
+
+    // Escapes one key or value name so that QSettings keeps it as one level.
+    static QString EscapeName(const QString& name);
+    // The QSettings group of a registry key path below the root.
+    static QString GroupOfKey(const QString& key);
+
+private:
+    void OpenIniFile(const QString& iniPath);
+    QString FullName(const QString& name) const;
+    void Commit();
+    void RequireKey() const;
+
+    std::unique_ptr<QSettings> settings_;
+    TRootKey root_ = TRootKey::CurrentUser;
+    QString currentGroup_;
+    bool keyOpen_ = false;
+    QString notice_;
+};
+
+// Path of the user's settings file outside Windows.
+QString DefaultSettingsFilePath();

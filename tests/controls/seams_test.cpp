@@ -1,0 +1,118 @@
+#include "busy_cursor.h"
+#include "delay_with_messages.h"
+#include "scripted_dialog_service.h"
+#include "shell_service.h"
+#include "test_app.h"
+#include "tick_source.h"
+
+#include <QCursor>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWidget>
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+namespace {
+
+class TThrowingWidget : public QWidget {
+protected:
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::User)
+            throw std::runtime_error("Something broke in a handler");
+        return QWidget::event(e);
+    }
+};
+
+struct TTickGuard {
+    explicit TTickGuard(TManualTickSource& s) { SetTickSource(&s); }
+    ~TTickGuard() { SetTickSource(nullptr); }
+};
+
+} // namespace
+
+TEST(DelayWithMessages, HandlesPostedWorkAndNestedWaitsWhileWaiting) {
+    TestApp();
+    TManualTickSource clock(1000, 1);
+    TTickGuard guard(clock);
+    int outerRan = 0, innerRan = 0;
+    QTimer::singleShot(0, [&] {
+        ++outerRan;
+        // A handler that itself waits: the waits nest.
+        QTimer::singleShot(0, [&] { ++innerRan; });
+        DelayWithMessages(20);
+    });
+    DelayWithMessages(50);
+    EXPECT_EQ(outerRan, 1);
+    EXPECT_EQ(innerRan, 1);
+}
+
+TEST(DelayWithMessages, WaitsTheTickSourceTimeAcrossTheCounterWrap) {
+    TestApp();
+    TManualTickSource clock(0xFFFFFFF0u, 1);
+    TTickGuard guard(clock);
+    DelayWithMessages(40);
+    const std::uint32_t now = clock.Now();
+    // Started 16 ticks before the wrap; at least 40 ticks passed.
+    EXPECT_GE(now, 24u);
+    EXPECT_LT(now, 1000u);
+}
+
+TEST(DelayWithMessages, RealClockWaitIsNeitherShortNorFarTooLong) {
+    TestApp();
+    const auto start = GetTickCount();
+    DelayWithMessages(30);
+    const auto took = GetTickCount() - start;
+    EXPECT_GE(took, 30u);
+    EXPECT_LT(took, 500u);
+}
+
+TEST(DefaultErrorHandler, ShowsTheTextUnderTheApplicationTitleAndCarriesOn) {
+    TestApp();
+    TScopedDialogService dialogs;
+    TThrowingWidget widget;
+    QEvent boom(QEvent::User);
+    EXPECT_FALSE(QApplication::sendEvent(&widget, &boom));
+    ASSERT_EQ(dialogs.service.Messages().size(), 1u);
+    EXPECT_EQ(dialogs.service.Last().text, "Something broke in a handler");
+    EXPECT_EQ(dialogs.service.Last().caption, "HRZ2000e");
+    // Still alive and dispatching.
+    QEvent again(QEvent::User);
+    QApplication::sendEvent(&widget, &again);
+    EXPECT_EQ(dialogs.service.Messages().size(), 2u);
+}
+
+TEST(DefaultErrorHandler, RunShowingErrorsReportsWhetherItFailed) {
+    TestApp();
+    TScopedDialogService dialogs;
+    EXPECT_TRUE(RunShowingErrors([] {}));
+    EXPECT_FALSE(RunShowingErrors([] { throw std::runtime_error("Bad"); }));
+    EXPECT_EQ(dialogs.service.Last().text, "Bad");
+}
+
+TEST(BusyCursor, IsRestoredAfterNestingAndAfterAnError) {
+    TestApp();
+    ASSERT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    try {
+        TBusyCursor outer;
+        {
+            TBusyCursor inner;
+            ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+            EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        }
+        EXPECT_NE(QGuiApplication::overrideCursor(), nullptr);
+        throw std::runtime_error("fail during a long operation");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST(DesktopShell, ReportsMissingFilesAndFoldersWithShellCodes) {
+    TestApp();
+    QTemporaryDir dir;
+    EXPECT_EQ(Shell().OpenDocument(dir.filePath("contents.htm")), shFileNotFound);
+    EXPECT_EQ(Shell().OpenDocument(dir.filePath("gone/contents.htm")), shPathNotFound);
+    // A folder is not a document.
+    QDir(dir.path()).mkdir("sub.htm");
+    EXPECT_EQ(Shell().OpenDocument(dir.filePath("sub.htm")), shFileNotFound);
+}
