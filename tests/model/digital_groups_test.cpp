@@ -317,3 +317,33 @@ TEST_F(DigitalSelection, PerformanceEntriesPointingNowhereAreDropped) {
     EXPECT_EQ(p.PerfMIDI[3], TPerfMIDI());
     EXPECT_FALSE(p.PerfEnabled[3]);
 }
+
+TEST_F(DigitalSelection, EffectsEnterAGroupWithTheirDefaults) {
+    const std::pair<const char*, std::vector<int>> cases[] = {
+        {"Regen DDL L", {40, 0, 31, 63}},
+        {"Reverb 2", {5, 0, 17, 2, 5, 63}},
+        {"Reverb 3", {1, 0, 17, 2, 4, 3, 63}},
+        {"Tapped DDL L", {0, 2, 48, 0, 48, 63}},
+        {"Sampler L", {0, 0, 0, 127, 5, 63}},
+        {"Sampler+PTr", {0, 0, 0, 100, 5, 12, 63, 0, 63}},
+        {"Tuner", {1, 0, 50, 0}},
+        {"Phaser", {1, 20, 20, 31, 63}},
+        {"Dual PTr", {3, 12, 63, 12, 63, 0, 63, 31, 31}},
+        {"MIDI-Pan", {64}},
+        {"Pitch-Trans", {3, 12, 63, 0, 0, 63}},
+        {"Gate Verb 1", {0, 0, 4, 3, 63}},
+        {"Gate Verb 3", {0, 0, 7, 3, 63}},
+    };
+    for (const auto& [name, defaults] : cases) {
+        TPreset p;
+        TDigitalSelection sel(p);
+        sel.LoadFromPreset();
+        sel.Add(name);
+        const int e = EffectIndex(name);
+        const int at = TPreset::FirstDigitalSlot + SlotOffset(p.DigitalGroup(), e);
+        EXPECT_EQ(std::vector<int>(p.Params.begin() + at,
+                                   p.Params.begin() + at + static_cast<int>(defaults.size())),
+                  defaults)
+            << name;
+    }
+}
