@@ -307,11 +307,11 @@ void TDigitalSelection::RecomputeAvailable() {
     std::sort(available_.begin(), available_.end());
 }
 
-bool TDigitalSelection::Add(const std::string& name) {
+bool TDigitalSelection::Add(std::string name) {
     const int e = DigitalGroups::EffectIndex(name);
     if (IsSelected(e))
         return false;
-    selected_.push_back(name);
+    selected_.push_back(std::move(name));
     try {
         DetermineGroup();
     } catch (...) {
@@ -321,7 +321,7 @@ bool TDigitalSelection::Add(const std::string& name) {
     return true;
 }
 
-bool TDigitalSelection::Remove(const std::string& name) {
+bool TDigitalSelection::Remove(std::string name) {
     const auto it = std::find(selected_.begin(), selected_.end(), name);
     if (it == selected_.end())
         return false;

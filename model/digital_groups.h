@@ -73,9 +73,9 @@ public:
     // Appends an effect and re-determines the group. Returns false (nothing changed)
     // when it is already selected. An effect no valid group can take with the current
     // selection throws as DetermineGroup does and leaves everything unchanged.
-    bool Add(const std::string& name);
+    bool Add(std::string name);
     // Removes an effect and re-determines the group; false when it was not selected.
-    bool Remove(const std::string& name);
+    bool Remove(std::string name);
 
     struct TStep {
         bool IsAddition = false;
