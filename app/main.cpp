@@ -1,12 +1,44 @@
-#include <QApplication>
-#include <QMainWindow>
+// Program start: the application object, the MIDI devices, the main window
+// and the settings store, then the message loop.
+#include "app_error_handler.h"
+#include "dialog_service.h"
+#include "frm_main.h"
+#include "lv_reg_util.h"
+#include "qt_registry_layer.h"
+#include "system_midi_platform.h"
+#include "virtual_unit_platform.h"
+
+#include <memory>
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("HRZ2000e");
-    QMainWindow window;
-    window.setWindowTitle("HRZ2000e");
-    window.resize(900, 600);
-    window.show();
-    return QApplication::exec();
+    TlvApplication app(argc, argv);
+    const QString title = "HRZ2000e";
+    QApplication::setApplicationName(title);
+    QApplication::setApplicationVersion(QStringLiteral(HRZ_VERSION));
+
+    // The devices of this machine, then the built-in virtual unit, before any
+    // port is made.
+    TUnitOptions unit;
+    unit.WirePacing = true;
+    SystemMidiPlatform().AddBackend(std::make_unique<TVirtualUnitMidiPlatform>(unit));
+
+    QApplication::processEvents();
+    TfrmMain mainWindow;
+    QApplication::processEvents();
+
+    auto layer = std::make_unique<TQtRegistryLayer>();
+    const QString notice = layer->StartupNotice();
+    TlvRegUtil settings(std::move(layer));
+    settings.SetRootKey(TRootKey::CurrentUser);
+    settings.SetPath("\\SOFTWARE\\Lumivale/" + title);
+    SetRegUtil(&settings);
+    if (!notice.isEmpty())
+        ShowMessage(nullptr, notice, title);
+
+    // A failed start-up is shown here; the window then refuses to run.
+    RunShowingErrors([&] { mainWindow.InitializeWindow(&settings, title); });
+    mainWindow.show();
+    const int result = QApplication::exec();
+    SetRegUtil(nullptr);
+    return result;
 }

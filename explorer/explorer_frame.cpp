@@ -1,0 +1,382 @@
+// The frame of the workbench window: start-up, devices, channel, status bar,
+// keys, resizing, help, dropped files, closing and destruction.
+#include "app_error_handler.h"
+#include "busy_cursor.h"
+#include "dialog_service.h"
+#include "file_explorer_pane.h"
+#include "lv_reg_util.h"
+#include "midi_explorer.h"
+#include "midi_input.h"
+#include "midi_output.h"
+#include "msg_buf_memo.h"
+#include "shell_service.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <cmath>
+
+namespace {
+
+const QString kSorry = "Sorry...";
+const QString kNoDeviceTail = "Please consult your system documentation\r\nfor proper "
+                              "installation and configuration of MIDI devices.";
+constexpr int kMinMemoWidth = 50;
+constexpr int kFoldersWritten = 7;
+constexpr int kFoldersRead = 9;
+
+QString FoldersKey(const TlvRegUtil& settings) {
+    return settings.Path() + "\\Folders";
+}
+
+} // namespace
+
+// ---- Status bar ----
+
+void TfrmMIDIExplorer::SetStatusTexts(const QString& text) {
+    StatusPanel0->setText(text);
+    StatusPanel1->setText(InsertMode ? "Insert" : "Overwrite");
+}
+
+void TfrmMIDIExplorer::ShowStatus(const QString& text) {
+    SetStatusTexts(text);
+    stbStatBar->repaint();
+    // Shows during long operations; user input waits until they are done.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+QString TfrmMIDIExplorer::StatusText(int panel) const {
+    return (panel == 0 ? StatusPanel0 : StatusPanel1)->text();
+}
+
+// ---- Start-up ----
+
+void TfrmMIDIExplorer::InitializeWindow(TlvRegUtil* settings, const QString& caption) {
+    Settings = settings;
+    BaseCaption = caption;
+    TBusyCursor busy;
+
+    MidiIn = std::make_unique<TMidiInput>();
+    MidiIn->OnMidiInput = [this](QObject*) { MidiInputReceived(*MidiIn); };
+    if (MidiIn->NumDevs() == 0)
+        ShowMessage(this, "No MIDI input device can be detected. " + kNoDeviceTail, kSorry);
+    MidiOut = std::make_unique<TMidiOutput>();
+    if (MidiOut->NumDevs() == 0)
+        ShowMessage(this, "No MIDI output device can be detected. " + kNoDeviceTail, kSorry);
+
+    pgcTab->setCurrentIndex(0);
+    InsertMode = true;
+
+    QString savedIn, savedOut;
+    QStringList folders;
+    if (Settings) {
+        savedIn = Settings->ReadString("MIDI_IN", true);
+        savedOut = Settings->ReadString("MIDI_OUT", true);
+        const int rightWidth = Settings->ReadInteger("LPW", true, pgcTab->width());
+        const int total = splVertical->width();
+        splVertical->setSizes({std::max(kMinMemoWidth, total - rightWidth), rightWidth});
+
+        const int channel = Settings->ReadInteger("MIDI_OUT_CH", true, 0);
+        if (channel < 0 || channel > 15) {
+            // Forget the bad value so that the next start is not refused as well.
+            Settings->DeleteValue("MIDI_OUT_CH");
+            throw EHrzError("Invalid MIDI channel (0 thru 15)");
+        }
+        TransmitChannel = channel;
+
+        FilePane->SetFileDblClickAction(Settings->ReadInteger("DBL_CLICK_FILE_ACTION", true, 0));
+        int logAction = Settings->ReadInteger("DBL_CLICK_LOG_ACTION", true, 0);
+        LogDblClickAction = (logAction < 0 || logAction > 2) ? 0 : logAction;
+
+        for (int i = 1; i <= kFoldersRead; ++i) {
+            const QString folder =
+                Settings->ReadKeyString(FoldersKey(*Settings), QString::number(i), true);
+            if (!folder.isEmpty())
+                folders << folder;
+        }
+    }
+    miChannel[static_cast<std::size_t>(TransmitChannel)]->setChecked(true);
+    QAction* logItems[] = {pmiSetLogLoadEvent, pmiSetLogEdit, pmiSetLogSend};
+    logItems[LogDblClickAction]->setChecked(true);
+
+    BuildDeviceMenus(savedIn, savedOut);
+    ShowStatus(MidiIn->NumDevs() != 0 && MidiOut->NumDevs() != 0
+                   ? "MIDI devices opened"
+                   : "No MIDI devices found - check installation");
+
+    FilePane->Setup(folders);
+
+    LoadedFileName.clear();
+    setWindowTitle(BaseCaption);
+    Initialized = true;
+    if (Settings && windowState() == Qt::WindowNoState)
+        Settings->RestorePlacement(*this);
+}
+
+void TfrmMIDIExplorer::BuildDeviceMenus(const QString& savedIn, const QString& savedOut) {
+    const int inputs = static_cast<int>(MidiIn->NumDevs());
+    for (int i = 0; i < inputs; ++i) {
+        MidiIn->SetDeviceID(static_cast<std::uint16_t>(i));
+        auto item =
+            std::make_unique<TlvMIDIMenuItem>(QString::fromStdString(MidiIn->ProductName()), i);
+        TlvMIDIMenuItem* raw = item.get();
+        inputGroup_->addAction(raw->MenuItem());
+        miMIDIIn->addAction(raw->MenuItem());
+        connect(raw->MenuItem(), &QAction::triggered, this,
+                [this, raw] { SelectInputDevice(*raw); });
+        InputDeviceItems.push_back(std::move(item));
+    }
+    if (inputs > 0) {
+        SelectInputDevice(*InputDeviceItems[0]);
+        for (int i = 1; i < inputs; ++i)
+            if (InputDeviceItems[static_cast<std::size_t>(i)]->DeviceName() == savedIn)
+                SelectInputDevice(*InputDeviceItems[static_cast<std::size_t>(i)]);
+    }
+    miMIDIIn->setEnabled(inputs > 0);
+
+    const int outputs = static_cast<int>(MidiOut->NumDevs());
+    for (int i = 0; i < outputs; ++i) {
+        MidiOut->SetDeviceID(i);
+        auto item =
+            std::make_unique<TlvMIDIMenuItem>(QString::fromStdString(MidiOut->ProductName()), i);
+        TlvMIDIMenuItem* raw = item.get();
+        outputGroup_->addAction(raw->MenuItem());
+        miMIDIOut->addAction(raw->MenuItem());
+        connect(raw->MenuItem(), &QAction::triggered, this,
+                [this, raw] { SelectOutputDevice(*raw); });
+        OutputDeviceItems.push_back(std::move(item));
+    }
+    if (outputs > 0) {
+        SelectOutputDevice(*OutputDeviceItems[0]);
+        for (int i = 1; i < outputs; ++i)
+            if (OutputDeviceItems[static_cast<std::size_t>(i)]->DeviceName() == savedOut)
+                SelectOutputDevice(*OutputDeviceItems[static_cast<std::size_t>(i)]);
+    }
+    miMIDIOut->setEnabled(outputs > 0);
+}
+
+// ---- Devices and channel ----
+
+void TfrmMIDIExplorer::SelectInputDevice(TlvMIDIMenuItem& item) {
+    TBusyCursor busy;
+    try {
+        MidiIn->Close();
+        MidiOut->Close();
+        MidiIn->SetProductName(item.DeviceName().toStdString());
+        MidiIn->Open();
+        MidiIn->Start();
+        ShowStatus(QString::fromStdString(MidiIn->ProductName()) + " opened for input");
+        item.MenuItem()->setChecked(true);
+    } catch (const std::exception& e) {
+        ShowMessage(this, QString::fromUtf8(e.what()), "MIDI In error");
+    }
+}
+
+void TfrmMIDIExplorer::SelectOutputDevice(TlvMIDIMenuItem& item) {
+    TBusyCursor busy;
+    try {
+        MidiOut->Close();
+        MidiOut->SetProductName(item.DeviceName().toStdString());
+        MidiOut->Open();
+        ShowStatus(QString::fromStdString(MidiOut->ProductName()) + " opened for output");
+        item.MenuItem()->setChecked(true);
+    } catch (const std::exception& e) {
+        ShowMessage(this, QString::fromUtf8(e.what()), "MIDI Out error");
+    }
+}
+
+void TfrmMIDIExplorer::miChannelClick(int tag) {
+    if (tag < 0 || tag > 15)
+        throw EHrzError("Invalid MIDI channel (0 thru 15)");
+    TransmitChannel = tag;
+    if (Settings)
+        Settings->WriteInteger("MIDI_OUT_CH", tag);
+    miChannel[static_cast<std::size_t>(tag)]->setChecked(true);
+}
+
+bool TfrmMIDIExplorer::OutputReady(bool switchToMonitor) {
+    if (MidiOut && MidiOut->IsOpen()) {
+        if (switchToMonitor)
+            pgcTab->setCurrentWidget(tsMonitor);
+        return true;
+    }
+    ShowMessage(this, "MIDI Out device not available", "MIDI communications error");
+    return false;
+}
+
+void TfrmMIDIExplorer::WriteDblClickAction(const char* name, int action) {
+    if (Settings)
+        Settings->WriteInteger(name, action);
+}
+
+// ---- Showing, activation, keys ----
+
+void TfrmMIDIExplorer::WindowShown() {}
+
+void TfrmMIDIExplorer::CheckInitialized() {
+    if (Initialized)
+        return;
+    Dialogs().MessageBox(this, "Not Initialized", QApplication::applicationName(), mbOK,
+                         TMsgDlgType::mtError);
+    QCoreApplication::exit(1);
+    close();
+}
+
+void TfrmMIDIExplorer::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        WindowShown();
+}
+
+void TfrmMIDIExplorer::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        CheckInitialized();
+}
+
+void TfrmMIDIExplorer::HandleFunctionKey(int& key, Qt::KeyboardModifiers) {
+    if (key == Qt::Key_F9) {
+        miSendClick();
+        key = 0;
+    } else if (key == Qt::Key_F5) {
+        FilePane->RefreshFileList();
+        key = 0;
+    }
+}
+
+bool TfrmMIDIExplorer::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget->window() == this) {
+            auto* keyEvent = static_cast<QKeyEvent*>(event);
+            int key = keyEvent->key();
+            HandleFunctionKey(key, keyEvent->modifiers());
+            if (key == 0)
+                return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- Resizing ----
+
+void TfrmMIDIExplorer::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void TfrmMIDIExplorer::FormResize() {
+    if (!isVisible())
+        return;
+    if (memMsgBuf->width() < kMinMemoWidth) {
+        const int total = splVertical->width() - splVertical->handleWidth();
+        splVertical->setSizes({kMinMemoWidth, total - kMinMemoWidth});
+    }
+    StatusPanel0->setFixedWidth(static_cast<int>(std::lround(width() * 0.8)));
+}
+
+// ---- Help and dropped files ----
+
+void TfrmMIDIExplorer::ShowHelpContents() {
+    int result;
+    {
+        TBusyCursor busy;
+        result = Shell().OpenDocument(
+            QDir(QCoreApplication::applicationDirPath()).filePath("contents.htm"));
+    }
+    if (result > 32)
+        return;
+    QString text;
+    switch (result) {
+    case 0:
+        text = "Insufficient  resources";
+        break;
+    case 2:
+        text = "Help file \"contents.htm\" not found";
+        break;
+    case 3:
+        text = "Browser path not found";
+        break;
+    case 11:
+        text = "Browser executable is not valid";
+        break;
+    default:
+        text = "Cannot find browser to view help file";
+    }
+    ShowMessage(this, text, "Unable to open help");
+}
+
+void TfrmMIDIExplorer::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TfrmMIDIExplorer::dropEvent(QDropEvent* event) {
+    event->acceptProposedAction();
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.first().isLocalFile())
+        LoadFileToBuffer(urls.first().toLocalFile());
+}
+
+// ---- Closing and destruction ----
+
+void TfrmMIDIExplorer::closeEvent(QCloseEvent* event) {
+    // A settings failure is reported; the window closes all the same.
+    RunShowingErrors([this] { CloseMidiDevices(); }, this);
+    event->accept();
+}
+
+void TfrmMIDIExplorer::CloseMidiDevices() {
+    if (MidiIn) {
+        if (MidiIn->NumDevs() != 0 && MidiIn->IsOpen() && Settings)
+            Settings->WriteString("MIDI_IN", QString::fromStdString(MidiIn->ProductName()));
+        MidiIn->Close();
+    }
+    if (MidiOut) {
+        if (MidiOut->NumDevs() != 0 && MidiOut->IsOpen() && Settings)
+            Settings->WriteString("MIDI_OUT", QString::fromStdString(MidiOut->ProductName()));
+        MidiOut->Close();
+        ShowStatus("MIDI devices closed");
+    }
+    if (Settings) {
+        Settings->SavePlacement(*this);
+        Settings->WriteInteger("LPW", pgcTab->width());
+        WriteFolderHistory();
+    }
+}
+
+void TfrmMIDIExplorer::WriteFolderHistory() {
+    const QStringList history = FilePane->FolderHistory();
+    for (int i = 0; i < std::min<int>(kFoldersWritten, static_cast<int>(history.size())); ++i)
+        Settings->WriteKeyString(FoldersKey(*Settings), QString::number(i + 1), history.at(i));
+}
+
+void TfrmMIDIExplorer::FormDestroy() {
+    if (released_)
+        return;
+    released_ = true;
+    ReleaseResources();
+}
+
+void TfrmMIDIExplorer::ReleaseResources() {
+    InputDeviceItems.clear();
+    OutputDeviceItems.clear();
+    MidiIn.reset();
+    MidiOut.reset();
+    for (int n = lbxLog->count(); n > 0; --n)
+        DeleteLogLine(0);
+}
+
+// The workbench has no editors of its own; the main window opens them.
+void TfrmMIDIExplorer::OpenBufferInEditor() {}

@@ -1,0 +1,195 @@
+#pragma once
+// The MIDI workbench window: the message buffer on the left, the file pane and
+// the MIDI monitor on the right, the device and channel menus and a status
+// bar. The main window derives from it and extends it through the virtual
+// operations below (the hooks), in this order.
+#include "hex_text.h"
+#include "lv_midi_menu_item.h"
+#include "midi_event.h"
+#include "midi_input.h"
+#include "midi_output.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QMenu;
+class QSplitter;
+class QStatusBar;
+class QTabWidget;
+class TFileExplorerPane;
+class TLogItem;
+class TMsgBufMemo;
+class TlvRegUtil;
+
+class TfrmMIDIExplorer : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int kMaxLogLines = 500;
+    static constexpr int kLogLineTextLimit = 255;
+
+    explicit TfrmMIDIExplorer(QWidget* parent = nullptr);
+    ~TfrmMIDIExplorer() override;
+
+    // ---- The hooks ----
+    virtual void WindowShown();
+    // Refuses to run a window whose InitializeWindow did not complete.
+    virtual void CheckInitialized();
+    // F9 sends the buffer, F5 refreshes the file list; a handled key is set to 0.
+    virtual void HandleFunctionKey(int& key, Qt::KeyboardModifiers shift);
+    // At close: remembers the devices, placement, pane width and folders; closes the ports.
+    virtual void CloseMidiDevices();
+    // At destruction. A class that overrides it calls FormDestroy() from its destructor.
+    virtual void ReleaseResources();
+    // Drains the input port into the monitor.
+    virtual void MidiInputReceived(TMidiInput& sender);
+    virtual void LoadFileToBuffer(const QString& path);
+    // Opens the buffer in the editor that fits it; the workbench alone has none.
+    virtual void OpenBufferInEditor();
+    // True when the output port is open (then shows the monitor if asked);
+    // otherwise tells the user.
+    virtual bool OutputReady(bool switchToMonitor);
+    virtual void AddLogLine(const QString& text);
+    virtual void DeleteLogLine(int index);
+    // Enables the buffer popup's items; runs when the popup opens.
+    virtual void UpdateBufferMenu();
+    virtual void InitializeWindow(TlvRegUtil* settings, const QString& caption);
+
+    // ---- Frame ----
+    void ShowStatus(const QString& text);
+    QString StatusText(int panel) const;
+    void SelectInputDevice(TlvMIDIMenuItem& item);
+    void SelectOutputDevice(TlvMIDIMenuItem& item);
+    void miChannelClick(int tag);
+    // Places a top-level menu before "&Help", which stays last.
+    void AddTopLevelMenu(QMenu* menu);
+    void AppendBufferPopupItem(QAction* item);
+    void ShowHelpContents();
+    // Runs ReleaseResources once; the most derived destructor calls it.
+    void FormDestroy();
+
+    // ---- Message buffer ----
+    void ShowBufferText(const QString& text);
+    bool BufferTextEmpty() const;
+    bool ParseMessageBuffer();
+    void SendMessageBuffer();
+    void SaveMessageBuffer();
+    void LoadEventIntoBuffer(const TMyMidiEvent& event);
+    bool ClipboardIsHex() const;
+    // The send command (F9, menus, double-clicks).
+    void miSendClick();
+    void miClearOutClick();
+    void pmiBufClearClick();
+    void pmiPasteClick();
+    void pmiSelectAllClick();
+    std::vector<std::uint8_t> BufferBytes() const;
+
+    // ---- Monitor ----
+    void AddEventLine(std::unique_ptr<TMyMidiEvent> event);
+    void lbxLogDblClick();
+    void pgcTabChange(int index);
+    void SetLogDblClickAction(int action);
+    void UpdateLogMenu();
+    void pmiDeleteClick();
+    void pmiCopySelectedTextClick();
+    void miClearInClick();
+    TMyMidiEvent* LogEvent(int index) const;
+
+    // ---- State ----
+    std::array<std::uint8_t, kMessageBufferSize> MessageBufferBytes{};
+    std::uint32_t MessageBufferCount = 0;
+    bool InsertMode = false;
+    QString LoadedFileName;
+    QString BaseCaption;
+    int TransmitChannel = 0;
+    int LogDblClickAction = 0;
+    bool Initialized = false;
+    TlvRegUtil* Settings = nullptr;
+    std::unique_ptr<TMidiInput> MidiIn;
+    std::unique_ptr<TMidiOutput> MidiOut;
+    std::vector<std::unique_ptr<TlvMIDIMenuItem>> InputDeviceItems;
+    std::vector<std::unique_ptr<TlvMIDIMenuItem>> OutputDeviceItems;
+
+    // ---- Controls ----
+    TMsgBufMemo* memMsgBuf = nullptr;
+    QSplitter* splVertical = nullptr;
+    QTabWidget* pgcTab = nullptr;
+    QWidget* tsExplorer = nullptr;
+    QWidget* tsMonitor = nullptr;
+    QListWidget* lbxLog = nullptr;
+    TFileExplorerPane* FilePane = nullptr;
+    QStatusBar* stbStatBar = nullptr;
+    QLabel* StatusPanel0 = nullptr;
+    QLabel* StatusPanel1 = nullptr;
+    QMenu* miFile = nullptr;
+    QMenu* miMIDIIn = nullptr;
+    QMenu* miMIDIOut = nullptr;
+    QMenu* miTransmitChannel = nullptr;
+    QMenu* miHelp = nullptr;
+    QAction* miSaveAs = nullptr;
+    QAction* miClearOut = nullptr;
+    QAction* miExit = nullptr;
+    QAction* miClearIn = nullptr;
+    QAction* miSend = nullptr;
+    std::array<QAction*, 16> miChannel{};
+    QAction* miContents = nullptr;
+    QAction* miAbout = nullptr;
+    QMenu* popMsgBuf = nullptr;
+    QAction* pmiUndo = nullptr;
+    QAction* pmiCut = nullptr;
+    QAction* pmiCopy = nullptr;
+    QAction* pmiPaste = nullptr;
+    QAction* pmiSelectAll = nullptr;
+    QAction* pmiBufClear = nullptr;
+    QAction* pmiSendtoMIDIOut = nullptr;
+    QAction* pmiSave = nullptr;
+    QMenu* popInLog = nullptr;
+    QAction* pmiDelete = nullptr;
+    QAction* pmiClearinputLog = nullptr;
+    QAction* pmiCopySelectedText = nullptr;
+    QMenu* pmiSetDblClickLogOpt = nullptr;
+    QAction* pmiSetLogLoadEvent = nullptr;
+    QAction* pmiSetLogEdit = nullptr;
+    QAction* pmiSetLogSend = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    void CreateMenus();
+    void CreateBufferPopup();
+    void CreateLogPopup();
+    void CreateFilePane();
+    void FormResize();
+    void SetStatusTexts(const QString& text);
+    void ReadWindowSettings();
+    void BuildDeviceMenus(const QString& savedIn, const QString& savedOut);
+    void WriteFolderHistory();
+    void WriteDblClickAction(const char* name, int action);
+    bool memMsgBufKeyDown(QKeyEvent& event);
+    void memMsgBufKeyPress(QChar ch);
+    void memMsgBufEnter();
+    QString MonitorCaption() const;
+
+    QActionGroup* inputGroup_ = nullptr;
+    QActionGroup* outputGroup_ = nullptr;
+    QActionGroup* channelGroup_ = nullptr;
+    QActionGroup* logActionGroup_ = nullptr;
+    bool released_ = false;
+    bool draining_ = false;
+};

@@ -1,0 +1,428 @@
+#include "explorer_fixture.h"
+#include "file_explorer_pane.h"
+#include "shell_service.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QTabWidget>
+
+namespace {
+
+class TFakeShell : public IShellService {
+public:
+    int OpenDocument(const QString& path) override {
+        opened = path;
+        return result;
+    }
+    int result = shOk;
+    QString opened;
+};
+
+void WriteFile(const QString& path, int size) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    QByteArray bytes(size, '\0');
+    for (int i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>(i & 0x7F);
+    f.write(bytes);
+}
+
+} // namespace
+
+// ---- Start-up, devices and channel ----
+
+TEST_F(ExplorerTest, StartOpensDeviceZeroThenTheSavedDevice) {
+    AddDevices(2, 2);
+    store->WriteString("MIDI_IN", "Test In 1");
+    store->WriteString("MIDI_OUT", "Test Out 1");
+    auto& w = Start();
+    EXPECT_TRUE(w.Initialized);
+    EXPECT_EQ(platform.CallCount(TMidiOp::InOpen), 2);
+    EXPECT_TRUE(platform.IsInputOpen(1));
+    EXPECT_FALSE(platform.IsInputOpen(0));
+    EXPECT_TRUE(platform.IsOutputOpen(1));
+    EXPECT_TRUE(w.InputDeviceItems[1]->MenuItem()->isChecked());
+    EXPECT_EQ(w.StatusText(0), "MIDI devices opened");
+    EXPECT_EQ(w.StatusText(1), "Insert");
+    EXPECT_TRUE(w.InsertMode);
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(w.windowTitle(), "HRZ2000e");
+}
+
+TEST_F(ExplorerTest, AVanishedSavedDeviceLeavesDeviceZeroOpen) {
+    AddDevices(2, 1);
+    store->WriteString("MIDI_IN", "Unplugged interface");
+    Start();
+    EXPECT_TRUE(platform.IsInputOpen(0));
+    EXPECT_TRUE(window->InputDeviceItems[0]->MenuItem()->isChecked());
+}
+
+TEST_F(ExplorerTest, WithoutDevicesTheUserIsToldAndTheMenusAreOff) {
+    auto& w = Start();
+    const auto m = Messages();
+    ASSERT_EQ(m.size(), 2u);
+    EXPECT_TRUE(m[0].text.startsWith("No MIDI input device can be detected. Please consult"));
+    EXPECT_TRUE(m[1].text.startsWith("No MIDI output device can be detected. "));
+    EXPECT_EQ(m[0].caption, "Sorry...");
+    EXPECT_FALSE(w.miMIDIIn->isEnabled());
+    EXPECT_FALSE(w.miMIDIOut->isEnabled());
+    EXPECT_EQ(w.StatusText(0), "No MIDI devices found - check installation");
+    // Sending now reports the missing output.
+    SetMemo("F0 F7 ");
+    w.miSendClick();
+    EXPECT_EQ(LastMessage(), "MIDI Out device not available");
+    EXPECT_EQ(Messages().back().caption, "MIDI communications error");
+}
+
+TEST_F(ExplorerTest, ADeviceThatFailsToOpenIsReportedUnderItsCaption) {
+    AddDevices(1, 1);
+    platform.Fail(TMidiOp::OutOpen, MMSYSERR_ALLOCATED);
+    Start();
+    ASSERT_FALSE(Messages().empty());
+    EXPECT_EQ(Messages().back().caption, "MIDI Out error");
+    EXPECT_FALSE(platform.IsOutputOpen(0));
+}
+
+TEST_F(ExplorerTest, ChoosingAnInputLeavesTheOutputClosed) {
+    AddDevices(2, 1);
+    auto& w = Start();
+    ASSERT_TRUE(platform.IsOutputOpen(0));
+    w.InputDeviceItems[1]->MenuItem()->trigger();
+    EXPECT_TRUE(platform.IsInputOpen(1));
+    EXPECT_FALSE(platform.IsOutputOpen(0));
+    EXPECT_EQ(w.StatusText(0), "Test In 1 opened for input");
+    SetMemo("F0 F7 ");
+    w.miSendClick();
+    EXPECT_EQ(LastMessage(), "MIDI Out device not available");
+    w.OutputDeviceItems[0]->MenuItem()->trigger();
+    EXPECT_EQ(w.StatusText(0), "Test Out 0 opened for output");
+}
+
+TEST_F(ExplorerTest, TheChannelIsStoredAtOnceAndABadStoredOneStopsStartUp) {
+    AddDevices();
+    auto& w = Start();
+    w.miChannel[9]->trigger();
+    EXPECT_EQ(w.TransmitChannel, 9);
+    EXPECT_EQ(store->ReadInteger("MIDI_OUT_CH", false, -1), 9);
+    EXPECT_THROW(w.miChannelClick(16), EHrzError);
+    window.reset();
+
+    store->WriteInteger("MIDI_OUT_CH", 16);
+    window = std::make_unique<TfrmMIDIExplorer>();
+    try {
+        window->InitializeWindow(store.get(), "HRZ2000e");
+        FAIL() << "start-up went on";
+    } catch (const EHrzError& e) {
+        EXPECT_STREQ(e.what(), "Invalid MIDI channel (0 thru 15)");
+    }
+    EXPECT_FALSE(window->Initialized);
+    window->CheckInitialized();
+    EXPECT_EQ(LastMessage(), "Not Initialized");
+    // The bad value is not kept to refuse the next start too.
+    EXPECT_EQ(store->ReadInteger("MIDI_OUT_CH", false, -1), -1);
+}
+
+TEST_F(ExplorerTest, StoredDoubleClickActionsOutOfRangeBecomeZero) {
+    store->WriteInteger("DBL_CLICK_LOG_ACTION", 7);
+    store->WriteInteger("DBL_CLICK_FILE_ACTION", -3);
+    auto& w = Start();
+    EXPECT_EQ(w.LogDblClickAction, 0);
+    EXPECT_TRUE(w.pmiSetLogLoadEvent->isChecked());
+    EXPECT_EQ(w.FilePane->FileDblClickAction(), 0);
+    window.reset();
+    store->WriteInteger("DBL_CLICK_LOG_ACTION", 2);
+    Start();
+    EXPECT_TRUE(window->pmiSetLogSend->isChecked());
+}
+
+TEST_F(ExplorerTest, SettingsWrittenAtCloseAreReadAtTheNextStart) {
+    AddDevices(2, 2);
+    auto& w = Start();
+    w.InputDeviceItems[1]->MenuItem()->trigger();
+    w.OutputDeviceItems[1]->MenuItem()->trigger();
+    w.resize(1000, 700);
+    w.show();
+    w.splVertical->setSizes({600, 400 - w.splVertical->handleWidth()});
+    const int rightWidth = w.pgcTab->width();
+    w.close();
+    EXPECT_FALSE(platform.IsInputOpen(1));
+    EXPECT_FALSE(platform.IsOutputOpen(1));
+    EXPECT_EQ(w.StatusText(0), "MIDI devices closed");
+    window.reset();
+
+    auto again = NewStore();
+    EXPECT_EQ(again->ReadString("MIDI_IN", false), "Test In 1");
+    EXPECT_EQ(again->ReadString("MIDI_OUT", false), "Test Out 1");
+    EXPECT_EQ(again->ReadInteger("LPW", false, -1), rightWidth);
+    EXPECT_EQ(again->ReadInteger("frmMIDIExplorer.Width", false, -1), 1000);
+    EXPECT_FALSE(again->ReadKeyString(QString(kPath) + "\\Folders", "1", false).isEmpty());
+
+    store = std::move(again);
+    auto& next = Start();
+    EXPECT_TRUE(platform.IsInputOpen(1));
+    EXPECT_TRUE(platform.IsOutputOpen(1));
+    EXPECT_EQ(next.width(), 1000);
+    next.show();
+    EXPECT_EQ(next.pgcTab->width(), rightWidth);
+}
+
+TEST_F(ExplorerTest, OnlySevenFoldersOfTheHistoryAreWritten) {
+    QStringList folders;
+    for (int i = 1; i <= 9; ++i) {
+        QDir(dir.path()).mkdir(QString("f%1").arg(i));
+        store->WriteKeyString(QString(kPath) + "\\Folders", QString::number(i),
+                              dir.filePath(QString("f%1").arg(i)) + "/");
+    }
+    auto& w = Start();
+    ASSERT_GE(w.FilePane->FolderHistory().size(), 8);
+    store->WriteKeyString(QString(kPath) + "\\Folders", "8", "untouched");
+    store->WriteKeyString(QString(kPath) + "\\Folders", "1", "overwritten");
+    w.close();
+    EXPECT_NE(store->ReadKeyString(QString(kPath) + "\\Folders", "1", false), "overwritten");
+    EXPECT_EQ(store->ReadKeyString(QString(kPath) + "\\Folders", "8", false), "untouched");
+}
+
+// ---- Typing ----
+
+TEST_F(ExplorerTest, TypingEntersUpperCaseHexPairsAndRefusesEverythingElse) {
+    Start();
+    Type("f0 1a g: 00\r");
+    EXPECT_EQ(MemoText(), "F0 1A 00");
+    // Enter never makes a second line.
+    Key(window->memMsgBuf, Qt::Key_Return, "\r");
+    EXPECT_EQ(window->memMsgBuf->document()->blockCount(), 1);
+}
+
+TEST_F(ExplorerTest, InsertKeySwitchesToOverwriteWhichRetypesDigitByDigit) {
+    Start();
+    SetMemo("F0 43 10 ");
+    SetCaret(3);
+    Key(window->memMsgBuf, Qt::Key_Insert);
+    EXPECT_FALSE(window->InsertMode);
+    EXPECT_EQ(window->StatusText(1), "Overwrite");
+    Type("7e");
+    EXPECT_EQ(MemoText(), "F0 7E 10 ");
+    Type(" 2");
+    EXPECT_EQ(MemoText(), "F0 7E 20 ");
+    // At the end of the text typing inserts.
+    SetMemo("F0 4");
+    SetCaret(4);
+    Type("3");
+    EXPECT_EQ(MemoText(), "F0 43");
+    Key(window->memMsgBuf, Qt::Key_Insert);
+    EXPECT_EQ(window->StatusText(1), "Insert");
+    SetCaret(0);
+    Type("00 ");
+    EXPECT_EQ(MemoText(), "00 F0 43");
+}
+
+TEST_F(ExplorerTest, EditingKeysForgetTheLoadedFileButMovementKeysDoNot) {
+    Start();
+    const QString path = dir.filePath("x.syx");
+    WriteFile(path, 4);
+    window->LoadFileToBuffer(path);
+    EXPECT_EQ(window->LoadedFileName, path);
+    Key(window->memMsgBuf, Qt::Key_Right);
+    Key(window->memMsgBuf, Qt::Key_PageDown);
+    EXPECT_EQ(window->LoadedFileName, path);
+    Key(window->memMsgBuf, Qt::Key_Delete);
+    EXPECT_TRUE(window->LoadedFileName.isEmpty());
+}
+
+// ---- Parse and send ----
+
+TEST_F(ExplorerTest, F9SendsTheWholeBufferAsOneLongMessage) {
+    AddDevices();
+    Start();
+    Type("f0 1a 00 12 45 f7");
+    Key(window->lbxLog, Qt::Key_F9);
+    const auto sent = platform.Sent();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_TRUE(sent[0].Long);
+    EXPECT_EQ(sent[0].Bytes, (std::vector<std::uint8_t>{0xF0, 0x1A, 0x00, 0x12, 0x45, 0xF7}));
+    EXPECT_EQ(window->StatusText(0), "Message buffer sent to MIDI Out");
+    // A short message goes out the same way.
+    SetMemo("C0 05");
+    window->miSendClick();
+    ASSERT_EQ(platform.Sent().size(), 2u);
+    EXPECT_TRUE(platform.Sent()[1].Long);
+}
+
+TEST_F(ExplorerTest, BadHexIsRefusedAndTheBytesOfTheLastParseAreKept) {
+    AddDevices();
+    Start();
+    SetMemo("F0 43 10 F7");
+    ASSERT_TRUE(window->ParseMessageBuffer());
+    SetMemo("F0 4");
+    window->miSendClick();
+    EXPECT_EQ(LastMessage(), "Invalid hex message data (2 chars required to represent each byte)");
+    EXPECT_EQ(Messages().back().caption, "Sorry...");
+    EXPECT_TRUE(platform.Sent().empty());
+    EXPECT_EQ(window->BufferBytes(), (std::vector<std::uint8_t>{0xF0, 0x43, 0x10, 0xF7}));
+
+    QString tooLong;
+    for (int i = 0; i <= kMessageBufferSize; ++i)
+        tooLong += "00 ";
+    SetMemo(tooLong);
+    EXPECT_FALSE(window->ParseMessageBuffer());
+    EXPECT_TRUE(LastMessage().startsWith("Hex message data too long (10001 bytes)"));
+    EXPECT_EQ(window->MessageBufferCount, 4u);
+}
+
+TEST_F(ExplorerTest, BlanksAreTextButNotAMessage) {
+    AddDevices();
+    Start();
+    SetMemo("     ");
+    EXPECT_FALSE(window->BufferTextEmpty());
+    window->miSendClick();
+    EXPECT_EQ(window->StatusText(0), "Buffer is empty; nothing to send");
+    window->SaveMessageBuffer();
+    EXPECT_EQ(window->StatusText(0), "Buffer is empty; nothing to save");
+    EXPECT_TRUE(platform.Sent().empty());
+}
+
+// ---- Files ----
+
+TEST_F(ExplorerTest, AFileOfTheBuffersSizeLoadsWholeAndALargerOneIsCut) {
+    AddDevices();
+    Start();
+    const QString exact = dir.filePath("exact.syx");
+    WriteFile(exact, kMessageBufferSize);
+    window->LoadFileToBuffer(exact);
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(window->MessageBufferCount, 10000u);
+    EXPECT_EQ(window->StatusText(0), "Read 10000 bytes from " + exact);
+    EXPECT_EQ(window->windowTitle(), exact + " - HRZ2000e");
+    EXPECT_EQ(MemoText().size(), 30000);
+
+    const QString big = dir.filePath("big.syx");
+    WriteFile(big, kMessageBufferSize + 1);
+    window->LoadFileToBuffer(big);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(LastMessage(), big + " filesize (10001 bytes) is too big for buffer.\nDo not save "
+                                   "this file or data loss will occur!");
+    EXPECT_EQ(window->StatusText(0),
+              "Read 10000 bytes from " + big + " (filesize 10001 is too big for buffer)");
+    EXPECT_EQ(window->MessageBufferCount, 10000u);
+    EXPECT_EQ(window->LoadedFileName, big);
+}
+
+TEST_F(ExplorerTest, AnUnreadableFileChangesNothing) {
+    Start();
+    SetMemo("F0 F7 ");
+    ASSERT_TRUE(window->ParseMessageBuffer());
+    EXPECT_THROW(window->LoadFileToBuffer(dir.filePath("missing.syx")), std::exception);
+    EXPECT_THROW(window->LoadFileToBuffer(dir.path()), std::exception);
+    EXPECT_EQ(MemoText(), "F0 F7 ");
+    EXPECT_EQ(window->MessageBufferCount, 2u);
+    EXPECT_EQ(window->windowTitle(), "HRZ2000e");
+}
+
+TEST_F(ExplorerTest, SaveWritesTheParsedBytesAndListsTheFile) {
+    Start();
+    SetMemo("F0 1A 00 12 45 F7");
+    const QString path = dir.filePath("saved.syx");
+    dialogs.service.QueuePath(path);
+    window->SaveMessageBuffer();
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray::fromHex("F01A001245F7"));
+    EXPECT_EQ(window->StatusText(0), "Saved 6 bytes to " + path);
+    // Cancelled: nothing is written.
+    window->SaveMessageBuffer();
+    EXPECT_EQ(window->StatusText(0), "Saved 6 bytes to " + path);
+}
+
+TEST_F(ExplorerTest, F5RefreshesTheFileList) {
+    Start();
+    window->FilePane->OpenFolder(dir.path());
+    const QString before = window->FilePane->FileInfoText(0);
+    WriteFile(dir.filePath("new.hrz"), 252);
+    Key(window->memMsgBuf, Qt::Key_F5);
+    EXPECT_NE(window->FilePane->FileInfoText(0), before);
+}
+
+// ---- Clipboard and popup ----
+
+TEST_F(ExplorerTest, OnlyHexClipboardTextIsPasted) {
+    AddDevices();
+    Start();
+    QGuiApplication::clipboard()->setText("f0 43 10 f7");
+    window->pmiPasteClick();
+    ASSERT_TRUE(window->ParseMessageBuffer());
+    EXPECT_EQ(window->BufferBytes(), (std::vector<std::uint8_t>{0xF0, 0x43, 0x10, 0xF7}));
+    QGuiApplication::clipboard()->setText("F0 43\n10 F7");
+    window->pmiSelectAllClick();
+    Key(window->memMsgBuf, Qt::Key_V, "\x16", Qt::ControlModifier);
+    EXPECT_EQ(MemoText(), "f0 43 10 f7");
+    window->UpdateBufferMenu();
+    EXPECT_FALSE(window->pmiPaste->isEnabled());
+}
+
+TEST_F(ExplorerTest, BufferPopupFollowsTheText) {
+    Start();
+    window->UpdateBufferMenu();
+    for (QAction* a : {window->pmiSendtoMIDIOut, window->pmiSelectAll, window->pmiSave,
+                       window->pmiBufClear, window->pmiCopy, window->pmiCut})
+        EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+    Type("F0");
+    window->pmiSelectAllClick();
+    window->UpdateBufferMenu();
+    for (QAction* a : {window->pmiSendtoMIDIOut, window->pmiSelectAll, window->pmiSave,
+                       window->pmiBufClear, window->pmiCopy, window->pmiCut, window->pmiUndo})
+        EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+    window->pmiBufClear->trigger();
+    EXPECT_TRUE(window->BufferTextEmpty());
+    EXPECT_EQ(window->MessageBufferCount, 0u);
+}
+
+TEST_F(ExplorerTest, ExtraMenusGoBeforeHelp) {
+    Start();
+    auto* menu = new QMenu("HRZ2000 Requests", window.get());
+    window->AddTopLevelMenu(menu);
+    const auto actions = window->menuBar()->actions();
+    EXPECT_EQ(actions.back()->text(), "&Help");
+    EXPECT_EQ(actions[actions.size() - 2]->text(), "HRZ2000 Requests");
+}
+
+// ---- Help ----
+
+TEST_F(ExplorerTest, HelpOpensContentsOrSaysWhyNot) {
+    Start();
+    dialogs.service.ClearHistory();
+    TFakeShell shell;
+    SetShellService(&shell);
+    window->ShowHelpContents();
+    EXPECT_TRUE(shell.opened.endsWith("contents.htm"));
+    EXPECT_TRUE(Messages().empty());
+    const std::pair<int, QString> cases[] = {
+        {0, "Insufficient  resources"},
+        {2, "Help file \"contents.htm\" not found"},
+        {3, "Browser path not found"},
+        {11, "Browser executable is not valid"},
+        {31, "Cannot find browser to view help file"},
+    };
+    for (const auto& [code, text] : cases) {
+        shell.result = code;
+        window->ShowHelpContents();
+        EXPECT_EQ(LastMessage(), text);
+        EXPECT_EQ(Messages().back().caption, "Unable to open help");
+    }
+    SetShellService(nullptr);
+}
+
+TEST_F(ExplorerTest, TheMemoIsNeverNarrowerThanFiftyPixels) {
+    Start();
+    window->resize(800, 500);
+    window->show();
+    window->splVertical->setSizes({10, 790});
+    window->splVertical->splitterMoved(10, 1);
+    EXPECT_GE(window->memMsgBuf->width(), 50);
+    EXPECT_NEAR(window->StatusPanel0->width(), 640, 1);
+}
