@@ -1,0 +1,530 @@
+#include "rtmidi_platform.h"
+
+#include "midi_device_names.h"
+#include "midi_result_text.h"
+#include "midi_stream_split.h"
+
+#include <rtmidi/RtMidi.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <iostream>
+#include <mutex>
+#include <sstream>
+
+#ifdef HRZ_HAVE_JACK
+#include <jack/jack.h>
+#endif
+
+struct TRtMidiPlatform::TDevice {
+    RtMidi::Api Api = RtMidi::UNSPECIFIED;
+    std::string PortName;       // as the API lists it, without a sequencer address
+    std::size_t Occurrence = 0; // among ports of this API with the same PortName
+    std::string Name;
+};
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// RtMidi reports through this instead of printing or throwing.
+struct TRtErrors {
+    std::atomic<bool> Failed{false};
+    static void Report(RtMidiError::Type type, const std::string& /*text*/, void* userData) {
+        if (type != RtMidiError::WARNING && type != RtMidiError::DEBUG_WARNING)
+            static_cast<TRtErrors*>(userData)->Failed = true;
+    }
+};
+
+// RtMidi prints warnings to std::cerr while a client starts, before an error
+// callback can be set; a server that is not running is not worth a word.
+class TQuietStderr {
+public:
+    TQuietStderr() : saved_(std::cerr.rdbuf(sink_.rdbuf())) {}
+    ~TQuietStderr() { std::cerr.rdbuf(saved_); }
+    TQuietStderr(const TQuietStderr&) = delete;
+    TQuietStderr& operator=(const TQuietStderr&) = delete;
+
+private:
+    std::ostringstream sink_;
+    std::streambuf* saved_;
+};
+
+void SilenceLibraries() {
+#ifdef HRZ_HAVE_JACK
+    static std::once_flag once;
+    std::call_once(once, [] {
+        jack_set_error_function([](const char*) {});
+        jack_set_info_function([](const char*) {});
+    });
+#endif
+}
+
+bool ApiCanStart(RtMidi::Api api) {
+    // Without the sequencer device the ALSA library complains on stderr.
+    if (api == RtMidi::LINUX_ALSA)
+        return std::filesystem::exists("/dev/snd/seq");
+    return api != RtMidi::RTMIDI_DUMMY && api != RtMidi::WEB_MIDI_API;
+}
+
+std::string ListedName(RtMidi::Api api, const std::string& portName) {
+    return api == RtMidi::LINUX_ALSA ? WithoutPortAddress(portName) : portName;
+}
+
+// Index of the port the device stands for, in the API's current list; -1 if gone.
+int FindPort(RtMidi& client, const TRtMidiPlatform::TDevice& device) {
+    std::size_t seen = 0;
+    const unsigned count = client.getPortCount();
+    for (unsigned i = 0; i < count; ++i) {
+        if (ListedName(device.Api, client.getPortName(i)) != device.PortName)
+            continue;
+        if (seen++ == device.Occurrence)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+template <typename Client>
+void ListPorts(RtMidi::Api api, const std::string& clientName,
+               std::vector<TRtMidiPlatform::TDevice>& devices) {
+    try {
+        std::unique_ptr<Client> client;
+        {
+            TQuietStderr quiet;
+            client = std::make_unique<Client>(api, clientName);
+        }
+        TRtErrors errors;
+        client->setErrorCallback(&TRtErrors::Report, &errors);
+        const unsigned count = client->getPortCount();
+        for (unsigned i = 0; i < count && !errors.Failed; ++i) {
+            TRtMidiPlatform::TDevice device;
+            device.Api = api;
+            device.PortName = ListedName(api, client->getPortName(i));
+            device.Occurrence = static_cast<std::size_t>(
+                std::count_if(devices.begin(), devices.end(), [&](const auto& other) {
+                    return other.Api == api && other.PortName == device.PortName;
+                }));
+            devices.push_back(std::move(device));
+        }
+    } catch (const RtMidiError&) {
+        // this API cannot start here: no devices from it
+    }
+}
+
+void NameDevices(std::vector<TRtMidiPlatform::TDevice>& devices) {
+    std::vector<std::string> portNames;
+    for (const auto& device : devices)
+        portNames.push_back(device.PortName);
+    const std::vector<std::string> names = UniqueDeviceNames(portNames);
+    for (std::size_t i = 0; i < devices.size(); ++i)
+        devices[i].Name = names[i];
+}
+
+std::uint32_t ElapsedMs(Clock::time_point since) {
+    return static_cast<std::uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count());
+}
+
+} // namespace
+
+struct TRtMidiPlatform::TInPort {
+    std::unique_ptr<RtMidiIn> Client;
+    TRtErrors Errors;
+    MidiCallback Callback = nullptr;
+    std::uintptr_t Instance = 0;
+    // Serialises the RtMidi thread with Start/Reset/AddBuffer on the window thread.
+    std::mutex Mutex;
+    bool Started = false;
+    Clock::time_point StartTime;
+    std::deque<MIDIHDR*> Queue;
+
+    void Call(std::uint32_t message, std::uintptr_t p1, std::uintptr_t p2) {
+        if (Callback != nullptr)
+            Callback(this, message, Instance, p1, p2);
+    }
+
+    // Fills the queued buffers in order, one callback per buffer; what finds no
+    // buffer is lost.
+    void DeliverSysex(const std::uint8_t* bytes, std::size_t length, std::uint32_t time) {
+        std::size_t delivered = 0;
+        while (delivered < length && !Queue.empty()) {
+            MIDIHDR* header = Queue.front();
+            Queue.pop_front();
+            const std::size_t chunk =
+                std::min<std::size_t>(length - delivered, header->dwBufferLength);
+            std::memcpy(header->lpData, bytes + delivered, chunk);
+            header->dwBytesRecorded = static_cast<std::uint32_t>(chunk);
+            header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+            delivered += chunk;
+            Call(MIM_LONGDATA, reinterpret_cast<std::uintptr_t>(header), time);
+        }
+    }
+
+    static void Receive(double /*delta*/, std::vector<unsigned char>* message, void* userData) {
+        auto* port = static_cast<TInPort*>(userData);
+        if (message == nullptr || message->empty())
+            return;
+        std::lock_guard lock(port->Mutex);
+        if (!port->Started)
+            return;
+        const std::uint32_t time = ElapsedMs(port->StartTime);
+        const std::uint8_t status = (*message)[0];
+        if (status == 0xF0) {
+            port->DeliverSysex(message->data(), message->size(), time);
+            return;
+        }
+        if (status == 0xF8 || status == 0xFE)
+            return; // clock and active sensing never reach the ports
+        std::uint32_t packed = 0;
+        for (std::size_t i = 0; i < std::min<std::size_t>(3, message->size()); ++i)
+            packed |= static_cast<std::uint32_t>((*message)[i]) << (8 * i);
+        port->Call(MIM_DATA, packed, time);
+    }
+};
+
+struct TRtMidiPlatform::TOutPort {
+    std::unique_ptr<RtMidiOut> Client;
+    TRtErrors Errors;
+    MidiCallback Callback = nullptr;
+    std::uintptr_t Instance = 0;
+    std::uint8_t RunningStatus = 0;
+
+    bool Send(const std::vector<std::uint8_t>& bytes) {
+        Errors.Failed = false;
+        Client->sendMessage(&bytes);
+        return !Errors.Failed;
+    }
+};
+
+TRtMidiPlatform::TRtMidiPlatform(std::string clientName, std::vector<std::string> apiNames)
+    : clientName_(std::move(clientName)) {
+    SilenceLibraries();
+    std::vector<RtMidi::Api> compiled;
+    RtMidi::getCompiledApi(compiled);
+    if (apiNames.empty()) {
+        for (RtMidi::Api api : compiled)
+            apis_.push_back(api);
+    } else {
+        for (const std::string& name : apiNames) {
+            const RtMidi::Api api = RtMidi::getCompiledApiByName(name);
+            if (api != RtMidi::UNSPECIFIED)
+                apis_.push_back(api);
+        }
+    }
+    Refresh();
+}
+
+TRtMidiPlatform::~TRtMidiPlatform() {
+    // Clients still open stop their threads before the ports go.
+    for (auto& port : openIn_)
+        port->Client.reset();
+}
+
+void TRtMidiPlatform::Refresh() {
+    inputs_.clear();
+    outputs_.clear();
+    for (int value : apis_) {
+        const auto api = static_cast<RtMidi::Api>(value);
+        if (!ApiCanStart(api))
+            continue;
+        ListPorts<RtMidiIn>(api, clientName_, inputs_);
+        ListPorts<RtMidiOut>(api, clientName_, outputs_);
+    }
+    NameDevices(inputs_);
+    NameDevices(outputs_);
+}
+
+TRtMidiPlatform::TInPort* TRtMidiPlatform::FindIn(HMIDIIN handle) const {
+    for (const auto& port : openIn_)
+        if (reinterpret_cast<HMIDIIN>(port.get()) == handle)
+            return port.get();
+    return nullptr;
+}
+
+TRtMidiPlatform::TOutPort* TRtMidiPlatform::FindOut(HMIDIOUT handle) const {
+    for (const auto& port : openOut_)
+        if (reinterpret_cast<HMIDIOUT>(port.get()) == handle)
+            return port.get();
+    return nullptr;
+}
+
+// ---- input
+
+std::uint32_t TRtMidiPlatform::midiInGetNumDevs() {
+    return static_cast<std::uint32_t>(inputs_.size());
+}
+
+MMRESULT TRtMidiPlatform::midiInGetDevCaps(std::uint32_t deviceId, MIDIINCAPS& caps) {
+    if (deviceId >= inputs_.size())
+        return MMSYSERR_BADDEVICEID;
+    caps = MIDIINCAPS{};
+    caps.wMid = 0xFFFF; // unknown maker
+    caps.wPid = static_cast<std::uint16_t>(inputs_[deviceId].Api);
+    caps.vDriverVersion = 0x0100;
+    std::strncpy(caps.szPname, inputs_[deviceId].Name.c_str(), MAXPNAMELEN - 1);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT TRtMidiPlatform::midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, MidiCallback callback,
+                                     std::uintptr_t instance, std::uint32_t flags) {
+    if (handle == nullptr || (callback != nullptr && flags != CALLBACK_FUNCTION))
+        return MMSYSERR_INVALPARAM;
+    if (deviceId >= inputs_.size())
+        return MMSYSERR_BADDEVICEID;
+    const TDevice& device = inputs_[deviceId];
+    auto port = std::make_unique<TInPort>();
+    port->Callback = callback;
+    port->Instance = instance;
+    try {
+        {
+            TQuietStderr quiet;
+            port->Client = std::make_unique<RtMidiIn>(device.Api, clientName_);
+        }
+        port->Client->setErrorCallback(&TRtErrors::Report, &port->Errors);
+        port->Client->ignoreTypes(false, false, false);
+        port->Client->setCallback(&TInPort::Receive, port.get());
+        const int index = FindPort(*port->Client, device);
+        if (index < 0)
+            return MIDIERR_NODEVICE;
+        port->Client->openPort(static_cast<unsigned>(index), "MIDI In");
+    } catch (const RtMidiError&) {
+        return MMSYSERR_NODRIVER;
+    }
+    if (port->Errors.Failed || !port->Client->isPortOpen())
+        return MMSYSERR_ALLOCATED;
+    *handle = reinterpret_cast<HMIDIIN>(port.get());
+    port->Call(MIM_OPEN, 0, 0);
+    openIn_.push_back(std::move(port));
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT TRtMidiPlatform::midiInPrepareHeader(HMIDIIN handle, MIDIHDR* header) {
+    if (FindIn(handle) == nullptr)
+        return MMSYSERR_INVALHANDLE;
+    if (header == nullptr || header->lpData == nullptr)
+        return MMSYSERR_INVALPARAM;
+    header->dwFlags |= MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT TRtMidiPlatform::midiInAddBuffer(HMIDIIN handle, MIDIHDR* header) {
+    TInPort* port = FindIn(handle);
+    if (port == nullptr)
+        return MMSYSERR_INVALHANDLE;
+    if (header == nullptr || header->lpData == nullptr || header->dwBufferLength == 0)
+        return MMSYSERR_INVALPARAM;
+    std::lock_guard lock(port->Mutex);
+    if ((header->dwFlags & MHDR_PREPARED) == 0)
+        return MIDIERR_UNPREPARED;
+    if ((header->dwFlags & MHDR_INQUEUE) != 0)
+        return MIDIERR_STILLPLAYING;
+    header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE;
+    header->dwBytesRecorded = 0;
+    port->Queue.push_back(header);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT TRtMidiPlatform::midiInStart(HMIDIIN handle) {
+    TInPort* port = FindIn(handle);
+    if (port == nullptr)
+        return MMSYSERR_INVALHANDLE;
+    std::lock_guard lock(port->Mutex);
+    port->Started = true;
+    port->StartTime = Clock::now();
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT TRtMidiPlatform::midiInReset(HMIDIIN handle) {
+    TInPort* port = FindIn(handle);
+    if (port == nullptr)
+        return MMSYSERR_INVALHANDLE;
+    std::lock_guard lock(port->Mutex);
+    port->Started = false;
+    while (!port->Queue.empty()) {
+        MIDIHDR* header = port->Queue.front();
+        port->Queue.pop_front();
+        header->dwBytesRecorded = 0;
+        header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+        port->Call(MIM_LONGDATA, reinterpret_cast<std::uintptr_t>(header), 0);
+    }
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT TRtMidiPlatform::midiInUnprepareHeader(HMIDIIN handle, MIDIHDR* header) {
+    TInPort* port = FindIn(handle);
+    if (port == nullptr)
+        return MMSYSERR_INVALHANDLE;
+    if (header == nullptr)
+        return MMSYSERR_INVALPARAM;
+    std::lock_guard lock(port->Mutex);
+    if ((header->dwFlags & MHDR_INQUEUE) != 0)
+        return MIDIERR_STILLPLAYING;
+    header->dwFlags &= ~MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT TRtMidiPlatform::midiInClose(HMIDIIN handle) {
+    TInPort* port = FindIn(handle);
+    if (port == nullptr)
+        return MMSYSERR_INVALHANDLE;
+    {
+        std::lock_guard lock(port->Mutex);
+        if (!port->Queue.empty())
+            return MIDIERR_STILLPLAYING;
+        port->Started = false;
+    }
+    // Destroying the client stops its thread: no callback after this returns.
+    port->Client.reset();
+    port->Call(MIM_CLOSE, 0, 0);
+    std::erase_if(openIn_, [port](const auto& item) { return item.get() == port; });
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT TRtMidiPlatform::midiInGetErrorText(MMRESULT code, char* text, std::uint32_t size) {
+    return CopyMidiResultText(code, text, size);
+}
+
+// ---- output
+
+std::uint32_t TRtMidiPlatform::midiOutGetNumDevs() {
+    return static_cast<std::uint32_t>(outputs_.size());
+}
+
+MMRESULT TRtMidiPlatform::midiOutGetDevCaps(int deviceId, MIDIOUTCAPS& caps) {
+    if (deviceId < 0 || static_cast<std::size_t>(deviceId) >= outputs_.size())
+        return MMSYSERR_BADDEVICEID;
+    const TDevice& device = outputs_[static_cast<std::size_t>(deviceId)];
+    caps = MIDIOUTCAPS{};
+    caps.wMid = 0xFFFF;
+    caps.wPid = static_cast<std::uint16_t>(device.Api);
+    caps.vDriverVersion = 0x0100;
+    std::strncpy(caps.szPname, device.Name.c_str(), MAXPNAMELEN - 1);
+    caps.wTechnology = 1; // a port
+    caps.wChannelMask = 0xFFFF;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT TRtMidiPlatform::midiOutOpen(HMIDIOUT* handle, int deviceId, MidiCallback callback,
+                                      std::uintptr_t instance, std::uint32_t flags) {
+    if (handle == nullptr || (callback != nullptr && flags != CALLBACK_FUNCTION))
+        return MMSYSERR_INVALPARAM;
+    if (deviceId < 0 || static_cast<std::size_t>(deviceId) >= outputs_.size())
+        return MMSYSERR_BADDEVICEID;
+    const TDevice& device = outputs_[static_cast<std::size_t>(deviceId)];
+    auto port = std::make_unique<TOutPort>();
+    port->Callback = callback;
+    port->Instance = instance;
+    try {
+        {
+            TQuietStderr quiet;
+            port->Client = std::make_unique<RtMidiOut>(device.Api, clientName_);
+        }
+        port->Client->setErrorCallback(&TRtErrors::Report, &port->Errors);
+        const int index = FindPort(*port->Client, device);
+        if (index < 0)
+            return MIDIERR_NODEVICE;
+        port->Client->openPort(static_cast<unsigned>(index), "MIDI Out");
+    } catch (const RtMidiError&) {
+        return MMSYSERR_NODRIVER;
+    }
+    if (port->Errors.Failed || !port->Client->isPortOpen())
+        return MMSYSERR_ALLOCATED;
+    *handle = reinterpret_cast<HMIDIOUT>(port.get());
+    if (callback != nullptr)
+        callback(port.get(), MOM_OPEN, instance, 0, 0);
+    openOut_.push_back(std::move(port));
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT TRtMidiPlatform::midiOutShortMsg(HMIDIOUT handle, std::uint32_t message) {
+    TOutPort* port = FindOut(handle);
+    if (port == nullptr)
+        return MMSYSERR_INVALHANDLE;
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t status = message & 0xFF;
+    std::uint32_t data = message >> 8;
+    if (status < 0x80) { // running status: the data bytes start in the low byte
+        if (port->RunningStatus == 0)
+            return MMSYSERR_INVALPARAM;
+        data = message;
+        status = port->RunningStatus;
+    }
+    const std::size_t length = ShortMessageLength(status);
+    if (length == 0)
+        return MMSYSERR_INVALPARAM;
+    bytes.push_back(status);
+    for (std::size_t i = 1; i < length; ++i, data >>= 8)
+        bytes.push_back(static_cast<std::uint8_t>(data & 0x7F));
+    if (status < 0xF0)
+        port->RunningStatus = status;
+    else if (status < 0xF8)
+        port->RunningStatus = 0;
+    try {
+        return port->Send(bytes) ? MMSYSERR_NOERROR : MMSYSERR_ERROR;
+    } catch (const RtMidiError&) {
+        return MMSYSERR_ERROR;
+    }
+}
+
+MMRESULT TRtMidiPlatform::midiOutPrepareHeader(HMIDIOUT handle, MIDIHDR* header) {
+    if (FindOut(handle) == nullptr)
+        return MMSYSERR_INVALHANDLE;
+    if (header == nullptr)
+        return MMSYSERR_INVALPARAM;
+    header->dwFlags |= MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT TRtMidiPlatform::midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header) {
+    TOutPort* port = FindOut(handle);
+    if (port == nullptr)
+        return MMSYSERR_INVALHANDLE;
+    if (header == nullptr || (header->lpData == nullptr && header->dwBufferLength != 0))
+        return MMSYSERR_INVALPARAM;
+    if ((header->dwFlags & MHDR_PREPARED) == 0)
+        return MIDIERR_UNPREPARED;
+    // Transports take one message at a time; the whole block still goes out.
+    try {
+        for (const auto& message : SplitMidiStream(header->lpData, header->dwBufferLength))
+            if (!port->Send(message))
+                return MMSYSERR_ERROR;
+    } catch (const RtMidiError&) {
+        return MMSYSERR_ERROR;
+    }
+    port->RunningStatus = 0;
+    // Sending is synchronous, so the block is done now; the ports only post on it.
+    header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+    if (port->Callback != nullptr)
+        port->Callback(port, MOM_DONE, port->Instance, reinterpret_cast<std::uintptr_t>(header), 0);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT TRtMidiPlatform::midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header) {
+    if (FindOut(handle) == nullptr)
+        return MMSYSERR_INVALHANDLE;
+    if (header == nullptr)
+        return MMSYSERR_INVALPARAM;
+    if ((header->dwFlags & MHDR_INQUEUE) != 0)
+        return MIDIERR_STILLPLAYING;
+    header->dwFlags &= ~MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT TRtMidiPlatform::midiOutClose(HMIDIOUT handle) {
+    TOutPort* port = FindOut(handle);
+    if (port == nullptr)
+        return MMSYSERR_INVALHANDLE;
+    port->Client.reset();
+    if (port->Callback != nullptr)
+        port->Callback(port, MOM_CLOSE, port->Instance, 0, 0);
+    std::erase_if(openOut_, [port](const auto& item) { return item.get() == port; });
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT TRtMidiPlatform::midiOutGetErrorText(MMRESULT code, char* text, std::uint32_t size) {
+    return CopyMidiResultText(code, text, size);
+}

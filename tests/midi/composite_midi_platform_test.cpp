@@ -1,0 +1,140 @@
+#include "composite_midi_platform.h"
+#include "midi_input.h"
+#include "midi_output.h"
+#include "port_test_support.h"
+
+#include <cstring>
+
+namespace {
+
+struct TCall {
+    void* Handle;
+    std::uint32_t Message;
+    std::uintptr_t Instance;
+    std::uintptr_t Param1;
+};
+std::vector<TCall> calls;
+
+void Record(void* handle, std::uint32_t message, std::uintptr_t instance, std::uintptr_t p1,
+            std::uintptr_t) {
+    calls.push_back({handle, message, instance, p1});
+}
+
+class CompositeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        calls.clear();
+        first.AddInputDevice("In 1");
+        first.AddOutputDevice("Out 1");
+        second.AddInputDevice("Virtual In");
+        second.AddInputDevice("Virtual In 2");
+        second.AddOutputDevice("Virtual Out");
+        composite.AddBackend(first);
+        composite.AddBackend(second);
+    }
+    TTestMidiPlatform first;
+    TTestMidiPlatform second;
+    TCompositeMidiPlatform composite;
+};
+
+std::string InName(IMidiPlatform& platform, std::uint32_t id) {
+    MIDIINCAPS caps;
+    return platform.midiInGetDevCaps(id, caps) == 0 ? caps.szPname : "<error>";
+}
+
+} // namespace
+
+TEST_F(CompositeTest, ListsDevicesOfEachBackendInOrder) {
+    EXPECT_EQ(composite.midiInGetNumDevs(), 3u);
+    EXPECT_EQ(composite.midiOutGetNumDevs(), 2u);
+    EXPECT_EQ(InName(composite, 0), "In 1");
+    EXPECT_EQ(InName(composite, 2), "Virtual In 2");
+    EXPECT_EQ(InName(composite, 3), "<error>");
+    MIDIOUTCAPS caps;
+    ASSERT_EQ(composite.midiOutGetDevCaps(1, caps), MMSYSERR_NOERROR);
+    EXPECT_STREQ(caps.szPname, "Virtual Out");
+    ASSERT_EQ(composite.midiOutGetDevCaps(MIDI_MAPPER, caps), MMSYSERR_NOERROR);
+    EXPECT_STREQ(caps.szPname, "MIDI Mapper");
+    EXPECT_EQ(caps.wTechnology, MOD_MAPPER);
+    EXPECT_EQ(composite.midiOutGetDevCaps(2, caps), MMSYSERR_BADDEVICEID);
+}
+
+TEST_F(CompositeTest, RoutesCallsByHandleAndCallsBackWithItsOwnHandle) {
+    HMIDIIN in = nullptr;
+    ASSERT_EQ(composite.midiInOpen(&in, 2, &Record, 42, CALLBACK_FUNCTION), MMSYSERR_NOERROR);
+    EXPECT_TRUE(second.IsInputOpen(1));
+    EXPECT_FALSE(first.IsInputOpen(0));
+    ASSERT_EQ(calls.size(), 1u); // open notice
+    EXPECT_EQ(calls[0].Handle, static_cast<void*>(in));
+    EXPECT_EQ(calls[0].Instance, 42u);
+    EXPECT_EQ(composite.midiInStart(in), MMSYSERR_NOERROR);
+    second.InjectShort(1, 0x90, 7);
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[1].Message, MIM_DATA);
+    EXPECT_EQ(calls[1].Handle, static_cast<void*>(in));
+    EXPECT_EQ(composite.midiInClose(in), MMSYSERR_NOERROR);
+    EXPECT_FALSE(second.IsInputOpen(1));
+    EXPECT_EQ(composite.midiInStart(in), MMSYSERR_INVALHANDLE); // gone with the close
+
+    HMIDIOUT out = nullptr;
+    EXPECT_EQ(composite.midiOutOpen(&out, MIDI_MAPPER, nullptr, 0, 0), MMSYSERR_NOERROR);
+    EXPECT_TRUE(first.IsOutputOpen(0));
+    EXPECT_EQ(composite.midiOutShortMsg(out, 0x05C0), MMSYSERR_NOERROR);
+    EXPECT_EQ(first.Sent().size(), 1u);
+    EXPECT_EQ(composite.midiOutClose(out), MMSYSERR_NOERROR);
+}
+
+TEST_F(CompositeTest, FailedBackendCloseKeepsTheHandleUsable) {
+    HMIDIOUT out = nullptr;
+    ASSERT_EQ(composite.midiOutOpen(&out, 1, nullptr, 0, 0), MMSYSERR_NOERROR);
+    second.Fail(TMidiOp::OutClose, MMSYSERR_ERROR);
+    EXPECT_EQ(composite.midiOutClose(out), MMSYSERR_ERROR);
+    EXPECT_EQ(composite.midiOutClose(out), MMSYSERR_NOERROR);
+}
+
+TEST_F(CompositeTest, MapperNeedsAnOutputDevice) {
+    TCompositeMidiPlatform empty;
+    TTestMidiPlatform inputsOnly;
+    inputsOnly.AddInputDevice("In");
+    empty.AddBackend(inputsOnly);
+    HMIDIOUT out = nullptr;
+    EXPECT_EQ(empty.midiOutOpen(&out, MIDI_MAPPER, nullptr, 0, 0), MIDIERR_NODEVICE);
+    MIDIOUTCAPS caps;
+    EXPECT_EQ(empty.midiOutGetDevCaps(MIDI_MAPPER, caps), MMSYSERR_BADDEVICEID);
+}
+
+TEST_F(CompositeTest, ErrorTextComesFromTheFirstBackendThatKnowsIt) {
+    first.RemoveErrorText(MMSYSERR_NOMEM);
+    second.SetErrorText(MMSYSERR_NOMEM, "second says");
+    char text[128];
+    ASSERT_EQ(composite.midiInGetErrorText(MMSYSERR_NOMEM, text, sizeof text), 0);
+    EXPECT_STREQ(text, "second says");
+    second.RemoveErrorText(MMSYSERR_NOMEM);
+    EXPECT_NE(composite.midiOutGetErrorText(MMSYSERR_NOMEM, text, sizeof text), 0);
+}
+
+TEST_F(CompositeTest, PortsWorkAcrossBackends) {
+    SetMidiPlatform(&composite);
+    {
+        TMidiInput input;
+        input.SetProductName("Virtual In");
+        EXPECT_EQ(input.DeviceID(), 1);
+        input.Open();
+        input.Start();
+        second.InjectSysex(0, {0xF0, 0x1A, 0xF7}, 3);
+        auto event = input.ReadEvent();
+        ASSERT_NE(event, nullptr);
+        EXPECT_EQ(event->Sysex, (std::vector<std::uint8_t>{0xF0, 0x1A, 0xF7}));
+        EXPECT_EQ(second.QueuedBufferCount(0), 16u);
+
+        TMidiOutput output;
+        output.SetProductName("Virtual Out");
+        output.Open();
+        output.SendEvent(*event);
+        ASSERT_EQ(second.Sent().size(), 1u);
+        DeliverPosted();
+        EXPECT_EQ(output.PendingBlockCount(), 0u);
+    }
+    EXPECT_EQ(first.OpenDeviceCount() + second.OpenDeviceCount(), 0u);
+    SetMidiPlatform(nullptr);
+}

@@ -1,0 +1,89 @@
+#include "midi_device_names.h"
+#include "midi_stream_split.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using Bytes = std::vector<std::uint8_t>;
+
+TEST(DeviceNames, LongNamesKeepBothEndsAndDuplicatesStayUniqueWithinTheLimit) {
+    const std::string client = "A Very Long JACK Client Name Indeed:";
+    const std::vector<std::string> ports = {
+        "USB MIDI", client + "midi_capture_1", client + "midi_capture_2",
+        "USB MIDI", client + "midi_capture_1", "USB MIDI"};
+    const auto names = UniqueDeviceNames(ports);
+    ASSERT_EQ(names.size(), ports.size());
+    EXPECT_EQ(names[0], "USB MIDI");
+    EXPECT_EQ(names[3], "USB MIDI #2");
+    EXPECT_EQ(names[5], "USB MIDI #3");
+    EXPECT_EQ(names[1], "A Very Long JAC~:midi_capture_1");
+    EXPECT_EQ(names[2], "A Very Long JAC~:midi_capture_2");
+    EXPECT_EQ(names[4].substr(names[4].size() - 3), " #2");
+    std::set<std::string> distinct(names.begin(), names.end());
+    EXPECT_EQ(distinct.size(), names.size());
+    for (const auto& name : names)
+        EXPECT_LE(name.size(), 31u) << name;
+    EXPECT_EQ(UniqueDeviceNames(ports), names); // the same ports give the same names
+}
+
+TEST(DeviceNames, ShorteningNeverSplitsAUtf8Character) {
+    std::string name;
+    for (int i = 0; i < 20; ++i)
+        name += "\xC3\xA9"; // é, two bytes
+    const std::string shortened = ShortDeviceName(name, 31);
+    EXPECT_LE(shortened.size(), 31u);
+    const auto tilde = shortened.find('~');
+    ASSERT_NE(tilde, std::string::npos);
+    EXPECT_EQ(tilde % 2, 0u);
+    EXPECT_EQ((shortened.size() - tilde - 1) % 2, 0u);
+    EXPECT_NE(static_cast<unsigned char>(shortened[tilde + 1]) & 0xC0, 0x80u);
+}
+
+TEST(DeviceNames, SequencerAddressIsDropped) {
+    EXPECT_EQ(WithoutPortAddress("Midi Through:Midi Through Port-0 14:0"),
+              "Midi Through:Midi Through Port-0");
+    EXPECT_EQ(WithoutPortAddress("UM-ONE 128:12"), "UM-ONE");
+    EXPECT_EQ(WithoutPortAddress("Port 2"), "Port 2");
+    EXPECT_EQ(WithoutPortAddress("Ratio 1:2x"), "Ratio 1:2x");
+    EXPECT_EQ(WithoutPortAddress("14:0"), "14:0");
+}
+
+TEST(MidiStreamSplit, SeparatesMessagesAndExpandsRunningStatus) {
+    const Bytes stream = {0xF0, 0x1A, 0x00, 0xF7, 0x90, 0x3C, 0x64, 0x3E,
+                          0x64, 0xC0, 0x05, 0x06, 0xF8, 0xB0, 0x07, 0x70};
+    const auto messages = SplitMidiStream(stream.data(), stream.size());
+    const std::vector<Bytes> expected = {{0xF0, 0x1A, 0x00, 0xF7},
+                                         {0x90, 0x3C, 0x64},
+                                         {0x90, 0x3E, 0x64},
+                                         {0xC0, 0x05},
+                                         {0xC0, 0x06},
+                                         {0xF8},
+                                         {0xB0, 0x07, 0x70}};
+    EXPECT_EQ(messages, expected);
+}
+
+TEST(MidiStreamSplit, UnterminatedSysexEndsAtTheNextStatusAndStrayDataIsDropped) {
+    const Bytes stream = {0x12, 0x13, 0xF0, 0x01, 0xF8, 0x02, 0x90,
+                          0x3C, 0x64, 0xF0, 0x7F, 0x90, 0x3C};
+    const auto messages = SplitMidiStream(stream.data(), stream.size());
+    const std::vector<Bytes> expected = {
+        {0xF0, 0x01, 0xF8, 0x02}, {0x90, 0x3C, 0x64}, {0xF0, 0x7F}, {0x90, 0x3C}};
+    EXPECT_EQ(messages, expected);
+    EXPECT_TRUE(SplitMidiStream(stream.data(), 0).empty());
+}
+
+TEST(MidiStreamSplit, MessageLengthsFollowTheStatus) {
+    EXPECT_EQ(ShortMessageLength(0x80), 3u);
+    EXPECT_EQ(ShortMessageLength(0xBF), 3u);
+    EXPECT_EQ(ShortMessageLength(0xC0), 2u);
+    EXPECT_EQ(ShortMessageLength(0xDF), 2u);
+    EXPECT_EQ(ShortMessageLength(0xEF), 3u);
+    EXPECT_EQ(ShortMessageLength(0xF1), 2u);
+    EXPECT_EQ(ShortMessageLength(0xF2), 3u);
+    EXPECT_EQ(ShortMessageLength(0xF3), 2u);
+    EXPECT_EQ(ShortMessageLength(0xF6), 1u);
+    EXPECT_EQ(ShortMessageLength(0xFE), 1u);
+    EXPECT_EQ(ShortMessageLength(0xF0), 0u);
+    EXPECT_EQ(ShortMessageLength(0x40), 0u);
+}
