@@ -1,0 +1,86 @@
+#include "factory_presets.h"
+#include "unit_memory.h"
+
+#include "digital_groups.h"
+#include "stream.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+TPreset Read(const TPresetDumpBytes& dump) {
+    TPreset preset;
+    TMemoryStream stream(std::vector<std::uint8_t>(dump.begin(), dump.end()));
+    preset.ReadDump(stream);
+    return preset;
+}
+
+// Every factory preset must load in the editor as it is: a valid frame, a group
+// of its model, packing the editor reproduces, titles that need no repair.
+TEST(FactoryPresets, EveryLocationHoldsAValidPresetOfItsModel) {
+    for (bool preExpress : {false, true}) {
+        const THrzUnitMemory memory(preExpress);
+        std::set<int> groups;
+        std::set<std::string> titles;
+        int untitled = 0, awkward = 0;
+        for (int bank = 0; bank < memory.BankCount(); ++bank) {
+            for (int i = 0; i < THrzUnitMemory::PresetsPerBank; ++i) {
+                const auto& dump = memory.Preset(bank, i);
+                for (std::size_t k = 1; k + 1 < dump.size(); ++k)
+                    ASSERT_LT(dump[k], 0x80) << "data byte " << k << " of " << bank << "/" << i;
+                const TPreset preset = Read(dump);
+                EXPECT_FALSE(preset.IsChanged()) << "not a normal form at " << bank << "/" << i;
+                const int g = preset.DigitalGroup();
+                ASSERT_GE(g, 0);
+                ASSERT_LT(g,
+                          preExpress ? DigitalGroups::PreExpressRowCount : DigitalGroups::RowCount);
+                groups.insert(g);
+                for (int k = 0; k < TPreset::PerfCount; ++k) {
+                    const auto& e = preset.PerfMIDI[static_cast<std::size_t>(k)];
+                    if (preset.PerfEnabled[static_cast<std::size_t>(k)]) {
+                        EXPECT_LE(e.ParamNumber, 34 + DigitalGroups::SlotsUsed(g));
+                    }
+                }
+                EXPECT_LE(preset.Title.size(), 16u);
+                untitled += preset.Title.empty();
+                awkward += preset.Title.find_first_of("/:") != std::string::npos;
+                titles.insert(preset.Title);
+            }
+        }
+        EXPECT_GE(groups.size(), preExpress ? 30u : 40u) << "a spread of digital groups";
+        EXPECT_GT(untitled, 0);
+        EXPECT_GT(awkward, 0);
+        EXPECT_GT(titles.size(), 60u);
+    }
+}
+
+TEST(FactoryPresets, ActiveFlagsMatchTheGroupSearch) {
+    // The group is the lowest row holding the switched-on effects, as the editor finds it.
+    for (int i = 0; i < 200; ++i) {
+        const TPreset preset = Read(FactoryPresetDump(1, i, false));
+        const auto& row = DigitalGroups::Row(preset.DigitalGroup());
+        std::vector<int> active;
+        for (int j = 0; j < DigitalGroups::RowLength; ++j) {
+            if (preset.DigitalActive(j)) {
+                ASSERT_GE(row[static_cast<std::size_t>(j)], 0);
+                active.push_back(row[static_cast<std::size_t>(j)]);
+            }
+        }
+        for (int g = 0; g < preset.DigitalGroup(); ++g) {
+            bool holdsAll = !active.empty();
+            for (int e : active)
+                holdsAll = holdsAll && DigitalGroups::RowContains(g, e);
+            EXPECT_FALSE(holdsAll) << "preset " << i << " could use lower group " << g;
+        }
+    }
+}
+
+TEST(FactoryPresets, SameLocationSamePreset) {
+    EXPECT_EQ(FactoryPresetDump(2, 77, false), FactoryPresetDump(2, 77, false));
+    EXPECT_NE(FactoryPresetDump(2, 77, false), FactoryPresetDump(2, 78, false));
+    EXPECT_NE(FactoryPresetTitle(0, 0), FactoryPresetTitle(1, 0));
+}
+
+} // namespace

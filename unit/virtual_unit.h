@@ -1,0 +1,74 @@
+#pragma once
+// A model of the HRZ2000 as seen from its MIDI sockets: bytes in, bytes out.
+// It obeys and answers the unit's message set on its own channel, ignores
+// everything else as the hardware does, and keeps its memory in a state file.
+#include "midi_byte_parser.h"
+#include "unit_memory.h"
+#include "unit_options.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using TReplyBlock = std::vector<std::uint8_t>;
+
+class THrzVirtualUnit {
+public:
+    // Command bytes of the unit's system-exclusive messages.
+    static constexpr std::uint8_t CmdItemValue = 0x03;
+    static constexpr std::uint8_t CmdPresetDump = 0x05;
+    static constexpr std::uint8_t CmdPresetSelect = 0x09;
+    static constexpr std::uint8_t CmdStore = 0x0A;
+    static constexpr std::uint8_t CmdItemRequest = 0x43;
+    static constexpr std::uint8_t CmdCurrentPresetRequest = 0x45;
+    static constexpr std::uint8_t ItemBypass = 0;
+    static constexpr std::uint8_t ItemBank = 9;
+    static constexpr std::uint8_t ItemPresetNumber = 64;
+
+    // Loads the memory from options.StatePath (factory state when there is none).
+    explicit THrzVirtualUnit(TUnitOptions options);
+    // Keeps the current selection and bypass for the next run.
+    ~THrzVirtualUnit();
+    THrzVirtualUnit(const THrzVirtualUnit&) = delete;
+    THrzVirtualUnit& operator=(const THrzVirtualUnit&) = delete;
+
+    // Bytes as they arrive on the unit's MIDI in, in any split. Returns what the
+    // unit puts on its MIDI out in answer, one block per message, faults applied.
+    std::vector<TReplyBlock> Receive(const std::uint8_t* bytes, std::size_t count);
+    std::vector<TReplyBlock> Receive(const std::vector<std::uint8_t>& bytes) {
+        return Receive(bytes.data(), bytes.size());
+    }
+
+    const TUnitOptions& Options() const { return options_; }
+    const THrzUnitMemory& Memory() const { return memory_; }
+    // Text of the last failed save, empty when the last save worked.
+    const std::string& LastSaveError() const { return lastSaveError_; }
+    // Writes the memory now (when it has a state file).
+    void SaveState();
+
+    std::uint8_t AllPresetsRequestCommand() const;
+    std::uint8_t TableRequestCommand() const;
+    std::uint8_t TableDumpCommand() const { return Tmpt::MptCommand(options_.PreExpress); }
+    int TableDumpLength() const { return Tmpt::MptDumpLength(options_.PreExpress); }
+
+private:
+    void HandleMessage(const TParsedMidiMessage& message, std::vector<TReplyBlock>& replies);
+    void HandleSysex(const std::vector<std::uint8_t>& bytes, std::vector<TReplyBlock>& replies);
+    void HandleChannelMessage(const std::vector<std::uint8_t>& bytes);
+    void AnswerItem(std::uint8_t item, std::vector<TReplyBlock>& replies) const;
+    void SetItem(std::uint8_t item, std::uint8_t value);
+    void SelectPreset(int index);
+    TReplyBlock PresetDumpReply(const TPresetDumpBytes& dump) const;
+    TReplyBlock TableDumpReply() const;
+    void ApplyFaults(std::vector<TReplyBlock>& replies);
+    void MemoryChanged();
+
+    TUnitOptions options_;
+    THrzUnitMemory memory_;
+    TMidiByteParser parser_;
+    int bankSelectCoarse_ = 0; // controller 0
+    int bankSelectFine_ = 0;   // controller 32
+    bool selectionDirty_ = false;
+    unsigned long replyCount_ = 0;
+    std::string lastSaveError_;
+};

@@ -1,0 +1,108 @@
+#pragma once
+// The virtual unit as a platform MIDI backend: one input and one output device
+// named "HRZ2000 virtual unit". What is sent to the output feeds the unit; the
+// unit's replies come back through the input callback on a worker thread of
+// this backend, with the multimedia API's buffer and callback rules.
+#include "midi_platform.h"
+#include "virtual_unit.h"
+#include "wire_timing.h"
+
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+class TVirtualUnitMidiPlatform : public IMidiPlatform {
+public:
+    static constexpr const char* DeviceName = "HRZ2000 virtual unit";
+
+    explicit TVirtualUnitMidiPlatform(TUnitOptions options);
+    ~TVirtualUnitMidiPlatform() override;
+    TVirtualUnitMidiPlatform(const TVirtualUnitMidiPlatform&) = delete;
+    TVirtualUnitMidiPlatform& operator=(const TVirtualUnitMidiPlatform&) = delete;
+
+    std::uint32_t midiInGetNumDevs() override { return 1; }
+    MMRESULT midiInGetDevCaps(std::uint32_t deviceId, MIDIINCAPS& caps) override;
+    MMRESULT midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, MidiCallback callback,
+                        std::uintptr_t instance, std::uint32_t flags) override;
+    MMRESULT midiInPrepareHeader(HMIDIIN handle, MIDIHDR* header) override;
+    MMRESULT midiInAddBuffer(HMIDIIN handle, MIDIHDR* header) override;
+    MMRESULT midiInStart(HMIDIIN handle) override;
+    MMRESULT midiInReset(HMIDIIN handle) override;
+    MMRESULT midiInUnprepareHeader(HMIDIIN handle, MIDIHDR* header) override;
+    MMRESULT midiInClose(HMIDIIN handle) override;
+    MMRESULT midiInGetErrorText(MMRESULT code, char* text, std::uint32_t size) override;
+
+    std::uint32_t midiOutGetNumDevs() override { return 1; }
+    MMRESULT midiOutGetDevCaps(int deviceId, MIDIOUTCAPS& caps) override;
+    MMRESULT midiOutOpen(HMIDIOUT* handle, int deviceId, MidiCallback callback,
+                         std::uintptr_t instance, std::uint32_t flags) override;
+    MMRESULT midiOutShortMsg(HMIDIOUT handle, std::uint32_t message) override;
+    MMRESULT midiOutPrepareHeader(HMIDIOUT handle, MIDIHDR* header) override;
+    MMRESULT midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header) override;
+    MMRESULT midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header) override;
+    MMRESULT midiOutClose(HMIDIOUT handle) override;
+    MMRESULT midiOutGetErrorText(MMRESULT code, char* text, std::uint32_t size) override;
+
+    // Runs f on the unit with the backend locked (for inspection in tests and tools).
+    template <class F> auto WithUnit(F&& f) {
+        std::lock_guard lock(mutex_);
+        return f(static_cast<const THrzVirtualUnit&>(*unit_));
+    }
+
+private:
+    using TClock = TWireTiming::TClock;
+    struct TJob {
+        enum class TKind { Reply, OutputDone } Kind = TKind::Reply;
+        std::vector<std::uint8_t> Bytes;
+        MIDIHDR* Header = nullptr;
+    };
+    struct TInput {
+        bool Open = false;
+        bool Started = false;
+        MidiCallback Callback = nullptr;
+        std::uintptr_t Instance = 0;
+        std::deque<MIDIHDR*> Buffers;
+        TClock::time_point StartTime{};
+        TMidiByteParser Driver; // splits the cable's bytes as a driver does
+    };
+    struct TOutput {
+        bool Open = false;
+        MidiCallback Callback = nullptr;
+        std::uintptr_t Instance = 0;
+    };
+
+    HMIDIIN InHandle() { return reinterpret_cast<HMIDIIN>(&input_); }
+    HMIDIOUT OutHandle() { return reinterpret_cast<HMIDIOUT>(&output_); }
+    void FeedUnit(std::unique_lock<std::mutex>& lock, const std::uint8_t* bytes, std::size_t count,
+                  MIDIHDR* done);
+    void Schedule(TClock::time_point due, TJob job);
+    void WorkerLoop();
+    void DeliverReply(std::unique_lock<std::mutex>& lock, const std::vector<std::uint8_t>& bytes);
+    void DeliverSysex(std::unique_lock<std::mutex>& lock, const std::vector<std::uint8_t>& bytes,
+                      bool complete);
+    // Calls a callback with the lock released; close and reset wait for it to return.
+    void Invoke(std::unique_lock<std::mutex>& lock, MidiCallback callback, void* handle,
+                std::uint32_t message, std::uintptr_t instance, std::uintptr_t p1,
+                std::uintptr_t p2);
+    void WaitForCallbacks(std::unique_lock<std::mutex>& lock);
+    std::uint32_t InputTime() const;
+    static MMRESULT ErrorText(MMRESULT code, char* text, std::uint32_t size);
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable callbackDone_;
+    std::unique_ptr<THrzVirtualUnit> unit_;
+    TWireTiming toUnit_;
+    TWireTiming fromUnit_;
+    TInput input_;
+    TOutput output_;
+    // Ordered by due time, then by the order they were made.
+    std::multimap<TClock::time_point, TJob> jobs_;
+    int callbacksRunning_ = 0;
+    std::vector<std::thread::id> callbackThreads_;
+    bool stopping_ = false;
+    std::thread worker_;
+};
