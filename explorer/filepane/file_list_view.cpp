@@ -1,0 +1,186 @@
+#include "file_list_view.h"
+
+#include "file_list_model.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QListView>
+#include <QTreeView>
+#include <algorithm>
+
+namespace {
+
+// The selection stays visible when the list loses the focus.
+void KeepSelectionVisible(QAbstractItemView* view) {
+    QPalette p = view->palette();
+    p.setColor(QPalette::Inactive, QPalette::Highlight,
+               p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::Inactive, QPalette::HighlightedText,
+               p.color(QPalette::Active, QPalette::HighlightedText));
+    view->setPalette(p);
+}
+
+} // namespace
+
+TFileListView::TFileListView(TFileListModel* model, QWidget* parent)
+    : QStackedWidget(parent), model_(model), details_(new TEditAwareTree(this)),
+      items_(new TEditAwareList(this)) {
+    setObjectName(QStringLiteral("lvwFileList"));
+    details_->setObjectName(QStringLiteral("lvwFileListDetails"));
+    items_->setObjectName(QStringLiteral("lvwFileListItems"));
+
+    details_->setModel(model_);
+    details_->setRootIsDecorated(false);
+    details_->setItemsExpandable(false);
+    details_->setUniformRowHeights(true);
+    details_->setAllColumnsShowFocus(true);
+    details_->setSortingEnabled(false);
+    details_->setIconSize(QSize(16, 16));
+    QHeaderView* header = details_->header();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    // Columns sized to fit their header (the name column a little wider).
+    const QFontMetrics fm(header->font());
+    for (int c = 0; c < TFileListModel::colCount; ++c) {
+        const QString title = model_->headerData(c, Qt::Horizontal).toString();
+        const int pad = 4 * fm.horizontalAdvance('M');
+        header->resizeSection(c, fm.horizontalAdvance(title) + pad * (c == 0 ? 4 : 2));
+    }
+    connect(header, &QHeaderView::sectionClicked, this, &TFileListView::HeaderClicked);
+
+    items_->setModel(model_);
+    items_->setModelColumn(TFileListModel::colName);
+    items_->setSelectionModel(details_->selectionModel());
+    items_->setUniformItemSizes(true);
+    items_->setLayoutMode(QListView::Batched);
+    items_->setBatchSize(2000);
+    items_->setResizeMode(QListView::Adjust);
+    items_->setMovement(QListView::Static);
+
+    for (QAbstractItemView* view :
+         {static_cast<QAbstractItemView*>(details_), static_cast<QAbstractItemView*>(items_)})
+        Wire(view);
+
+    addWidget(details_);
+    addWidget(items_);
+    SetViewStyle(TViewStyle::vsReport);
+}
+
+void TFileListView::Wire(QAbstractItemView* view) {
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    KeepSelectionVisible(view);
+    view->installEventFilter(this);
+    connect(view, &QAbstractItemView::clicked, this, &TFileListView::ItemClicked);
+    connect(view, &QAbstractItemView::doubleClicked, this, &TFileListView::ItemDoubleClicked);
+    connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& pos) {
+        emit ContextMenuRequested(view->viewport()->mapToGlobal(pos));
+    });
+}
+
+void TFileListView::SetViewStyle(TViewStyle style) {
+    style_ = style;
+    switch (style) {
+    case TViewStyle::vsReport:
+        setCurrentWidget(details_);
+        return;
+    case TViewStyle::vsList:
+        items_->setViewMode(QListView::ListMode);
+        items_->setFlow(QListView::TopToBottom);
+        items_->setWrapping(true);
+        items_->setIconSize(QSize(16, 16));
+        items_->setGridSize(QSize());
+        items_->setWordWrap(false);
+        break;
+    case TViewStyle::vsIcon:
+        items_->setViewMode(QListView::IconMode);
+        items_->setFlow(QListView::LeftToRight);
+        items_->setWrapping(true);
+        items_->setIconSize(QSize(32, 32));
+        items_->setGridSize(QSize(96, 64));
+        items_->setWordWrap(true);
+        items_->setMovement(QListView::Static);
+        break;
+    }
+    setCurrentWidget(items_);
+}
+
+QAbstractItemView* TFileListView::CurrentView() const {
+    return style_ == TViewStyle::vsReport ? static_cast<QAbstractItemView*>(details_)
+                                          : static_cast<QAbstractItemView*>(items_);
+}
+
+QList<int> TFileListView::SelectedRows() const {
+    QList<int> rows;
+    for (const QModelIndex& index : details_->selectionModel()->selectedRows(0))
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+int TFileListView::SelectedRow() const {
+    const QItemSelectionModel* selection = details_->selectionModel();
+    const QModelIndex current = selection->currentIndex();
+    if (current.isValid() && selection->isRowSelected(current.row(), QModelIndex()))
+        return current.row();
+    const QList<int> rows = SelectedRows();
+    return rows.isEmpty() ? -1 : rows.first();
+}
+
+void TFileListView::SelectOnly(int row) {
+    if (row < 0 || row >= model_->Count())
+        return;
+    details_->selectionModel()->setCurrentIndex(
+        model_->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    CurrentView()->scrollTo(model_->index(row, 0));
+}
+
+void TFileListView::ClearSelection() {
+    details_->selectionModel()->clear();
+}
+
+bool TFileListView::IsEditing() const {
+    return style_ == TViewStyle::vsReport ? details_->Editing() : items_->Editing();
+}
+
+void TFileListView::EditCaption(int row) {
+    if (row < 0 || row >= model_->Count())
+        return;
+    QAbstractItemView* view = CurrentView();
+    const QModelIndex index = model_->index(row, TFileListModel::colName);
+    view->setCurrentIndex(index);
+    view->edit(index);
+}
+
+void TFileListView::ShowSortIndicator(int column, bool ascending) {
+    details_->header()->setSortIndicator(column,
+                                         ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+void TFileListView::FocusList() {
+    CurrentView()->setFocus(Qt::OtherFocusReason);
+}
+
+bool TFileListView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && (watched == details_ || watched == items_)) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (IsEditing())
+            return false;
+        switch (key->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            emit EnterPressed();
+            return true;
+        case Qt::Key_Delete:
+            emit DeletePressed();
+            return true;
+        default:
+            break;
+        }
+    }
+    return QStackedWidget::eventFilter(watched, event);
+}
