@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSet>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
@@ -291,28 +292,24 @@ void TFileExplorerPane::ShowListFailure(const QString& message) {
 void TFileExplorerPane::RefreshFileList() {
     if (!currentFolder_.isEmpty()) {
         currentFolder_ = WithTrailingSeparator(currentFolder_);
-        const QFileInfo folderInfo(currentFolder_);
-        if (!folderInfo.isDir()) {
+        if (!QFileInfo(currentFolder_).isDir()) {
             ShowListFailure(QStringLiteral("Invalid folder: ") + currentFolder_);
             return;
         }
         PutFolderOnTop(currentFolder_);
-        if (!folderInfo.isReadable()) {
-            btnPrevFolder_->setEnabled(true);
+    }
+    btnPrevFolder_->setEnabled(true);
+
+    std::vector<TFileItem> items;
+    qint64 total = 0;
+    {
+        TBusyCursor wait;
+        std::vector<TDirEntry> entries;
+        if (!currentFolder_.isEmpty() && !ListFolder(currentFolder_, entries)) {
             ShowListFailure(QStringLiteral("The folder ") + currentFolder_ +
                             QStringLiteral(" cannot be read"));
             return;
         }
-    }
-    btnPrevFolder_->setEnabled(true);
-
-    TBusyCursor wait;
-    lvwFileList_->setUpdatesEnabled(false);
-    std::vector<TFileItem> items;
-    qint64 total = 0;
-    if (!currentFolder_.isEmpty()) {
-        std::vector<TDirEntry> entries;
-        ListFolder(currentFolder_, entries);
         items.reserve(entries.size());
         TFileTimeFormatter times;
         for (const TDirEntry& e : entries) {
@@ -321,20 +318,31 @@ void TFileExplorerPane::RefreshFileList() {
                                      e.modifiedMSecs));
             total += e.size;
         }
+
+        // Ties of the chosen key keep name order, not the order the disk gave.
+        const int parameter = sortAscending_ ? sortColumn_ + 1 : -(sortColumn_ + 1);
+        const auto by = [](int p) {
+            return [p](const TFileItem& a, const TFileItem& b) {
+                return CompareFileItems(a, b, p) < 0;
+            };
+        };
+        if (sortColumn_ != skName)
+            std::sort(items.begin(), items.end(), by(skName + 1));
+        std::stable_sort(items.begin(), items.end(), by(parameter));
     }
 
-    // Ties of the chosen key keep name order, not the order the disk gave.
-    const int parameter = sortAscending_ ? sortColumn_ + 1 : -(sortColumn_ + 1);
-    const auto by = [](int p) {
-        return
-            [p](const TFileItem& a, const TFileItem& b) { return CompareFileItems(a, b, p) < 0; };
-    };
-    if (sortColumn_ != skName)
-        std::sort(items.begin(), items.end(), by(skName + 1));
-    std::stable_sort(items.begin(), items.end(), by(parameter));
+    // What was selected before (after a sort or F5) stays selected.
+    QSet<QString> selected;
+    for (int row : lvwFileList_->SelectedRows())
+        selected.insert(model_->Item(row).Path());
+    const int current = lvwFileList_->SelectedRow();
+    const QString currentPath = current >= 0 ? model_->Item(current).Path() : QString();
 
     const int count = static_cast<int>(items.size());
+    lvwFileList_->setUpdatesEnabled(false);
     model_->SetItems(std::move(items));
+    if (!selected.isEmpty())
+        lvwFileList_->SelectPaths(selected, currentPath);
     lvwFileList_->ShowSortIndicator(ColumnOfSortKey(sortColumn_), sortAscending_);
     lvwFileList_->setUpdatesEnabled(true);
     filesPanel_->setText(QString::number(count) + QStringLiteral(" Object(s)"));

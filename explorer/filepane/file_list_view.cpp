@@ -139,6 +139,37 @@ void TFileListView::SelectOnly(int row) {
     CurrentView()->scrollTo(model_->index(row, 0));
 }
 
+void TFileListView::SelectPaths(const QSet<QString>& paths, const QString& currentPath) {
+    // Runs of neighbouring rows become one range: a large selection stays cheap.
+    QItemSelection selection;
+    QModelIndex current;
+    int runStart = -1;
+    const auto closeRun = [&](int end) {
+        if (runStart >= 0)
+            selection.select(model_->index(runStart, 0),
+                             model_->index(end, TFileListModel::colCount - 1));
+        runStart = -1;
+    };
+    for (int row = 0; row < model_->Count(); ++row) {
+        const QString& path = model_->Item(row).Path();
+        if (!paths.contains(path)) {
+            closeRun(row - 1);
+            continue;
+        }
+        if (runStart < 0)
+            runStart = row;
+        if (path == currentPath)
+            current = model_->index(row, 0);
+    }
+    closeRun(model_->Count() - 1);
+    QItemSelectionModel* model = details_->selectionModel();
+    model->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (current.isValid()) {
+        model->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
+        CurrentView()->scrollTo(current);
+    }
+}
+
 void TFileListView::ClearSelection() {
     details_->selectionModel()->clear();
 }

@@ -3,6 +3,7 @@
 // The three views share the model and the selection, so switching keeps both.
 #include <QList>
 #include <QListView>
+#include <QSet>
 #include <QStackedWidget>
 #include <QTreeView>
 
@@ -40,6 +41,8 @@ public:
     // The focused row when it is selected, else the first selected, else -1.
     int SelectedRow() const;
     void SelectOnly(int row);
+    // Selects the rows whose path is in paths; the one at currentPath gets the focus.
+    void SelectPaths(const QSet<QString>& paths, const QString& currentPath);
     void ClearSelection();
     bool IsEditing() const;
     // Starts in-place editing of a caption.

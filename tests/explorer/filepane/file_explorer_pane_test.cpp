@@ -463,3 +463,17 @@ TEST_F(FilePane, ViewButtonsSwitchViewsAndKeepTheSelection) {
     QTest::mouseClick(pane.findChild<QToolButton*>("btnFileDetails"), Qt::LeftButton);
     EXPECT_EQ(pane.FileList()->currentWidget(), Details());
 }
+
+TEST_F(FilePane, SortingAndRefreshKeepTheSelection) {
+    const QString big = Write("big.hrz", 4000), small = Write("small.hrz", 10);
+    Write("other.hrz", 2000);
+    pane.Setup({root});
+    Select({"big.hrz", "small.hrz"});
+    ClickHeader(TFileListModel::colSize);
+    EXPECT_THAT(Std(pane.GetSelectedPathFileNames()),
+                ElementsAre(small.toStdString(), big.toStdString()));
+    EXPECT_EQ(pane.FileList()->SelectedRow(), Row("big.hrz")); // focus stays on it
+    QFile::remove(small);
+    pane.RefreshFileList();
+    EXPECT_THAT(Std(pane.GetSelectedPathFileNames()), ElementsAre(big.toStdString()));
+}
