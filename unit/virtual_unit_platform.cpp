@@ -1,40 +1,13 @@
 #include "virtual_unit_platform.h"
 
+#include "midi_result_text.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace {
 
-constexpr MMRESULT kBadErrorNumber = 9;
 constexpr std::uint32_t kCallbackTypeMask = 0x70000;
-
-struct TErrorText {
-    MMRESULT Code;
-    const char* Text;
-};
-constexpr TErrorText kErrorTexts[] = {
-    {MMSYSERR_NOERROR, "The specified command was carried out."},
-    {MMSYSERR_ERROR, "Undefined external error."},
-    {MMSYSERR_BADDEVICEID, "A device ID has been used that is out of range for your system."},
-    {MMSYSERR_NOTENABLED, "The driver was not enabled."},
-    {MMSYSERR_ALLOCATED, "The specified device is already in use. Wait until it is free, and "
-                         "then try again."},
-    {MMSYSERR_INVALHANDLE, "The specified device handle is invalid."},
-    {MMSYSERR_NODRIVER, "There is no driver installed on your system."},
-    {MMSYSERR_NOMEM, "There is not enough memory available for this task."},
-    {MMSYSERR_NOTSUPPORTED, "This function is not supported."},
-    {MMSYSERR_INVALFLAG, "An invalid flag was passed to a system function."},
-    {MMSYSERR_INVALPARAM, "An invalid parameter was passed to a system function."},
-    {MIDIERR_UNPREPARED, "The MIDI header was not prepared. Use the Prepare function to "
-                         "prepare the header, and then try again."},
-    {MIDIERR_STILLPLAYING, "Cannot perform this operation while media data is still playing. "
-                           "Reset the device, or wait until the data is finished playing."},
-    {MIDIERR_NOMAP, "A MIDI map was not found."},
-    {MIDIERR_NOTREADY, "The MIDI port is transmitting data."},
-    {MIDIERR_NODEVICE, "The current MIDI Mapper setup refers to a MIDI device that is not "
-                       "installed on the system."},
-    {MIDIERR_INVALIDSETUP, "The current MIDI setup is damaged."},
-};
 
 template <std::size_t N> void CopyName(char (&target)[N], const char* name) {
     std::memset(target, 0, N);
@@ -86,26 +59,12 @@ MMRESULT TVirtualUnitMidiPlatform::midiOutGetDevCaps(int deviceId, MIDIOUTCAPS& 
 
 MMRESULT TVirtualUnitMidiPlatform::midiInGetErrorText(MMRESULT code, char* text,
                                                       std::uint32_t size) {
-    return ErrorText(code, text, size);
+    return CopyMidiResultText(code, text, size);
 }
 
 MMRESULT TVirtualUnitMidiPlatform::midiOutGetErrorText(MMRESULT code, char* text,
                                                        std::uint32_t size) {
-    return ErrorText(code, text, size);
-}
-
-MMRESULT TVirtualUnitMidiPlatform::ErrorText(MMRESULT code, char* text, std::uint32_t size) {
-    if (!text || size == 0)
-        return MMSYSERR_INVALPARAM;
-    for (const auto& entry : kErrorTexts) {
-        if (entry.Code == code) {
-            std::strncpy(text, entry.Text, size - 1);
-            text[size - 1] = '\0';
-            return MMSYSERR_NOERROR;
-        }
-    }
-    text[0] = '\0';
-    return kBadErrorNumber;
+    return CopyMidiResultText(code, text, size);
 }
 
 // ---- input -----------------------------------------------------------------------------
@@ -156,6 +115,7 @@ MMRESULT TVirtualUnitMidiPlatform::midiInAddBuffer(HMIDIIN handle, MIDIHDR* head
     header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE;
     header->dwBytesRecorded = 0;
     input_.Buffers.push_back(header);
+    wake_.notify_all(); // a block may be waiting for a buffer
     return MMSYSERR_NOERROR;
 }
 
@@ -177,6 +137,8 @@ MMRESULT TVirtualUnitMidiPlatform::midiInReset(HMIDIIN handle) {
     input_.Started = false;
     input_.Driver.Reset();
     WaitForCallbacks(lock);
+    arrived_.clear();
+    sysexOffset_ = 0;
     const std::uint32_t time = InputTime();
     while (!input_.Buffers.empty() && input_.Open) {
         MIDIHDR* header = input_.Buffers.front();
@@ -214,6 +176,8 @@ MMRESULT TVirtualUnitMidiPlatform::midiInClose(HMIDIIN handle) {
     input_.Callback = nullptr;
     // Whatever the worker is delivering finishes before close returns; nothing follows.
     WaitForCallbacks(lock);
+    arrived_.clear();
+    sysexOffset_ = 0;
     Invoke(lock, callback, InHandle(), MIM_CLOSE, instance, 0, 0);
     return MMSYSERR_NOERROR;
 }
@@ -346,69 +310,78 @@ void TVirtualUnitMidiPlatform::Schedule(TClock::time_point due, TJob job) {
 void TVirtualUnitMidiPlatform::WorkerLoop() {
     std::unique_lock lock(mutex_);
     while (!stopping_) {
-        if (jobs_.empty()) {
+        bool progressed = false;
+        if (!jobs_.empty() && jobs_.begin()->first <= TClock::now()) {
+            TJob job = std::move(jobs_.begin()->second);
+            jobs_.erase(jobs_.begin());
+            progressed = true;
+            if (job.Kind == TJob::TKind::OutputDone) {
+                job.Header->dwFlags = (job.Header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+                if (output_.Open)
+                    Invoke(lock, output_.Callback, OutHandle(), MOM_DONE, output_.Instance,
+                           reinterpret_cast<std::uintptr_t>(job.Header), 0);
+            } else if (input_.Open && input_.Started) {
+                // Nobody listens on a closed or stopped input: those bytes go by unheard.
+                std::vector<TParsedMidiMessage> messages;
+                input_.Driver.Feed(job.Bytes, messages);
+                for (auto& m : messages)
+                    arrived_.push_back(std::move(m));
+            }
+        }
+        if (DeliverPending(lock))
+            progressed = true;
+        if (progressed)
+            continue;
+        if (jobs_.empty())
             wake_.wait(lock);
-            continue;
-        }
-        const auto due = jobs_.begin()->first;
-        if (due > TClock::now()) {
-            wake_.wait_until(lock, due);
-            continue;
-        }
-        TJob job = std::move(jobs_.begin()->second);
-        jobs_.erase(jobs_.begin());
-        if (job.Kind == TJob::TKind::OutputDone) {
-            job.Header->dwFlags = (job.Header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
-            if (output_.Open)
-                Invoke(lock, output_.Callback, OutHandle(), MOM_DONE, output_.Instance,
-                       reinterpret_cast<std::uintptr_t>(job.Header), 0);
-        } else {
-            DeliverReply(lock, job.Bytes);
-        }
+        else
+            wake_.wait_until(lock, jobs_.begin()->first);
     }
 }
 
-void TVirtualUnitMidiPlatform::DeliverReply(std::unique_lock<std::mutex>& lock,
-                                            const std::vector<std::uint8_t>& bytes) {
-    // Nobody listens on a closed or stopped input: the bytes go by unheard.
-    if (!input_.Open || !input_.Started)
-        return;
-    std::vector<TParsedMidiMessage> messages;
-    input_.Driver.Feed(bytes, messages);
+bool TVirtualUnitMidiPlatform::DeliverPending(std::unique_lock<std::mutex>& lock) {
     using TKind = TParsedMidiMessage::TKind;
-    for (const auto& message : messages) {
-        if (!input_.Open || !input_.Started)
-            return;
-        if (message.Kind == TKind::Sysex || message.Kind == TKind::SysexAborted) {
-            DeliverSysex(lock, message.Bytes, message.Kind == TKind::Sysex);
+    bool delivered = false;
+    while (!arrived_.empty()) {
+        if (!input_.Open || !input_.Started) {
+            arrived_.clear();
+            sysexOffset_ = 0;
+            return delivered;
+        }
+        TParsedMidiMessage& next = arrived_.front();
+        const bool isSysex = next.Kind == TKind::Sysex || next.Kind == TKind::SysexAborted;
+        if (!isSysex) {
+            std::uint32_t packed = 0;
+            for (std::size_t i = 0; i < next.Bytes.size() && i < 3; ++i)
+                packed |= static_cast<std::uint32_t>(next.Bytes[i]) << (8 * i);
+            arrived_.pop_front();
+            Invoke(lock, input_.Callback, InHandle(), MIM_DATA, input_.Instance, packed,
+                   InputTime());
+            delivered = true;
             continue;
         }
-        std::uint32_t packed = 0;
-        for (std::size_t i = 0; i < message.Bytes.size() && i < 3; ++i)
-            packed |= static_cast<std::uint32_t>(message.Bytes[i]) << (8 * i);
-        Invoke(lock, input_.Callback, InHandle(), MIM_DATA, input_.Instance, packed, InputTime());
-    }
-}
-
-void TVirtualUnitMidiPlatform::DeliverSysex(std::unique_lock<std::mutex>& lock,
-                                            const std::vector<std::uint8_t>& bytes, bool complete) {
-    std::size_t at = 0;
-    while (at < bytes.size()) {
-        // No buffer queued: the rest of the block is lost, as with a real driver.
-        if (!input_.Open || !input_.Started || input_.Buffers.empty())
-            return;
+        if (input_.Buffers.empty())
+            return delivered; // waits for midiInAddBuffer
         MIDIHDR* header = input_.Buffers.front();
         input_.Buffers.pop_front();
-        const std::size_t n = std::min<std::size_t>(bytes.size() - at, header->dwBufferLength);
-        std::memcpy(header->lpData, bytes.data() + at, n);
-        at += n;
+        const std::size_t n =
+            std::min<std::size_t>(next.Bytes.size() - sysexOffset_, header->dwBufferLength);
+        std::memcpy(header->lpData, next.Bytes.data() + sysexOffset_, n);
+        sysexOffset_ += n;
         header->dwBytesRecorded = static_cast<std::uint32_t>(n);
         header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
-        const std::uint32_t message =
-            (at == bytes.size() && !complete) ? MIM_LONGERROR : MIM_LONGDATA;
+        std::uint32_t message = MIM_LONGDATA;
+        if (sysexOffset_ == next.Bytes.size()) {
+            if (next.Kind == TKind::SysexAborted)
+                message = MIM_LONGERROR;
+            arrived_.pop_front();
+            sysexOffset_ = 0;
+        }
         Invoke(lock, input_.Callback, InHandle(), message, input_.Instance,
                reinterpret_cast<std::uintptr_t>(header), InputTime());
+        delivered = true;
     }
+    return delivered;
 }
 
 void TVirtualUnitMidiPlatform::Invoke(std::unique_lock<std::mutex>& lock, MidiCallback callback,

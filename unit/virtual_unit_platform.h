@@ -80,16 +80,14 @@ private:
                   MIDIHDR* done);
     void Schedule(TClock::time_point due, TJob job);
     void WorkerLoop();
-    void DeliverReply(std::unique_lock<std::mutex>& lock, const std::vector<std::uint8_t>& bytes);
-    void DeliverSysex(std::unique_lock<std::mutex>& lock, const std::vector<std::uint8_t>& bytes,
-                      bool complete);
+    // Hands waiting messages to the input; false when nothing could be delivered.
+    bool DeliverPending(std::unique_lock<std::mutex>& lock);
     // Calls a callback with the lock released; close and reset wait for it to return.
     void Invoke(std::unique_lock<std::mutex>& lock, MidiCallback callback, void* handle,
                 std::uint32_t message, std::uintptr_t instance, std::uintptr_t p1,
                 std::uintptr_t p2);
     void WaitForCallbacks(std::unique_lock<std::mutex>& lock);
     std::uint32_t InputTime() const;
-    static MMRESULT ErrorText(MMRESULT code, char* text, std::uint32_t size);
 
     std::mutex mutex_;
     std::condition_variable wake_;
@@ -101,6 +99,10 @@ private:
     TOutput output_;
     // Ordered by due time, then by the order they were made.
     std::multimap<TClock::time_point, TJob> jobs_;
+    // Messages that have arrived at the input. A sysex block waits here for buffers
+    // (partly delivered up to SysexOffset): the cable pauses rather than losing data.
+    std::deque<TParsedMidiMessage> arrived_;
+    std::size_t sysexOffset_ = 0;
     int callbacksRunning_ = 0;
     std::vector<std::thread::id> callbackThreads_;
     bool stopping_ = false;

@@ -1,19 +1,17 @@
 // The standalone unit over a real transport: a private JACK server, the
-// hrz2000-unit program on it, and an RtMidi client in this process.
+// hrz2000-unit program on it, and this system's own ports on the RtMidi backend.
 #include "factory_presets.h"
+#include "port_session.h"
 
-#include "preset.h"
+#include "rtmidi_platform.h"
 
 #include <RtMidi.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <csignal>
-#include <deque>
 #include <fcntl.h>
 #include <filesystem>
-#include <mutex>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
@@ -25,8 +23,6 @@ using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 namespace {
-
-using Bytes = std::vector<unsigned char>;
 
 // A child process that is ended (TERM, then KILL) whatever way the test leaves.
 class TChild {
@@ -82,45 +78,28 @@ private:
     int exitStatus_ = -1;
 };
 
-struct TReceived {
-    std::mutex Mutex;
-    std::condition_variable Changed;
-    std::deque<Bytes> Messages;
-};
-
-void OnReceived(double, std::vector<unsigned char>* message, void* user) {
-    auto* received = static_cast<TReceived*>(user);
-    std::lock_guard lock(received->Mutex);
-    received->Messages.push_back(*message);
-    received->Changed.notify_all();
-}
-
 void OnError(RtMidiError::Type, const std::string& text, void* user) {
     *static_cast<std::string*>(user) = text;
 }
 
-// Index of the first port whose name contains part, or -1.
-template <class Port> int FindPort(Port& port, const std::string& part) {
-    for (unsigned i = 0; i < port.getPortCount(); ++i)
-        if (port.getPortName(i).find(part) != std::string::npos)
-            return static_cast<int>(i);
-    return -1;
-}
-
-Bytes WaitForSysex(TReceived& received, std::chrono::milliseconds timeout) {
-    std::unique_lock lock(received.Mutex);
-    const auto until = std::chrono::steady_clock::now() + timeout;
-    while (true) {
-        while (!received.Messages.empty()) {
-            Bytes m = std::move(received.Messages.front());
-            received.Messages.pop_front();
-            if (!m.empty() && m[0] == 0xF0)
-                return m;
+// Name of the first device whose name contains part, or "".
+std::string FindDevice(IMidiPlatform& platform, bool input, const std::string& part) {
+    const std::uint32_t count = input ? platform.midiInGetNumDevs() : platform.midiOutGetNumDevs();
+    for (std::uint32_t id = 0; id < count; ++id) {
+        std::string name;
+        if (input) {
+            MIDIINCAPS caps;
+            platform.midiInGetDevCaps(id, caps);
+            name = caps.szPname;
+        } else {
+            MIDIOUTCAPS caps;
+            platform.midiOutGetDevCaps(static_cast<int>(id), caps);
+            name = caps.szPname;
         }
-        if (received.Changed.wait_until(lock, until) == std::cv_status::timeout &&
-            received.Messages.empty())
-            return {};
+        if (name.find(part) != std::string::npos)
+            return name;
     }
+    return {};
 }
 
 TEST(UnitOverJack, PresetAndTableArriveIntact) {
@@ -129,6 +108,13 @@ TEST(UnitOverJack, PresetAndTableArriveIntact) {
     const std::string server = "hrzunit" + std::to_string(getpid());
     const fs::path dir = fs::temp_directory_path() / (server + "_files");
     fs::create_directories(dir);
+    struct TRemove {
+        fs::path Dir;
+        ~TRemove() {
+            std::error_code ec;
+            fs::remove_all(Dir, ec);
+        }
+    } removeAtEnd{dir};
     setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
     setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
 
@@ -155,62 +141,46 @@ TEST(UnitOverJack, PresetAndTableArriveIntact) {
             probe.reset();
     }
     if (!ready)
-        GTEST_SKIP() << "a JACK server could not be started here (see " << (dir / "jackd.log")
-                     << ")";
+        GTEST_SKIP() << "a JACK server could not be started here: jackd did not accept clients "
+                        "within 10 s (no usable shared memory or dummy driver?)";
 
-    const std::string portName = "HRZ test unit " + std::to_string(getpid());
+    const std::string portName = "hrzu" + std::to_string(getpid());
     TChild unit({HRZ_UNIT_PROGRAM, "--api", "jack", "--quiet", "--name", portName, "--state",
                  (dir / "unit.state").string()},
                 (dir / "unit.log").string());
     ASSERT_TRUE(unit.Started());
 
     probe.reset();
-    std::string error;
-    auto inClient = std::make_unique<RtMidiIn>(RtMidi::UNIX_JACK, "hrz-test-in");
-    auto outClient = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, "hrz-test-out");
-    RtMidiIn& in = *inClient;
-    RtMidiOut& out = *outClient;
-    in.setErrorCallback(OnError, &error);
-    out.setErrorCallback(OnError, &error);
-    int inPort = -1, outPort = -1;
-    for (int i = 0; i < 100 && (inPort < 0 || outPort < 0) && unit.Running(); ++i) {
+    // The unit's ports appear once the program is up.
+    std::string inName, outName;
+    for (int i = 0; i < 100 && (inName.empty() || outName.empty()) && unit.Running(); ++i) {
         std::this_thread::sleep_for(100ms);
-        inPort = FindPort(in, portName);
-        outPort = FindPort(out, portName);
+        TRtMidiPlatform lister("hrz-lister", {"jack"});
+        inName = FindDevice(lister, true, portName);
+        outName = FindDevice(lister, false, portName);
     }
-    ASSERT_GE(inPort, 0) << "the unit's ports never appeared (unit running: " << unit.Running()
-                         << ")";
-    ASSERT_GE(outPort, 0);
+    ASSERT_FALSE(inName.empty()) << "the unit's ports never appeared (unit running: "
+                                 << unit.Running() << ")";
+    ASSERT_FALSE(outName.empty());
 
-    TReceived received;
-    in.ignoreTypes(false, true, true);
-    in.setCallback(OnReceived, &received);
-    in.openPort(static_cast<unsigned>(inPort), "from-unit");
-    out.openPort(static_cast<unsigned>(outPort), "to-unit");
-    ASSERT_TRUE(error.empty()) << error;
-    std::this_thread::sleep_for(200ms); // connections settle
+    {
+        TRtMidiPlatform platform("hrz-test", {"jack"});
+        TPortSession session(platform, inName, outName);
+        session.Settle(300ms);
+        const auto dump = session.Ask({0xF0, 0x1A, 0x00, 0x12, 0x45, 0xF7});
+        ASSERT_EQ(dump.size(), 252u)
+            << inName << " / " << outName << ": " << session.Received().size() << " events";
+        const auto factory = FactoryPresetDump(0, 0, false);
+        EXPECT_TRUE(std::equal(dump.begin(), dump.end(), factory.begin()));
 
-    Bytes request{0xF0, 0x1A, 0x00, 0x12, 0x45, 0xF7};
-    out.sendMessage(&request);
-    const Bytes dump = WaitForSysex(received, 5000ms);
-    ASSERT_EQ(dump.size(), 252u);
-    const auto factory = FactoryPresetDump(0, 0, false);
-    EXPECT_TRUE(std::equal(dump.begin(), dump.end(), factory.begin()));
-
-    Bytes tableRequest{0xF0, 0x1A, 0x00, 0x12, 0x53, 0xF7};
-    out.sendMessage(&tableRequest);
-    const Bytes table = WaitForSysex(received, 5000ms);
-    ASSERT_EQ(table.size(), 406u);
-    EXPECT_EQ(table[4], 0x13);
-    EXPECT_EQ(table[5 + 2 * 150], 150 - 128);
-    EXPECT_EQ(table[6 + 2 * 150], 1);
-
-    // Clients go before the server, so that nothing talks to a vanished server.
-    inClient.reset();
-    outClient.reset();
+        const auto table = session.Ask({0xF0, 0x1A, 0x00, 0x12, 0x53, 0xF7});
+        ASSERT_EQ(table.size(), 406u);
+        EXPECT_EQ(table[4], 0x13);
+        EXPECT_EQ(table[5 + 2 * 150], 150 - 128);
+        EXPECT_EQ(table[6 + 2 * 150], 1);
+    }
     EXPECT_EQ(unit.Stop(), 0) << "the unit ends cleanly on SIGTERM";
     jack.Stop();
-    fs::remove_all(dir);
 }
 
 } // namespace
