@@ -3,6 +3,7 @@
 #include "file_list_format.h"
 #include "file_type_cache.h"
 #include "folder_path.h"
+#include "qt_app.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -111,6 +112,7 @@ TEST(CompareFileItems, TypeSortFallsBackToCaptionAndTimeIsNumeric) {
 }
 
 TEST(FileTypes, OwnFilesHaveOwnNames) {
+    TestApp(); // icons need the GUI
     EXPECT_EQ(TFileTypeCache::OwnTypeName("hrz"), "HRZ2000 preset");
     EXPECT_EQ(TFileTypeCache::OwnTypeName("HRZ"), "HRZ2000 preset");
     EXPECT_EQ(TFileTypeCache::OwnTypeName("hrz017"), "HRZ2000 preset");
