@@ -1,0 +1,114 @@
+#include "hrzctl_test_support.h"
+
+#include "factory_presets.h"
+#include "hrzctl.h"
+#include "stream.h"
+#include "virtual_unit.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+
+#include <unistd.h>
+
+TRunResult RunTool(const std::vector<std::string>& args, bool outIsTerminal) {
+    std::ostringstream out, err;
+    TConsole console{out, err, outIsTerminal};
+    TRunResult result;
+    result.Status = RunHrzctl(args, console);
+    result.Out = out.str();
+    result.Err = err.str();
+    return result;
+}
+
+TTempDir::TTempDir() {
+    static std::atomic<int> counter{0};
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    path_ = std::filesystem::temp_directory_path() /
+            ("hrzctl-" + std::string(info ? info->name() : "x") + "-" + std::to_string(::getpid()) +
+             "-" + std::to_string(counter++));
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+}
+
+TTempDir::~TTempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+void WriteBytes(const std::string& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(out.good()) << path;
+}
+
+Bytes ReadBytes(const std::string& path) {
+    return ReadWholeFile(path);
+}
+
+namespace {
+
+Bytes Request(const THrzVirtualUnit& unit, std::initializer_list<std::uint8_t> body) {
+    Bytes bytes{0xF0, 0x1A, unit.Options().Channel, 0x12};
+    for (std::uint8_t b : body)
+        bytes.push_back(b);
+    bytes.push_back(0xF7);
+    return bytes;
+}
+
+Bytes Concatenated(const std::vector<TReplyBlock>& blocks) {
+    Bytes all;
+    for (const auto& block : blocks)
+        all.insert(all.end(), block.begin(), block.end());
+    return all;
+}
+
+} // namespace
+
+Bytes BulkDump(int bank, bool preExpress) {
+    TUnitOptions options;
+    options.PreExpress = preExpress;
+    THrzVirtualUnit unit(options);
+    unit.Receive(Request(unit, {THrzVirtualUnit::CmdItemValue, THrzVirtualUnit::ItemBank,
+                                static_cast<std::uint8_t>(bank)}));
+    return Concatenated(unit.Receive(Request(unit, {unit.AllPresetsRequestCommand()})));
+}
+
+Bytes TableDump(bool preExpress) {
+    TUnitOptions options;
+    options.PreExpress = preExpress;
+    THrzVirtualUnit unit(options);
+    return Concatenated(unit.Receive(Request(unit, {unit.TableRequestCommand()})));
+}
+
+TPreset FactoryPreset(int bank, int index, bool preExpress) {
+    const auto dump = FactoryPresetDump(bank, index, preExpress);
+    TMemoryStream stream(Bytes(dump.begin(), dump.end()));
+    TPreset preset;
+    preset.ReadDump(stream);
+    return preset;
+}
+
+Bytes DumpOf(const TPreset& preset) {
+    const auto bytes = preset.DumpBytes();
+    return Bytes(bytes.begin(), bytes.end());
+}
+
+int CountOf(const std::string& text, const std::string& needle) {
+    int count = 0;
+    for (auto at = text.find(needle); at != std::string::npos;
+         at = text.find(needle, at + needle.size()))
+        ++count;
+    return count;
+}
+
+QJsonDocument ParseJson(const std::string& text) {
+    QJsonParseError error;
+    const auto doc = QJsonDocument::fromJson(QByteArray::fromStdString(text), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError)
+        << error.errorString().toStdString() << " at " << error.offset;
+    return doc;
+}

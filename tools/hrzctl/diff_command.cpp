@@ -1,0 +1,107 @@
+#include "commands.h"
+#include "input_file.h"
+#include "json_writer.h"
+#include "preset_diff.h"
+#include "preset_source.h"
+#include "text_util.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::size_t kMaxColumnWidth = 30;
+
+struct TPairDiff {
+    int Preset = 0; // 1-based position in both files
+    std::vector<TDiffItem> Items;
+};
+
+void WriteText(std::ostream& out, const std::string& a, const std::string& b, bool several,
+               const std::vector<TPairDiff>& pairs) {
+    using HrzctlText::DisplayWidth;
+    using HrzctlText::PadRight;
+    using HrzctlText::TerminalSafe;
+    out << "--- " << a << '\n' << "+++ " << b << '\n';
+    for (const auto& pair : pairs) {
+        if (several && pair.Preset > 0)
+            out << "== preset " << pair.Preset << " ==\n";
+        // Columns fit the preset's own items; a long performance entry may overflow.
+        std::size_t labelWidth = 0, aWidth = 0;
+        for (const auto& item : pair.Items) {
+            labelWidth = std::max(labelWidth, DisplayWidth(TerminalSafe(item.Label)));
+            aWidth = std::max(aWidth, DisplayWidth(TerminalSafe(item.A)));
+        }
+        aWidth = std::min(aWidth, kMaxColumnWidth);
+        for (const auto& item : pair.Items)
+            out << PadRight(TerminalSafe(item.Label), labelWidth) << "  "
+                << PadRight(TerminalSafe(item.A), aWidth) << " | " << TerminalSafe(item.B) << '\n';
+    }
+}
+
+void WriteJson(std::ostream& out, const std::string& a, const std::string& b,
+               const std::vector<TPairDiff>& pairs) {
+    TJsonWriter json(out);
+    json.BeginObject();
+    json.Field("a", a);
+    json.Field("b", b);
+    json.Field("equal", pairs.empty());
+    json.Key("differences");
+    json.BeginArray();
+    for (const auto& pair : pairs)
+        for (const auto& item : pair.Items) {
+            json.BeginObject();
+            json.Key("preset");
+            if (pair.Preset > 0)
+                json.Int(pair.Preset);
+            else
+                json.Null();
+            json.Field("section", item.Section);
+            json.Field("item", item.Label);
+            json.Field("a", item.A);
+            json.Field("b", item.B);
+            json.EndObject();
+        }
+    json.EndArray();
+    json.EndObject();
+    json.Finish();
+}
+
+} // namespace
+
+int CmdDiff(const TCommandOptions& options, TConsole& console) {
+    if (options.Files.size() != 2) {
+        ReportError(console, "diff needs two files (hrzctl diff A B)");
+        return ExitFailure;
+    }
+    const std::string& pathA = options.Files[0];
+    const std::string& pathB = options.Files[1];
+    std::vector<TPresetItem> a, b;
+    std::vector<std::string> warnings;
+    try {
+        a = PresetsOf(ReadInputFile(pathA), options.PreExpress, warnings);
+        b = PresetsOf(ReadInputFile(pathB), options.PreExpress, warnings);
+    } catch (const std::exception& e) {
+        ReportWarnings(console, warnings);
+        ReportError(console, e.what());
+        return ExitFailure;
+    }
+    ReportWarnings(console, warnings);
+
+    std::vector<TPairDiff> pairs;
+    if (a.size() != b.size())
+        pairs.push_back({0,
+                         {{"dump", "Presets in the file", std::to_string(a.size()),
+                           std::to_string(b.size())}}});
+    const bool several = a.size() > 1 || b.size() > 1;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        auto items = DiffPresets(a[i].Preset, b[i].Preset);
+        if (!items.empty())
+            pairs.push_back({several ? static_cast<int>(i) + 1 : 0, std::move(items)});
+    }
+
+    if (options.Json)
+        WriteJson(console.Out, pathA, pathB, pairs);
+    else if (!pairs.empty())
+        WriteText(console.Out, pathA, pathB, several, pairs);
+    return pairs.empty() ? ExitOk : ExitDifferent;
+}

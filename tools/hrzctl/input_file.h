@@ -1,0 +1,21 @@
+#pragma once
+// Reading the files the tool is given: whole, with a size bound, and with a message
+// that names the file when it cannot be read.
+#include "sysex_scan.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TInputFile {
+    std::string Path;
+    std::vector<std::uint8_t> Bytes;
+    TSysexScan Scan;
+};
+
+// Far above a full four-bank backup (about 200 KB); anything larger is not a dump file.
+constexpr std::uintmax_t MaxInputFileSize = 16u * 1024u * 1024u;
+
+// Throws EHrzError with "<path>: <reason>" when the file is missing, a folder,
+// too large or unreadable.
+TInputFile ReadInputFile(const std::string& path);

@@ -1,0 +1,14 @@
+#pragma once
+// A program table laid out as the table editor shows it, or as a plain list.
+#include "json_writer.h"
+#include "mpt.h"
+
+#include <ostream>
+
+enum class TRowLabels { Ranges, Offsets };
+
+// Ten cells to a row, "%.3d" preset numbers, the older model's last row of eight.
+void WriteMptGrid(std::ostream& out, const Tmpt& table, bool preExpress, TRowLabels labels);
+// One line per program change: its number and the preset it selects.
+void WriteMptList(std::ostream& out, const Tmpt& table, bool preExpress);
+void WriteMptJsonFields(TJsonWriter& json, const Tmpt& table, bool preExpress);

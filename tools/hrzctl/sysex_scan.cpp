@@ -1,0 +1,99 @@
+#include "sysex_scan.h"
+
+#include "mpt.h"
+#include "preset.h"
+#include "text_util.h"
+
+namespace {
+
+constexpr std::uint8_t kStart = 0xF0;
+constexpr std::uint8_t kEnd = 0xF7;
+
+bool IsTableOf(const std::vector<std::uint8_t>& d, bool preExpress) {
+    return d.size() == static_cast<std::size_t>(Tmpt::MptDumpLength(preExpress)) &&
+           d[0] == kStart && d[1] == TPreset::MakerId && d[3] == TPreset::ModelId &&
+           d[4] == Tmpt::MptCommand(preExpress);
+}
+
+} // namespace
+
+TSysexScan ScanSysex(const std::vector<std::uint8_t>& bytes) {
+    TSysexScan scan;
+    TSysexMessage* open = nullptr;
+    std::size_t strayStart = 0;
+    std::size_t strayCount = 0;
+    const auto flushStray = [&] {
+        if (strayCount == 0)
+            return;
+        scan.Issues.push_back({strayStart, std::to_string(strayCount) +
+                                               (strayCount == 1 ? " byte" : " bytes") +
+                                               " outside any system-exclusive message"});
+        strayCount = 0;
+    };
+    const auto unterminated = [&](const TSysexMessage& m) {
+        scan.Issues.push_back({m.Offset, "message has no end byte (F7)"});
+    };
+
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const std::uint8_t b = bytes[i];
+        if (open == nullptr) {
+            if (b == kStart) {
+                flushStray();
+                scan.Messages.push_back({i, {b}, false});
+                open = &scan.Messages.back();
+            } else {
+                if (strayCount == 0)
+                    strayStart = i;
+                ++strayCount;
+            }
+            continue;
+        }
+        if (b == kEnd) {
+            open->Bytes.push_back(b);
+            open->Terminated = true;
+            open = nullptr;
+        } else if (b == kStart) {
+            unterminated(*open);
+            scan.Messages.push_back({i, {b}, false});
+            open = &scan.Messages.back();
+        } else {
+            // Kept in the message so that its length and the bytes after it stay right.
+            if (b >= 0x80)
+                scan.Issues.push_back(
+                    {i, "data byte " + HrzctlText::HexByte(b) + " is not below 0x80"});
+            open->Bytes.push_back(b);
+        }
+    }
+    if (open != nullptr)
+        unterminated(*open);
+    flushStray();
+    return scan;
+}
+
+TDumpKind ClassifyMessage(const TSysexMessage& message, bool preExpress) {
+    const auto& d = message.Bytes;
+    if (TPreset::IsPresetDump(d.data(), d.size()))
+        return TDumpKind::Preset;
+    if (IsTableOf(d, preExpress))
+        return TDumpKind::Table;
+    if (IsTableOf(d, !preExpress))
+        return TDumpKind::OtherModelTable;
+    return TDumpKind::Other;
+}
+
+std::string DescribeMessage(const TSysexMessage& message, bool preExpress) {
+    switch (ClassifyMessage(message, preExpress)) {
+    case TDumpKind::Preset:
+        return "preset dump";
+    case TDumpKind::Table:
+        return "program table";
+    case TDumpKind::OtherModelTable:
+        return preExpress ? "Express program table" : "Pre-Express program table";
+    case TDumpKind::Other:
+        break;
+    }
+    const auto& d = message.Bytes;
+    if (d.size() >= 5 && d[1] == TPreset::MakerId && d[3] == TPreset::ModelId)
+        return std::to_string(d.size()) + "-byte message with command " + HrzctlText::HexByte(d[4]);
+    return std::to_string(d.size()) + "-byte message for another device";
+}

@@ -1,0 +1,40 @@
+#pragma once
+// Splits the bytes of a dump file into its system-exclusive messages and says what
+// each one is. Damaged files are described, never rejected: the caller decides
+// whether a framing problem matters.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TSysexMessage {
+    std::size_t Offset = 0;          // of the F0 byte in the file
+    std::vector<std::uint8_t> Bytes; // F0 .. F7 (or up to where the message broke off)
+    bool Terminated = false;         // ends with F7
+};
+
+struct TScanIssue {
+    std::size_t Offset = 0;
+    std::string Text;
+};
+
+struct TSysexScan {
+    std::vector<TSysexMessage> Messages;
+    // Bytes outside any message, messages without their end byte, status bytes
+    // inside a message.
+    std::vector<TScanIssue> Issues;
+};
+
+TSysexScan ScanSysex(const std::vector<std::uint8_t>& bytes);
+
+enum class TDumpKind {
+    Preset,          // a 252-byte preset dump
+    Table,           // a program table of the model asked for
+    OtherModelTable, // a program table of the other model
+    Other,           // anything else
+};
+
+TDumpKind ClassifyMessage(const TSysexMessage& message, bool preExpress);
+// "preset dump", "program table", "Pre-Express program table", or a short description
+// of another message ("message with command 0x45").
+std::string DescribeMessage(const TSysexMessage& message, bool preExpress);

@@ -1,0 +1,22 @@
+#pragma once
+// Text helpers for titles and numbers. Titles travel as single bytes (Latin-1); the
+// tool prints UTF-8, and never lets a byte of a file drive the terminal.
+#include <string>
+#include <string_view>
+
+namespace HrzctlText {
+
+std::string Latin1ToUtf8(std::string_view latin1);
+// UTF-8 for a terminal: control characters (and DEL) appear as \xNN.
+std::string Printable(std::string_view latin1);
+// The same for text that is already UTF-8 (C0 and C1 controls escaped).
+std::string TerminalSafe(std::string_view utf8);
+// "0x7F"
+std::string HexByte(int byte);
+// "%.3d"
+std::string ThreeDigits(int value);
+// Left-aligned in a field of width characters (UTF-8 aware enough for our texts).
+std::string PadRight(std::string_view text, std::size_t width);
+std::size_t DisplayWidth(std::string_view utf8);
+
+} // namespace HrzctlText
