@@ -125,11 +125,13 @@ protected:
         });
     }
 
+    // Declared first, destroyed last: the platform's worker may call into them
+    // until the platform is gone.
+    TRecorder input_, output_;
+    std::vector<std::unique_ptr<TBuffer>> buffers_, sends_;
     std::unique_ptr<TVirtualUnitMidiPlatform> platform_;
     HMIDIIN in_ = nullptr;
     HMIDIOUT out_ = nullptr;
-    TRecorder input_, output_;
-    std::vector<std::unique_ptr<TBuffer>> buffers_, sends_;
 };
 
 TEST_F(VirtualUnitPlatform, ListsOneDeviceEachWay) {
