@@ -37,9 +37,10 @@ void MidiPortCallback(void* /*handle*/, std::uint32_t message, std::uintptr_t in
         } else {
             item.Header = reinterpret_cast<MIDIHDR*>(param1);
         }
-        if (info->Ring->Put(item))
-            Post(*info, MIDI_NOTIFY_DATA, 0);
-        else
+        if (info->Ring->Put(item)) {
+            if (!info->DataNoticePending.exchange(true))
+                Post(*info, MIDI_NOTIFY_DATA, 0);
+        } else
             Post(*info, MIDI_NOTIFY_OVERFLOW, reinterpret_cast<std::uintptr_t>(item.Header));
         break;
     }

@@ -23,6 +23,9 @@ struct TMidiCallbackInfo {
     void* Window = nullptr;
     TMidiPostFn Post = nullptr;
     std::atomic<bool> SysexOnly{false}; // changed on the window thread while open
+    // Set when a data notice is on its way; the window thread clears it before
+    // draining, so a burst costs one posted notice instead of one per item.
+    std::atomic<bool> DataNoticePending{false};
     // Written only while the device is closed; the platform's open publishes it.
     std::uint32_t Session = 0;
 };

@@ -133,6 +133,7 @@ void TMidiInput::Open() {
         info_->Window = notifier_;
         info_->Post = &TMidiNotifier::Post;
         info_->SysexOnly.store(sysexOnly_);
+        info_->DataNoticePending.store(false);
         info_->Session = ++session_;
         HMIDIIN handle = nullptr;
         Check(platform.midiInOpen(&handle, deviceId_, &MidiPortCallback,
@@ -268,10 +269,22 @@ std::unique_ptr<TMyMidiEvent> TMidiInput::ReadEvent() {
 
 void TMidiInput::Notified(const TMidiNotifyEvent& event) {
     switch (event.Message) {
-    case MIDI_NOTIFY_DATA:
-        if (OnMidiInput && IsOpen() && PendingEventCount() > 0)
-            OnMidiInput(this);
+    case MIDI_NOTIFY_DATA: {
+        if (!IsOpen() || !info_ || event.Session != session_)
+            break;
+        // Cleared before reading, so an item put from now on posts a new notice.
+        info_->DataNoticePending.store(false);
+        const std::uint16_t waiting = PendingEventCount();
+        if (!OnMidiInput || waiting == 0)
+            break;
+        OnMidiInput(this);
+        // A handler that read some but left others waiting hears about them again.
+        const std::uint16_t left = PendingEventCount();
+        if (IsOpen() && info_ && left > 0 && left < waiting &&
+            !info_->DataNoticePending.exchange(true))
+            TMidiNotifier::Post(notifier_, MIDI_NOTIFY_DATA, 0, session_);
         break;
+    }
     case MIDI_NOTIFY_OVERFLOW: {
         // A dropped sysex item took its buffer with it: queue the buffer again
         // so reception does not run dry.

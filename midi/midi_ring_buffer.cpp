@@ -8,7 +8,7 @@ bool TMidiRingBuffer::Put(const TMidiRingItem& item) noexcept {
         return false;
     slots_[nextPut_] = item;
     nextPut_ = static_cast<std::uint16_t>(nextPut_ + 1 == capacity_ ? 0 : nextPut_ + 1);
-    count_.fetch_add(1, std::memory_order_acq_rel);
+    count_.fetch_add(1); // ordered before the producer's notice flag
     return true;
 }
 
@@ -23,6 +23,6 @@ bool TMidiRingBuffer::Remove() noexcept {
     if (count_.load(std::memory_order_acquire) == 0)
         return false;
     nextGet_ = static_cast<std::uint16_t>(nextGet_ + 1 == capacity_ ? 0 : nextGet_ + 1);
-    count_.fetch_sub(1, std::memory_order_acq_rel);
+    count_.fetch_sub(1);
     return true;
 }

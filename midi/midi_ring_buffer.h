@@ -30,7 +30,7 @@ public:
     // Consumer side: drops the oldest item; false when empty.
     bool Remove() noexcept;
 
-    std::uint16_t Count() const noexcept { return count_.load(std::memory_order_acquire); }
+    std::uint16_t Count() const noexcept { return count_.load(); }
     std::uint16_t Capacity() const noexcept { return capacity_; }
 
 private:

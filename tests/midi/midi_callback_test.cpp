@@ -75,12 +75,25 @@ TEST_F(MidiCallbackTest, FullRingPostsOverflowWithTheLostBuffer) {
     Call(MIM_DATA, 0x91);
     Call(MIM_DATA, 0x92);
     Call(MIM_LONGERROR, reinterpret_cast<std::uintptr_t>(&header));
-    ASSERT_EQ(posted.size(), 4u);
+    ASSERT_EQ(posted.size(), 3u); // one data notice covers both stored items
+    EXPECT_EQ(posted[0].Message, MIDI_NOTIFY_DATA);
+    EXPECT_EQ(posted[1].Message, MIDI_NOTIFY_OVERFLOW);
+    EXPECT_EQ(posted[1].LParam, 0u);
     EXPECT_EQ(posted[2].Message, MIDI_NOTIFY_OVERFLOW);
-    EXPECT_EQ(posted[2].LParam, 0u);
-    EXPECT_EQ(posted[3].Message, MIDI_NOTIFY_OVERFLOW);
-    EXPECT_EQ(posted[3].LParam, reinterpret_cast<std::uintptr_t>(&header));
+    EXPECT_EQ(posted[2].LParam, reinterpret_cast<std::uintptr_t>(&header));
     EXPECT_EQ(ring.Count(), 2);
+}
+
+TEST_F(MidiCallbackTest, NextDataNoticeWaitsUntilTheWindowClearsTheFlag) {
+    Call(MIM_DATA, 0x90);
+    Call(MIM_DATA, 0x91);
+    EXPECT_EQ(posted.size(), 1u);
+    info.DataNoticePending = false; // the window thread starts draining
+    ring.Remove();
+    ring.Remove();
+    Call(MIM_DATA, 0x92);
+    ASSERT_EQ(posted.size(), 2u);
+    EXPECT_EQ(posted[1].Message, MIDI_NOTIFY_DATA);
 }
 
 TEST_F(MidiCallbackTest, OutputPortsOnlyHearAboutFinishedBlocks) {

@@ -158,6 +158,22 @@ TEST_F(MidiInputTest, DeliversShortMessagesAndSysexWithTimes) {
     EXPECT_EQ(platform.QueuedBufferCount(1), 16u); // the buffer went back to the device
 }
 
+TEST_F(MidiInputTest, HandlerReadingOneEventPerCallStillGetsEveryEvent) {
+    TMidiInput port;
+    std::vector<std::uint32_t> times;
+    port.OnMidiInput = [&](QObject*) {
+        if (auto event = port.ReadEvent())
+            times.push_back(event->Time);
+    };
+    port.Open();
+    port.Start();
+    for (std::uint32_t n = 0; n < 5; ++n)
+        platform.InjectShort(0, 0x90, n);
+    for (int turn = 0; turn < 10; ++turn) // each call posts the next notice
+        DeliverPosted();
+    EXPECT_EQ(times, (std::vector<std::uint32_t>{0, 1, 2, 3, 4}));
+}
+
 TEST_F(MidiInputTest, LongSysexArrivesInBufferSizedPiecesAndExcessIsLost) {
     TMidiInput port;
     port.SetSysexBufferSize(100);
