@@ -19,7 +19,6 @@
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QSplitter>
@@ -83,8 +82,9 @@ void TfrmMIDIExplorer::InitializeWindow(TlvRegUtil* settings, const QString& cap
     if (Settings) {
         savedIn = Settings->ReadString("MIDI_IN", true);
         savedOut = Settings->ReadString("MIDI_OUT", true);
-        const int rightWidth = Settings->ReadInteger("LPW", true, pgcTab->width());
-        const int total = splVertical->width();
+        const QList<int> sizes = splVertical->sizes();
+        const int rightWidth = Settings->ReadInteger("LPW", true, sizes.value(1));
+        const int total = sizes.value(0) + sizes.value(1);
         splVertical->setSizes({std::max(kMinMemoWidth, total - rightWidth), rightWidth});
 
         const int channel = Settings->ReadInteger("MIDI_OUT_CH", true, 0);
@@ -351,7 +351,7 @@ void TfrmMIDIExplorer::CloseMidiDevices() {
     }
     if (Settings) {
         Settings->SavePlacement(*this);
-        Settings->WriteInteger("LPW", pgcTab->width());
+        Settings->WriteInteger("LPW", splVertical->sizes().value(1));
         WriteFolderHistory();
     }
 }
@@ -374,7 +374,7 @@ void TfrmMIDIExplorer::ReleaseResources() {
     OutputDeviceItems.clear();
     MidiIn.reset();
     MidiOut.reset();
-    for (int n = lbxLog->count(); n > 0; --n)
+    for (int n = LogCount(); n > 0; --n)
         DeleteLogLine(0);
 }
 

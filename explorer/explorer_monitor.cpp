@@ -1,14 +1,16 @@
 // The MIDI monitor log: event lines that own their events, plain lines,
 // the double-click actions and the popup.
-#include "log_item.h"
+#include "log_model.h"
 #include "lv_reg_util.h"
 #include "midi_explorer.h"
 #include "midi_input.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QListWidget>
+#include <QListView>
+#include <QScrollBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <algorithm>
 
 namespace {
@@ -18,37 +20,75 @@ const QString kMonitorEventsCaption = "MIDI Monitor: events received";
 
 } // namespace
 
-TMyMidiEvent* TfrmMIDIExplorer::LogEvent(int index) const {
-    auto* item = dynamic_cast<TLogItem*>(lbxLog->item(index));
-    return item ? item->Event() : nullptr;
+int TfrmMIDIExplorer::LogCount() const {
+    return logModel_->Count();
 }
 
-void TfrmMIDIExplorer::AddLogLine(const QString& text) {
-    auto* item = new TLogItem(text);
-    lbxLog->addItem(item);
+QString TfrmMIDIExplorer::LogText(int index) const {
+    return logModel_->Text(index);
+}
+
+TMyMidiEvent* TfrmMIDIExplorer::LogEvent(int index) const {
+    return logModel_->Event(index);
+}
+
+int TfrmMIDIExplorer::CurrentLogLine() {
+    FlushLog();
+    const QModelIndex current = lbxLog->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+QList<int> TfrmMIDIExplorer::SelectedLogLines() {
+    FlushLog();
+    QList<int> rows;
+    for (const QModelIndex& i : lbxLog->selectionModel()->selectedRows())
+        rows << i.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void TfrmMIDIExplorer::FlushLog() {
+    logRefresh_->stop();
+    if (!logModel_->Flush())
+        return;
+    const int count = logModel_->rowCount();
+    if (count == 0)
+        return;
     // The newest line becomes current without touching the user's selection.
-    lbxLog->selectionModel()->setCurrentIndex(lbxLog->model()->index(lbxLog->count() - 1, 0),
+    lbxLog->selectionModel()->setCurrentIndex(logModel_->index(count - 1),
                                               QItemSelectionModel::NoUpdate);
-    const int lineHeight = std::max(1, lbxLog->sizeHintForRow(0));
-    const int visible = lbxLog->viewport()->height() / lineHeight;
-    if (lbxLog->count() > visible)
+    if (logLineHeight_ <= 0)
+        logLineHeight_ = std::max(1, lbxLog->sizeHintForRow(0));
+    const int visible = lbxLog->viewport()->height() / logLineHeight_;
+    if (count > visible)
         lbxLog->scrollToBottom();
 }
 
+void TfrmMIDIExplorer::AddLogLine(const QString& text) {
+    logModel_->Append(text);
+    // Lines can come far faster than a screen shows them: the view follows
+    // the log at most once per refresh interval.
+    if (!logRefresh_->isActive())
+        logRefresh_->start();
+}
+
 void TfrmMIDIExplorer::AddEventLine(std::unique_ptr<TMyMidiEvent> event) {
-    if (lbxLog->count() > kMaxLogLines - 1)
+    if (LogCount() > kMaxLogLines - 1)
         DeleteLogLine(0);
     const std::string text = MidiEventText(*event);
     AddLogLine(QString::fromLatin1(text.data(), static_cast<qsizetype>(std::min<std::size_t>(
                                                     text.size(), kLogLineTextLimit))));
-    static_cast<TLogItem*>(lbxLog->item(lbxLog->count() - 1))->AttachEvent(std::move(event));
-    if (pgcTab->currentWidget() != tsMonitor)
-        pgcTab->setTabText(pgcTab->indexOf(tsMonitor), kMonitorEventsCaption);
+    logModel_->AttachEvent(LogCount() - 1, std::move(event));
+    if (pgcTab->currentWidget() != tsMonitor) {
+        const int index = pgcTab->indexOf(tsMonitor);
+        if (pgcTab->tabText(index) != kMonitorEventsCaption)
+            pgcTab->setTabText(index, kMonitorEventsCaption);
+    }
 }
 
 void TfrmMIDIExplorer::DeleteLogLine(int index) {
-    // Deleting the line frees the event it owns.
-    delete lbxLog->takeItem(index);
+    // The line's event is freed with it.
+    logModel_->Remove(index);
 }
 
 void TfrmMIDIExplorer::MidiInputReceived(TMidiInput& sender) {
@@ -57,22 +97,27 @@ void TfrmMIDIExplorer::MidiInputReceived(TMidiInput& sender) {
     if (draining_)
         return;
     draining_ = true;
+    int lastLength = -1;
     try {
-        while (sender.PendingEventCount() != 0) {
+        // At most one ring's worth per call: under a flood the remaining items
+        // have notifications of their own queued, and the window stays
+        // responsive between batches.
+        for (int n = sender.Capacity(); n > 0 && sender.PendingEventCount() != 0; --n) {
             std::unique_ptr<TMyMidiEvent> event = sender.ReadEvent();
             if (!event)
                 break;
-            const int n = MidiEventLength(*event);
+            lastLength = MidiEventLength(*event);
             AddEventLine(std::move(event));
-            // The text alone: pumping messages per event would let a flood of
-            // notifications nest without bound.
-            SetStatusTexts(QString("Received %1 MIDI in bytes").arg(n));
         }
     } catch (...) {
         draining_ = false;
         throw;
     }
     draining_ = false;
+    // The text of the last event; pumping messages per event here would let a
+    // flood of notifications nest without bound.
+    if (lastLength >= 0)
+        SetStatusTexts(QString("Received %1 MIDI in bytes").arg(lastLength));
 }
 
 void TfrmMIDIExplorer::pgcTabChange(int index) {
@@ -81,9 +126,8 @@ void TfrmMIDIExplorer::pgcTabChange(int index) {
 }
 
 void TfrmMIDIExplorer::lbxLogDblClick() {
-    QListWidgetItem* current = lbxLog->currentItem();
-    auto* line = dynamic_cast<TLogItem*>(current);
-    TMyMidiEvent* event = line ? line->Event() : nullptr;
+    const int current = CurrentLogLine();
+    TMyMidiEvent* event = current >= 0 ? LogEvent(current) : nullptr;
     if (!event) {
         ShowStatus(LogDblClickAction == 1 ? "The selected item cannot be edited"
                                           : "MIDI data is unavailable for the selected item");
@@ -106,27 +150,27 @@ void TfrmMIDIExplorer::SetLogDblClickAction(int action) {
 }
 
 void TfrmMIDIExplorer::UpdateLogMenu() {
-    const bool selected = !lbxLog->selectedItems().isEmpty();
+    const bool selected = !SelectedLogLines().isEmpty();
     pmiDelete->setEnabled(selected);
     pmiCopySelectedText->setEnabled(selected);
-    pmiClearinputLog->setEnabled(lbxLog->count() > 0);
+    pmiClearinputLog->setEnabled(LogCount() > 0);
 }
 
 void TfrmMIDIExplorer::pmiDeleteClick() {
-    for (int i = lbxLog->count() - 1; i >= 0; --i)
-        if (lbxLog->item(i)->isSelected())
-            DeleteLogLine(i);
+    const QList<int> rows = SelectedLogLines();
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it)
+        DeleteLogLine(*it);
 }
 
 void TfrmMIDIExplorer::pmiCopySelectedTextClick() {
     QString text;
-    for (int i = 0; i < lbxLog->count(); ++i)
-        if (lbxLog->item(i)->isSelected())
-            text += lbxLog->item(i)->text() + "\r\n";
+    for (const int row : SelectedLogLines())
+        text += LogText(row) + "\r\n";
     QGuiApplication::clipboard()->setText(text);
 }
 
 void TfrmMIDIExplorer::miClearInClick() {
-    for (int n = lbxLog->count(); n > 0; --n)
+    for (int n = LogCount(); n > 0; --n)
         DeleteLogLine(0);
+    FlushLog();
 }

@@ -4,19 +4,20 @@
 #include "dialog_service.h"
 #include "file_explorer_pane.h"
 #include "fixed_font.h"
-#include "log_item.h"
+#include "log_model.h"
 #include "msg_buf_memo.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -89,14 +90,23 @@ void TfrmMIDIExplorer::CreateControls() {
 
     auto* monitorLayout = new QVBoxLayout(tsMonitor);
     monitorLayout->setContentsMargins(0, 0, 0, 0);
-    lbxLog = new QListWidget(tsMonitor);
+    lbxLog = new QListView(tsMonitor);
     lbxLog->setObjectName("lbxLog");
+    logModel_ = new TLogModel(this);
+    lbxLog->setModel(logModel_);
     lbxLog->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lbxLog->setUniformItemSizes(true);
+    // New lines make themselves current; following them is done once per flush.
+    lbxLog->setAutoScroll(false);
+    lbxLog->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lbxLog->setFont(FixedPitchFont(9));
     lbxLog->setContextMenuPolicy(Qt::CustomContextMenu);
     monitorLayout->addWidget(lbxLog);
-    connect(lbxLog, &QListWidget::itemDoubleClicked, this, [this] { lbxLogDblClick(); });
+    logRefresh_ = new QTimer(this);
+    logRefresh_->setSingleShot(true);
+    logRefresh_->setInterval(kLogRefreshMs);
+    connect(logRefresh_, &QTimer::timeout, this, [this] { FlushLog(); });
+    connect(lbxLog, &QListView::doubleClicked, this, [this] { lbxLogDblClick(); });
     connect(lbxLog, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         UpdateLogMenu();
         popInLog->exec(lbxLog->viewport()->mapToGlobal(at));

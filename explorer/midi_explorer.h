@@ -19,14 +19,14 @@
 class QAction;
 class QActionGroup;
 class QLabel;
-class QListWidget;
-class QListWidgetItem;
+class QListView;
 class QMenu;
 class QSplitter;
 class QStatusBar;
 class QTabWidget;
+class QTimer;
 class TFileExplorerPane;
-class TLogItem;
+class TLogModel;
 class TMsgBufMemo;
 class TlvRegUtil;
 
@@ -35,6 +35,7 @@ class TfrmMIDIExplorer : public QMainWindow {
 public:
     static constexpr int kMaxLogLines = 500;
     static constexpr int kLogLineTextLimit = 255;
+    static constexpr int kLogRefreshMs = 40;
 
     explicit TfrmMIDIExplorer(QWidget* parent = nullptr);
     ~TfrmMIDIExplorer() override;
@@ -101,7 +102,14 @@ public:
     void pmiDeleteClick();
     void pmiCopySelectedTextClick();
     void miClearInClick();
+    // The log's lines (the view may show them a moment later).
+    int LogCount() const;
+    QString LogText(int index) const;
     TMyMidiEvent* LogEvent(int index) const;
+    // Brings the view up to date with the log.
+    void FlushLog();
+    int CurrentLogLine();
+    QList<int> SelectedLogLines();
 
     // ---- State ----
     std::array<std::uint8_t, kMessageBufferSize> MessageBufferBytes{};
@@ -124,7 +132,7 @@ public:
     QTabWidget* pgcTab = nullptr;
     QWidget* tsExplorer = nullptr;
     QWidget* tsMonitor = nullptr;
-    QListWidget* lbxLog = nullptr;
+    QListView* lbxLog = nullptr;
     TFileExplorerPane* FilePane = nullptr;
     QStatusBar* stbStatBar = nullptr;
     QLabel* StatusPanel0 = nullptr;
@@ -184,7 +192,6 @@ private:
     bool memMsgBufKeyDown(QKeyEvent& event);
     void memMsgBufKeyPress(QChar ch);
     void memMsgBufEnter();
-    QString MonitorCaption() const;
 
     QActionGroup* inputGroup_ = nullptr;
     QActionGroup* outputGroup_ = nullptr;
@@ -192,4 +199,7 @@ private:
     QActionGroup* logActionGroup_ = nullptr;
     bool released_ = false;
     bool draining_ = false;
+    QTimer* logRefresh_ = nullptr;
+    TLogModel* logModel_ = nullptr;
+    int logLineHeight_ = 0;
 };
