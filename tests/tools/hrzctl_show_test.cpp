@@ -1,6 +1,7 @@
 #include "digital_groups.h"
 #include "factory_presets.h"
 #include "hrzctl_test_support.h"
+#include "input_file.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -154,8 +155,11 @@ TEST(HrzctlShow, UnreadableAndWrongFilesGiveStatusTwoButOthersStillShow) {
     const std::string empty = dir.File("empty.hrz");
     WriteBytes(empty, {});
     const std::string missing = dir.File("missing.hrz");
+    const std::string huge = dir.File("huge.syx"); // sparse, never read
+    WriteBytes(huge, {0xF0});
+    std::filesystem::resize_file(huge, MaxInputFileSize + 1);
 
-    const auto r = RunTool({"show", missing, table, empty, good, dir.Path().string()});
+    const auto r = RunTool({"show", missing, table, empty, good, dir.Path().string(), huge});
     EXPECT_EQ(r.Status, 2);
     EXPECT_NE(r.Out.find("Title:          Crunch Lead"), std::string::npos);
     EXPECT_NE(r.Err.find("hrzctl: " + missing + ": no such file\n"), std::string::npos);
@@ -164,6 +168,7 @@ TEST(HrzctlShow, UnreadableAndWrongFilesGiveStatusTwoButOthersStillShow) {
               std::string::npos);
     EXPECT_NE(r.Err.find(empty + ": empty file"), std::string::npos);
     EXPECT_NE(r.Err.find(dir.Path().string() + ": is a folder"), std::string::npos);
+    EXPECT_NE(r.Err.find(huge + ": too large for a dump file"), std::string::npos);
 }
 
 TEST(HrzctlShow, DumpsAmongOtherBytesAreShownWithWarnings) {

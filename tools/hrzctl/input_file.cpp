@@ -11,8 +11,9 @@ TInputFile ReadInputFile(const std::string& path) {
     std::error_code ec;
     const fs::path p(path);
     const auto status = fs::status(p, ec);
-    if (ec || !fs::exists(status))
+    if (status.type() == fs::file_type::not_found)
         throw EHrzError(path + ": no such file");
+    // Any other trouble (permissions, a broken link) is told by the read below.
     if (fs::is_directory(status))
         throw EHrzError(path + ": is a folder, not a file");
     const auto size = fs::file_size(p, ec);
