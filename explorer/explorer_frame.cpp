@@ -24,6 +24,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -82,10 +83,9 @@ void TfrmMIDIExplorer::InitializeWindow(TlvRegUtil* settings, const QString& cap
     if (Settings) {
         savedIn = Settings->ReadString("MIDI_IN", true);
         savedOut = Settings->ReadString("MIDI_OUT", true);
-        const QList<int> sizes = splVertical->sizes();
-        const int rightWidth = Settings->ReadInteger("LPW", true, sizes.value(1));
-        const int total = sizes.value(0) + sizes.value(1);
-        splVertical->setSizes({std::max(kMinMemoWidth, total - rightWidth), rightWidth});
+        rightPaneWidth_ = Settings->ReadInteger("LPW", true, RightPaneWidth());
+        if (isVisible())
+            ApplyRightPaneWidth();
 
         const int channel = Settings->ReadInteger("MIDI_OUT_CH", true, 0);
         if (channel < 0 || channel > 15) {
@@ -233,8 +233,22 @@ void TfrmMIDIExplorer::CheckInitialized() {
     close();
 }
 
+int TfrmMIDIExplorer::RightPaneWidth() const {
+    // Until the window is first shown the splitter has no real size yet.
+    return paneWidthApplied_ ? splVertical->sizes().value(1) : rightPaneWidth_;
+}
+
+void TfrmMIDIExplorer::ApplyRightPaneWidth() {
+    const int total = splVertical->width() - splVertical->handleWidth();
+    const int right = std::clamp(rightPaneWidth_, 0, std::max(0, total - kMinMemoWidth));
+    splVertical->setSizes({total - right, right});
+    paneWidthApplied_ = true;
+}
+
 void TfrmMIDIExplorer::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    if (!paneWidthApplied_)
+        ApplyRightPaneWidth();
     if (!event->spontaneous())
         WindowShown();
 }
@@ -351,7 +365,7 @@ void TfrmMIDIExplorer::CloseMidiDevices() {
     }
     if (Settings) {
         Settings->SavePlacement(*this);
-        Settings->WriteInteger("LPW", splVertical->sizes().value(1));
+        Settings->WriteInteger("LPW", RightPaneWidth());
         WriteFolderHistory();
     }
 }

@@ -24,7 +24,6 @@ namespace {
 
 constexpr int kMessagePanelWidth = 700;
 constexpr int kModePanelWidth = 50;
-constexpr int kDesignedRightPaneWidth = 420;
 
 QAction* NewItem(QWidget* menu, const QString& caption, const QString& name) {
     auto* item = new QAction(caption, menu);
@@ -116,7 +115,6 @@ void TfrmMIDIExplorer::CreateControls() {
 
     splVertical->setStretchFactor(0, 1);
     splVertical->setStretchFactor(1, 0);
-    splVertical->setSizes({width() - kDesignedRightPaneWidth, kDesignedRightPaneWidth});
     connect(splVertical, &QSplitter::splitterMoved, this, [this] { FormResize(); });
 
     stbStatBar = new QStatusBar(this);

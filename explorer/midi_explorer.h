@@ -184,6 +184,8 @@ private:
     void CreateLogPopup();
     void CreateFilePane();
     void FormResize();
+    int RightPaneWidth() const;
+    void ApplyRightPaneWidth();
     void SetStatusTexts(const QString& text);
     void ReadWindowSettings();
     void BuildDeviceMenus(const QString& savedIn, const QString& savedOut);
@@ -201,5 +203,7 @@ private:
     bool draining_ = false;
     QTimer* logRefresh_ = nullptr;
     TLogModel* logModel_ = nullptr;
+    int rightPaneWidth_ = 420; // as designed, until "LPW" says otherwise
+    bool paneWidthApplied_ = false;
     int logLineHeight_ = 0;
 };
