@@ -27,7 +27,7 @@ const char* MidiResultText(MMRESULT code) {
         return "This function is not supported. Use the Capabilities function to determine "
                "which functions and messages the driver supports.";
     case MMSYSERR_BADERRNUM:
-        return "An error number was specified that is not defined in the system.";
+        return "An error number was given that is not defined in the system.";
     case MMSYSERR_INVALFLAG:
         return "An invalid flag was passed to a system function.";
     case MMSYSERR_INVALPARAM:
