@@ -56,6 +56,23 @@ struct MIDIHDR {
     std::uintptr_t reserved = 0;
 };
 
+// Header bookkeeping shared by every backend, as the system service does it.
+inline void MarkHeaderQueued(MIDIHDR* header) {
+    header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE;
+}
+inline void MarkHeaderDone(MIDIHDR* header) {
+    header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+}
+// A header still in a queue cannot be unprepared.
+inline MMRESULT UnprepareHeaderFlags(MIDIHDR* header) {
+    if (header == nullptr)
+        return MMSYSERR_INVALPARAM;
+    if ((header->dwFlags & MHDR_INQUEUE) != 0)
+        return MIDIERR_STILLPLAYING;
+    header->dwFlags &= ~MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
 constexpr int MAXPNAMELEN = 32;
 
 struct MIDIINCAPS {

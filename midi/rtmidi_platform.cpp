@@ -158,7 +158,7 @@ struct TRtMidiPlatform::TInPort {
                 std::min<std::size_t>(length - delivered, header->dwBufferLength);
             std::memcpy(header->lpData, bytes + delivered, chunk);
             header->dwBytesRecorded = static_cast<std::uint32_t>(chunk);
-            header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+            MarkHeaderDone(header);
             delivered += chunk;
             Call(MIM_LONGDATA, reinterpret_cast<std::uintptr_t>(header), time);
         }
@@ -322,7 +322,7 @@ MMRESULT TRtMidiPlatform::midiInAddBuffer(HMIDIIN handle, MIDIHDR* header) {
         return MIDIERR_UNPREPARED;
     if ((header->dwFlags & MHDR_INQUEUE) != 0)
         return MIDIERR_STILLPLAYING;
-    header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE;
+    MarkHeaderQueued(header);
     header->dwBytesRecorded = 0;
     port->Queue.push_back(header);
     return MMSYSERR_NOERROR;
@@ -348,7 +348,7 @@ MMRESULT TRtMidiPlatform::midiInReset(HMIDIIN handle) {
         MIDIHDR* header = port->Queue.front();
         port->Queue.pop_front();
         header->dwBytesRecorded = 0;
-        header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+        MarkHeaderDone(header);
         port->Call(MIM_LONGDATA, reinterpret_cast<std::uintptr_t>(header), 0);
     }
     return MMSYSERR_NOERROR;
@@ -358,13 +358,8 @@ MMRESULT TRtMidiPlatform::midiInUnprepareHeader(HMIDIIN handle, MIDIHDR* header)
     TInPort* port = FindIn(handle);
     if (port == nullptr)
         return MMSYSERR_INVALHANDLE;
-    if (header == nullptr)
-        return MMSYSERR_INVALPARAM;
     std::lock_guard lock(port->Mutex);
-    if ((header->dwFlags & MHDR_INQUEUE) != 0)
-        return MIDIERR_STILLPLAYING;
-    header->dwFlags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return UnprepareHeaderFlags(header);
 }
 
 MMRESULT TRtMidiPlatform::midiInClose(HMIDIIN handle) {
@@ -497,7 +492,7 @@ MMRESULT TRtMidiPlatform::midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header) {
     }
     port->RunningStatus = 0;
     // Sending is synchronous, so the block is done now; the ports only post on it.
-    header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+    MarkHeaderDone(header);
     if (port->Callback != nullptr)
         port->Callback(port, MOM_DONE, port->Instance, reinterpret_cast<std::uintptr_t>(header), 0);
     return MMSYSERR_NOERROR;
@@ -506,12 +501,7 @@ MMRESULT TRtMidiPlatform::midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header) {
 MMRESULT TRtMidiPlatform::midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header) {
     if (FindOut(handle) == nullptr)
         return MMSYSERR_INVALHANDLE;
-    if (header == nullptr)
-        return MMSYSERR_INVALPARAM;
-    if ((header->dwFlags & MHDR_INQUEUE) != 0)
-        return MIDIERR_STILLPLAYING;
-    header->dwFlags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return UnprepareHeaderFlags(header);
 }
 
 MMRESULT TRtMidiPlatform::midiOutClose(HMIDIOUT handle) {

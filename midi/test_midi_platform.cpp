@@ -151,7 +151,7 @@ std::size_t TTestMidiPlatform::InjectSysex(std::uint32_t deviceId,
         if (chunk != 0)
             std::memcpy(header->lpData, bytes.data() + delivered, chunk);
         header->dwBytesRecorded = static_cast<std::uint32_t>(chunk);
-        header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+        MarkHeaderDone(header);
         delivered += chunk;
         Call(*port, MIM_LONGDATA, reinterpret_cast<std::uintptr_t>(header), time);
     } while (delivered < bytes.size());
@@ -206,7 +206,7 @@ void TTestMidiPlatform::ReleaseDone() {
         while (!port->HeldDone.empty()) {
             MIDIHDR* header = port->HeldDone.front();
             port->HeldDone.pop_front();
-            header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+            MarkHeaderDone(header);
             Call(*port, MOM_DONE, reinterpret_cast<std::uintptr_t>(header), 0);
         }
     }
@@ -281,7 +281,7 @@ MMRESULT TTestMidiPlatform::midiInAddBuffer(HMIDIIN handle, MIDIHDR* header) {
         return MIDIERR_UNPREPARED;
     if ((header->dwFlags & MHDR_INQUEUE) != 0)
         return MIDIERR_STILLPLAYING;
-    header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE;
+    MarkHeaderQueued(header);
     header->dwBytesRecorded = 0;
     port->Queue.push_back(header);
     return MMSYSERR_NOERROR;
@@ -311,7 +311,7 @@ MMRESULT TTestMidiPlatform::midiInReset(HMIDIIN handle) {
         MIDIHDR* header = port->Queue.front();
         port->Queue.pop_front();
         header->dwBytesRecorded = 0;
-        header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+        MarkHeaderDone(header);
         Call(*port, MIM_LONGDATA, reinterpret_cast<std::uintptr_t>(header), 0);
     }
     return MMSYSERR_NOERROR;
@@ -323,12 +323,7 @@ MMRESULT TTestMidiPlatform::midiInUnprepareHeader(HMIDIIN handle, MIDIHDR* heade
         return failure;
     if (FindIn(handle) == nullptr)
         return MMSYSERR_INVALHANDLE;
-    if (header == nullptr)
-        return MMSYSERR_INVALPARAM;
-    if ((header->dwFlags & MHDR_INQUEUE) != 0)
-        return MIDIERR_STILLPLAYING;
-    header->dwFlags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return UnprepareHeaderFlags(header);
 }
 
 MMRESULT TTestMidiPlatform::midiInClose(HMIDIIN handle) {
@@ -448,11 +443,11 @@ MMRESULT TTestMidiPlatform::midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header) {
         sent.Bytes.assign(header->lpData, header->lpData + header->dwBufferLength);
     sent_.push_back(std::move(sent));
     if (holdDone_) {
-        header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE;
+        MarkHeaderQueued(header);
         port->HeldDone.push_back(header);
         return MMSYSERR_NOERROR;
     }
-    header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+    MarkHeaderDone(header);
     Call(*port, MOM_DONE, reinterpret_cast<std::uintptr_t>(header), 0);
     return MMSYSERR_NOERROR;
 }
@@ -463,12 +458,7 @@ MMRESULT TTestMidiPlatform::midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* hea
         return failure;
     if (FindOut(handle) == nullptr)
         return MMSYSERR_INVALHANDLE;
-    if (header == nullptr)
-        return MMSYSERR_INVALPARAM;
-    if ((header->dwFlags & MHDR_INQUEUE) != 0)
-        return MIDIERR_STILLPLAYING;
-    header->dwFlags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return UnprepareHeaderFlags(header);
 }
 
 MMRESULT TTestMidiPlatform::midiOutClose(HMIDIOUT handle) {

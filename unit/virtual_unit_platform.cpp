@@ -112,7 +112,7 @@ MMRESULT TVirtualUnitMidiPlatform::midiInAddBuffer(HMIDIIN handle, MIDIHDR* head
         return MIDIERR_UNPREPARED;
     if (header->dwFlags & MHDR_INQUEUE)
         return MIDIERR_STILLPLAYING;
-    header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE;
+    MarkHeaderQueued(header);
     header->dwBytesRecorded = 0;
     input_.Buffers.push_back(header);
     wake_.notify_all(); // a block may be waiting for a buffer
@@ -144,7 +144,7 @@ MMRESULT TVirtualUnitMidiPlatform::midiInReset(HMIDIIN handle) {
         MIDIHDR* header = input_.Buffers.front();
         input_.Buffers.pop_front();
         header->dwBytesRecorded = 0;
-        header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+        MarkHeaderDone(header);
         Invoke(lock, input_.Callback, InHandle(), MIM_LONGDATA, input_.Instance,
                reinterpret_cast<std::uintptr_t>(header), time);
     }
@@ -155,12 +155,7 @@ MMRESULT TVirtualUnitMidiPlatform::midiInUnprepareHeader(HMIDIIN handle, MIDIHDR
     std::lock_guard lock(mutex_);
     if (handle != InHandle() || !input_.Open)
         return MMSYSERR_INVALHANDLE;
-    if (!header)
-        return MMSYSERR_INVALPARAM;
-    if (header->dwFlags & MHDR_INQUEUE)
-        return MIDIERR_STILLPLAYING;
-    header->dwFlags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return UnprepareHeaderFlags(header);
 }
 
 MMRESULT TVirtualUnitMidiPlatform::midiInClose(HMIDIIN handle) {
@@ -243,7 +238,7 @@ MMRESULT TVirtualUnitMidiPlatform::midiOutLongMsg(HMIDIOUT handle, MIDIHDR* head
         return MIDIERR_UNPREPARED;
     if (header->dwFlags & MHDR_INQUEUE)
         return MIDIERR_STILLPLAYING;
-    header->dwFlags = (header->dwFlags & ~MHDR_DONE) | MHDR_INQUEUE;
+    MarkHeaderQueued(header);
     FeedUnit(lock, header->lpData, header->dwBufferLength, header);
     return MMSYSERR_NOERROR;
 }
@@ -253,12 +248,7 @@ MMRESULT TVirtualUnitMidiPlatform::midiOutUnprepareHeader(HMIDIOUT handle, MIDIH
     // A block completed by close is still released through the old handle: accept it.
     if (handle != OutHandle())
         return MMSYSERR_INVALHANDLE;
-    if (!header)
-        return MMSYSERR_INVALPARAM;
-    if (header->dwFlags & MHDR_INQUEUE)
-        return MIDIERR_STILLPLAYING;
-    header->dwFlags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return UnprepareHeaderFlags(header);
 }
 
 MMRESULT TVirtualUnitMidiPlatform::midiOutClose(HMIDIOUT handle) {
@@ -281,7 +271,7 @@ MMRESULT TVirtualUnitMidiPlatform::midiOutClose(HMIDIOUT handle) {
     output_.Open = false;
     output_.Callback = nullptr;
     for (MIDIHDR* header : pending) {
-        header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+        MarkHeaderDone(header);
         Invoke(lock, callback, OutHandle(), MOM_DONE, instance,
                reinterpret_cast<std::uintptr_t>(header), 0);
     }
@@ -316,7 +306,7 @@ void TVirtualUnitMidiPlatform::WorkerLoop() {
             jobs_.erase(jobs_.begin());
             progressed = true;
             if (job.Kind == TJob::TKind::OutputDone) {
-                job.Header->dwFlags = (job.Header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+                MarkHeaderDone(job.Header);
                 if (output_.Open)
                     Invoke(lock, output_.Callback, OutHandle(), MOM_DONE, output_.Instance,
                            reinterpret_cast<std::uintptr_t>(job.Header), 0);
@@ -369,7 +359,7 @@ bool TVirtualUnitMidiPlatform::DeliverPending(std::unique_lock<std::mutex>& lock
         std::memcpy(header->lpData, next.Bytes.data() + sysexOffset_, n);
         sysexOffset_ += n;
         header->dwBytesRecorded = static_cast<std::uint32_t>(n);
-        header->dwFlags = (header->dwFlags & ~MHDR_INQUEUE) | MHDR_DONE;
+        MarkHeaderDone(header);
         std::uint32_t message = MIM_LONGDATA;
         if (sysexOffset_ == next.Bytes.size()) {
             if (next.Kind == TKind::SysexAborted)
