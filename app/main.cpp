@@ -6,6 +6,7 @@
 #include "lv_reg_util.h"
 #include "qt_registry_layer.h"
 #include "system_midi_platform.h"
+#include "unit_memory.h"
 #include "virtual_unit_platform.h"
 
 #include <memory>
@@ -17,9 +18,10 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QStringLiteral(HRZ_VERSION));
 
     // The devices of this machine, then the built-in virtual unit, before any
-    // port is made.
+    // port is made. The unit keeps its memory between runs, as hardware does.
     TUnitOptions unit;
     unit.WirePacing = true;
+    unit.StatePath = DefaultUnitStatePath(unit.PreExpress);
     SystemMidiPlatform().AddBackend(std::make_unique<TVirtualUnitMidiPlatform>(unit));
 
     QApplication::processEvents();
