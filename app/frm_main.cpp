@@ -1,9 +1,276 @@
+// The main window: start-up, its menus, the editors it opens, close and destruction.
 #include "frm_main.h"
+
+#include "busy_cursor.h"
+#include "device_globals.h"
+#include "errors.h"
+#include "dump_placeholder.h"
+#include "hrz_messages.h"
+#include "lv_reg_util.h"
+#include "midi_input.h"
+#include "midi_output.h"
+#include "stream.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTimer>
 
 TfrmMain::TfrmMain(QWidget* parent) : TfrmMIDIExplorer(parent) {
     setObjectName("frmMain");
+    timPresetReq = new QTimer(this);
+    timPresetReq->setObjectName("timPresetReq");
+    timPresetReq->setInterval(10000);
+    connect(timPresetReq, &QTimer::timeout, this, [this] { timPresetReqTimer(); });
 }
 
 TfrmMain::~TfrmMain() {
     FormDestroy();
+}
+
+TOwnedObjects& TfrmMain::Owned() {
+    if (!ownedObjects_)
+        ownedObjects_ = std::make_unique<TOwnedObjects>();
+    return *ownedObjects_;
+}
+
+// ---- Start-up ----
+
+void TfrmMain::InitializeWindow(TlvRegUtil* settings, const QString& caption) {
+    TfrmMIDIExplorer::InitializeWindow(settings, caption);
+    bool preExpress = false;
+    int delay = kDefaultRequestDelay;
+    if (Settings) {
+        for (const char* old : {"HRZ_REQ_DELAY", "LEFT_PANE_WIDTH", "RECT_MAIN", "RECT_MPT"})
+            Settings->DeleteValue(old);
+        preExpress = Settings->ReadBool("PRE_EXPRESS", true, false);
+        delay = Settings->ReadInteger("HRZReqDelay", true, kDefaultRequestDelay);
+    }
+    BuildRequestsMenu(preExpress);
+    BuildEditorMenus();
+
+    pmiEdit = new QAction("&Edit...");
+    pmiEdit->setObjectName("pmiEdit");
+    Owned().Add(pmiEdit);
+    connect(pmiEdit, &QAction::triggered, this, [this] { OpenBufferInEditor(); });
+    AppendBufferPopupItem(pmiEdit);
+
+    // A stored 0 means the default; so does a value that would stall every
+    // wait (negative) or overflow the watchdog interval.
+    RequestDelay = (delay < 1 || delay > kMaxRequestDelay) ? kDefaultRequestDelay : delay;
+    DeviceChannel = static_cast<std::uint8_t>(TransmitChannel);
+    ApplyPreExpressMode();
+    CurrentBank = -1;
+    ChildWindows = new TChildWindowList;
+    ChildWindows->setObjectName("ChildWindows");
+    Owned().Add(ChildWindows);
+    Initialized = true;
+}
+
+QAction* TfrmMain::AddMenuItem(const QString& caption, QMenu* parent,
+                               std::function<void()> onClick) {
+    auto* item = new QAction(caption);
+    Owned().Add(item);
+    if (onClick)
+        connect(item, &QAction::triggered, this, [onClick = std::move(onClick)] { onClick(); });
+    if (parent)
+        parent->addAction(item);
+    return item;
+}
+
+QMenu* TfrmMain::AddOwnedMenu(const QString& caption, const QString& name) {
+    auto* menu = new QMenu(caption);
+    menu->setObjectName(name);
+    Owned().Add(menu);
+    return menu;
+}
+
+QAction* TfrmMain::AddSeparator(QMenu* parent) {
+    QAction* separator = AddMenuItem("-", parent, nullptr);
+    separator->setSeparator(true);
+    return separator;
+}
+
+void TfrmMain::BuildRequestsMenu(bool preExpressChecked) {
+    miHRZRequests = AddOwnedMenu("HRZ2000 Requests", "miHRZRequests");
+    QMenu* m = miHRZRequests;
+    miGetCurrentPreset =
+        AddMenuItem("Get current preset only (F10)", m, [this] { RequestCurrentPreset(); });
+    miGetCurrentPreset->setObjectName("miGetCurrentPreset");
+    miGetSaveEach =
+        AddMenuItem("Get/Save each preset individually...", m, [this] { StartBackup(true); });
+    miGetSaveEach->setObjectName("miGetSaveEach");
+    miPrintList = AddMenuItem("Print list of presets...", m, [this] { StartBackup(false); });
+    miPrintList->setObjectName("miPrintList");
+    miGetBulkDump = AddMenuItem("Get preset bulk dump", m, [this] { RequestAllPresets(); });
+    miGetBulkDump->setObjectName("miGetBulkDump");
+    AddSeparator(m);
+    miGetMPT = AddMenuItem("Get MPT Table", m, [this] { RequestMptTable(); });
+    miGetMPT->setObjectName("miGetMPT");
+    // Qt flips a check item before it reports the click.
+    miBypass = AddMenuItem("Bypass", m, [this] { BypassChanged(); });
+    miBypass->setObjectName("miBypass");
+    miBypass->setCheckable(true);
+    AddSeparator(m);
+    for (int bank = 0; bank < 4; ++bank) {
+        const QString letter = QString::fromStdString(HrzMessages::BankLetter(bank));
+        QAction* item =
+            AddMenuItem("Select Bank &" + letter, m, [this, bank] { SelectBank(bank); });
+        item->setObjectName("miSelectBank" + letter);
+        miSelectBank[static_cast<std::size_t>(bank)] = item;
+    }
+    AddSeparator(m);
+    miPreExpress = AddMenuItem("Use Pre-Express options", m, [this] { PreExpressChanged(); });
+    miPreExpress->setObjectName("miPreExpress");
+    miPreExpress->setCheckable(true);
+    miPreExpress->setChecked(preExpressChecked);
+    AddTopLevelMenu(miHRZRequests);
+}
+
+void TfrmMain::BuildEditorMenus() {
+    miPresets = AddOwnedMenu("Presets", "miPresets");
+    miPresetsOpen =
+        AddMenuItem("Open current file in editor", miPresets, [this] { OpenPresetEditor(); });
+    miPresetsOpen->setObjectName("miPresetsOpen");
+    miNewPreset = AddMenuItem("New preset", miPresets, [this] { NewPreset(); });
+    miNewPreset->setObjectName("miNewPreset");
+    connect(miPresets, &QMenu::aboutToShow, this,
+            [this] { miPresetsOpen->setEnabled(BufferHoldsPresetDump()); });
+    AddTopLevelMenu(miPresets);
+
+    miMPT = AddOwnedMenu("MPT", "miMPT");
+    miMPTOpen = AddMenuItem("Open current file in editor", miMPT, [this] {
+        if (BufferHoldsMptDump())
+            OpenMptEditor(QString());
+    });
+    miMPTOpen->setObjectName("miMPTOpen");
+    miNewMPT = AddMenuItem("New MPT table", miMPT, [this] { NewMptTable(); });
+    miNewMPT->setObjectName("miNewMPT");
+    connect(miMPT, &QMenu::aboutToShow, this,
+            [this] { miMPTOpen->setEnabled(BufferHoldsMptDump()); });
+    AddTopLevelMenu(miMPT);
+
+    const bool devices = MidiIn && MidiOut && MidiIn->NumDevs() > 0 && MidiOut->NumDevs() > 0;
+    for (QMenu* menu : {miHRZRequests, miPresets, miMPT})
+        menu->setEnabled(devices);
+}
+
+// ---- Showing and activation ----
+
+void TfrmMain::WindowShown() {
+    CheckOnline();
+    TfrmMIDIExplorer::WindowShown();
+}
+
+void TfrmMain::CheckInitialized() {
+    TfrmMIDIExplorer::CheckInitialized();
+}
+
+// ---- The message buffer's editors ----
+
+void TfrmMain::UpdateBufferMenu() {
+    TfrmMIDIExplorer::UpdateBufferMenu();
+    if (pmiEdit)
+        pmiEdit->setEnabled(MessageBufferCount == HrzMessages::PresetDumpLength ||
+                            MessageBufferCount == HrzMessages::MptDumpLength(PreExpressMode));
+}
+
+void TfrmMain::OpenBufferInEditor() {
+    if (BufferHoldsPresetDump())
+        OpenPresetEditor();
+    else if (BufferHoldsMptDump())
+        OpenMptEditor(QString());
+}
+
+TEditorOperations TfrmMain::EditorOperations() {
+    TEditorOperations operations;
+    operations.SendLong = [this](const std::uint8_t* bytes, std::uint16_t length) {
+        if (!MidiOut)
+            throw EHrzError("MIDI Out device not available");
+        MidiOut->SendLong(bytes, length);
+    };
+    operations.SendStream = [this](TStream& stream, QString& text) { SendStream(stream, text); };
+    operations.QueryCurrentPresetNumber = [this] { return QueryCurrentPresetNumber(); };
+    return operations;
+}
+
+TfrmDumpPlaceholder* TfrmMain::NewPresetWindow() {
+    auto* editor = new TfrmDumpPlaceholder(TfrmDumpPlaceholder::TKind::Preset);
+    editor->SetOperations(EditorOperations());
+    return editor;
+}
+
+void TfrmMain::OpenPresetEditor() {
+    if (!BufferHoldsPresetDump())
+        return;
+    TBusyCursor busy;
+    TfrmDumpPlaceholder* editor = ChildWindows->FirstHidden<TfrmDumpPlaceholder>();
+    if (editor) {
+        editor->Reset();
+        editor->SetOperations(EditorOperations());
+    } else {
+        editor = NewPresetWindow();
+        ChildWindows->Add(editor);
+    }
+    TMemoryStream dump(std::vector<std::uint8_t>(
+        MessageBufferBytes.begin(), MessageBufferBytes.begin() + HrzMessages::PresetDumpLength));
+    editor->SetFileName(LoadedFileName);
+    editor->LoadDump(dump);
+    editor->show();
+    editor->raise();
+}
+
+void TfrmMain::NewPreset() {
+    TBusyCursor busy;
+    TfrmDumpPlaceholder* editor = NewPresetWindow();
+    Owned().Add(editor);
+    editor->show();
+}
+
+void TfrmMain::OpenMptEditor(const QString& fileName) {
+    const auto length = HrzMessages::MptDumpLength(PreExpressMode);
+    // Freed when closed, and with the main window at the latest.
+    auto* editor = new TfrmDumpPlaceholder(TfrmDumpPlaceholder::TKind::Mpt, this);
+    editor->setAttribute(Qt::WA_DeleteOnClose);
+    editor->SetOperations(EditorOperations());
+    TMemoryStream dump(
+        std::vector<std::uint8_t>(MessageBufferBytes.begin(), MessageBufferBytes.begin() + length));
+    if (!fileName.isEmpty())
+        editor->SetFileName(fileName);
+    editor->LoadDump(dump);
+    editor->show();
+}
+
+void TfrmMain::NewMptTable() {
+    TBusyCursor busy;
+    auto* editor = new TfrmDumpPlaceholder(TfrmDumpPlaceholder::TKind::Mpt, this);
+    editor->setAttribute(Qt::WA_DeleteOnClose);
+    editor->SetOperations(EditorOperations());
+    editor->show();
+}
+
+// ---- Closing and destruction ----
+
+void TfrmMain::CloseMidiDevices() {
+    // Nothing may reach for the ports once they are closed.
+    timPresetReq->stop();
+    RunActive = false;
+    if (Settings) {
+        Settings->WriteInteger("HRZReqDelay", RequestDelay);
+        if (miPreExpress)
+            Settings->WriteBool("PRE_EXPRESS", miPreExpress->isChecked());
+    }
+    TfrmMIDIExplorer::CloseMidiDevices();
+}
+
+void TfrmMain::ReleaseResources() {
+    timPresetReq->stop();
+    if (ownedObjects_) {
+        ownedObjects_->ReleaseAll();
+        ownedObjects_.reset();
+    }
+    ChildWindows = nullptr;
+    pmiEdit = miBypass = miPreExpress = miPresetsOpen = miMPTOpen = nullptr;
+    miHRZRequests = miPresets = miMPT = nullptr;
+    miSelectBank.fill(nullptr);
+    TfrmMIDIExplorer::ReleaseResources();
 }

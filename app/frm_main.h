@@ -1,11 +1,149 @@
 #pragma once
 // The program's main window: the MIDI workbench extended with the unit's
 // requests, the preset and table editors and their menus.
+#include "editor_operations.h"
 #include "midi_explorer.h"
+#include "owned_objects.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QMenu;
+class QTimer;
+class TStream;
+class TfrmDumpPlaceholder;
 
 class TfrmMain : public TfrmMIDIExplorer {
     Q_OBJECT
 public:
+    // A run's request that got no preset for this long is sent again.
+    static constexpr std::uint32_t kRunWatchdogMs = 10000;
+    static constexpr int kDefaultRequestDelay = 1000;
+    static constexpr int kMaxRequestDelay = 60000;
+
     explicit TfrmMain(QWidget* parent = nullptr);
     ~TfrmMain() override;
+
+    // ---- The hooks ----
+    void WindowShown() override;
+    void CheckInitialized() override;
+    // F10 asks for the current preset; Ctrl+C aborts a run.
+    void HandleFunctionKey(int& key, Qt::KeyboardModifiers shift) override;
+    void CloseMidiDevices() override;
+    void ReleaseResources() override;
+    // Status replies update what is known of the unit; everything else goes to
+    // the monitor. During a run only the run's presets count.
+    void MidiInputReceived(TMidiInput& sender) override;
+    void OpenBufferInEditor() override;
+    void UpdateBufferMenu() override;
+    void InitializeWindow(TlvRegUtil* settings, const QString& caption) override;
+
+    // ---- Menus and editors ----
+    // A menu item owned by the main window, added under parent (when given).
+    QAction* AddMenuItem(const QString& caption, QMenu* parent, std::function<void()> onClick);
+    void OpenPresetEditor();
+    void NewPreset();
+    void OpenMptEditor(const QString& fileName);
+    void NewMptTable();
+    // The three ways an editor reaches the unit.
+    TEditorOperations EditorOperations();
+    TOwnedObjects& Owned();
+
+    // ---- Messages to the unit ----
+    void RequestCurrentPreset();
+    void RequestAllPresets();
+    void RequestMptTable();
+    // Counts the request as pending, sends it and waits RequestDelay.
+    void RequestStatusItem(std::uint8_t item);
+    void SelectBank(int bank);
+    void ToggleBypass();
+    // Sends the whole stream as one system-exclusive block.
+    void SendStream(TStream& stream, QString& statusText);
+    // Selects the run's current preset, waits, then asks for it.
+    void RequestPreset();
+
+    // ---- What came back ----
+    // Also shows "Preset loaded: " and the title when it holds one.
+    bool BufferHoldsPresetDump();
+    bool BufferHoldsMptDump() const;
+    QString BufferPresetTitle() const;
+    // Applies a reply to a status request; false when the event is not one.
+    bool HandleStatusReply(const TMyMidiEvent& event);
+
+    // ---- Sequencing ----
+    void CheckOnline();
+    // The unit's current preset number 1..256, or -1 when it does not answer.
+    int QueryCurrentPresetNumber();
+    void TogglePreExpress();
+    void ApplyPreExpressMode();
+    void timPresetReqTimer();
+
+    // ---- The backup run ----
+    void StartBackup(bool saveFiles);
+    void HandleRunPreset();
+    void NextSelectedBank();
+    void EndRun();
+
+    // ---- State ----
+    std::vector<std::uint8_t> LastSentMessage;
+    int PendingStatusReplies = 0;
+    int CurrentBank = -1;
+    int UnitPresetNumber = -1;
+
+    bool RunActive = false;
+    bool RunSaveFiles = false;
+    bool PrintActive = false;
+    bool RunByPresetNumber = true;
+    std::array<bool, 4> RunBanks{};
+    int RunPresetIndex = 0;
+    int RunLastIndex = 0;
+    int OriginalBank = -1;
+    QString OutputDirectory;
+    QString UntitledName;
+    // Tick of the last preset a run handled; none yet counts as long ago.
+    std::uint32_t LastReceptionTick = 0;
+    bool RunReceptionSeen = false;
+
+    TChildWindowList* ChildWindows = nullptr;
+
+    // ---- Controls ----
+    QTimer* timPresetReq = nullptr;
+    QMenu* miHRZRequests = nullptr;
+    QAction* miGetCurrentPreset = nullptr;
+    QAction* miGetSaveEach = nullptr;
+    QAction* miPrintList = nullptr;
+    QAction* miGetBulkDump = nullptr;
+    QAction* miGetMPT = nullptr;
+    QAction* miBypass = nullptr;
+    std::array<QAction*, 4> miSelectBank{};
+    QAction* miPreExpress = nullptr;
+    QMenu* miPresets = nullptr;
+    QAction* miPresetsOpen = nullptr;
+    QAction* miNewPreset = nullptr;
+    QMenu* miMPT = nullptr;
+    QAction* miMPTOpen = nullptr;
+    QAction* miNewMPT = nullptr;
+    QAction* pmiEdit = nullptr;
+
+private:
+    QMenu* AddOwnedMenu(const QString& caption, const QString& name);
+    QAction* AddSeparator(QMenu* parent);
+    void BuildRequestsMenu(bool preExpressChecked);
+    void BuildEditorMenus();
+    // Sends a message built into LastSentMessage.
+    void SendBuiltMessage(std::vector<std::uint8_t> bytes);
+    void BypassChanged();
+    void PreExpressChanged();
+    void HandleRunEvent(std::unique_ptr<TMyMidiEvent> event);
+    void AbortRun();
+    void TouchFolder(const QString& path, const QString& bank);
+    TfrmDumpPlaceholder* NewPresetWindow();
+
+    std::unique_ptr<TOwnedObjects> ownedObjects_;
+    bool draining_ = false;
+    bool checkingOnline_ = false;
 };

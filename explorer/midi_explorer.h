@@ -169,6 +169,8 @@ public:
     QAction* pmiSetLogSend = nullptr;
 
 protected:
+    // The status texts without pumping messages (for handlers that run often).
+    void SetStatusTexts(const QString& text);
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -186,7 +188,6 @@ private:
     void FormResize();
     int RightPaneWidth() const;
     void ApplyRightPaneWidth();
-    void SetStatusTexts(const QString& text);
     void ReadWindowSettings();
     void BuildDeviceMenus(const QString& savedIn, const QString& savedOut);
     void WriteFolderHistory();

@@ -7,3 +7,5 @@
 inline std::uint8_t DeviceChannel = 0;
 // The older single-bank model: other command codes, shorter program table, fewer groups.
 inline bool PreExpressMode = false;
+// Pause after each request to the unit, milliseconds.
+inline int RequestDelay = 1000;

@@ -1,0 +1,124 @@
+// The main window's messages to the unit and the tests by which it knows
+// what the unit sent back.
+#include "delay_with_messages.h"
+#include "device_globals.h"
+#include "errors.h"
+#include "frm_main.h"
+#include "hrz_messages.h"
+#include "midi_output.h"
+#include "stream.h"
+
+#include <QAction>
+#include <limits>
+
+using namespace HrzMessages;
+
+void TfrmMain::SendBuiltMessage(std::vector<std::uint8_t> bytes) {
+    LastSentMessage = std::move(bytes);
+    if (!MidiOut)
+        throw EHrzError("MIDI Out device not available");
+    MidiOut->SendLong(LastSentMessage.data(), static_cast<std::uint16_t>(LastSentMessage.size()));
+}
+
+void TfrmMain::RequestCurrentPreset() {
+    if (!OutputReady(true))
+        return;
+    SendBuiltMessage(Sysex(DeviceChannel, CmdCurrentPresetRequest));
+}
+
+void TfrmMain::RequestAllPresets() {
+    if (!OutputReady(true))
+        return;
+    SendBuiltMessage(Sysex(DeviceChannel, AllPresetsRequestCommand(PreExpressMode)));
+    ShowStatus("All Preset Request issued");
+}
+
+void TfrmMain::RequestMptTable() {
+    if (!OutputReady(true))
+        return;
+    SendBuiltMessage(Sysex(DeviceChannel, MptRequestCommand(PreExpressMode)));
+    ShowStatus("MPT Request issued");
+}
+
+void TfrmMain::RequestStatusItem(std::uint8_t item) {
+    SendBuiltMessage(Sysex(DeviceChannel, CmdItemRequest, {item}));
+    // Counted once it is out: a request the port refused gets no answer to wait for.
+    ++PendingStatusReplies;
+    DelayWithMessages(static_cast<std::uint32_t>(RequestDelay));
+}
+
+void TfrmMain::SelectBank(int bank) {
+    if (!OutputReady(false))
+        return;
+    if (bank < 0 || bank > 3)
+        return;
+    SendBuiltMessage(
+        Sysex(DeviceChannel, CmdItemValue, {ItemBank, static_cast<std::uint8_t>(bank)}));
+    ShowStatus(QString("Bank %1 selected").arg(QString::fromStdString(BankLetter(bank))));
+}
+
+void TfrmMain::ToggleBypass() {
+    miBypass->setChecked(!miBypass->isChecked());
+    BypassChanged();
+}
+
+void TfrmMain::BypassChanged() {
+    // The check has flipped already, whether the message goes out or not.
+    if (!OutputReady(false))
+        return;
+    const bool on = miBypass->isChecked();
+    ShowStatus(on ? "Bypass activation request sent" : "Bypass deactivation request sent");
+    SendBuiltMessage(
+        Sysex(DeviceChannel, CmdItemValue, {ItemBypass, static_cast<std::uint8_t>(on ? 1 : 0)}));
+}
+
+void TfrmMain::SendStream(TStream& stream, QString& statusText) {
+    const std::int64_t size = stream.Size();
+    if (size > std::numeric_limits<std::uint16_t>::max())
+        throw EHrzError(QString("Message too long to send (%1 bytes)").arg(size).toStdString());
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    stream.SetPosition(0);
+    stream.ReadBuffer(bytes.data(), bytes.size());
+    if (!MidiOut)
+        throw EHrzError("MIDI Out device not available");
+    MidiOut->SendLong(bytes.data(), static_cast<std::uint16_t>(bytes.size()));
+    statusText = "MIDI data sent to MIDI Out";
+}
+
+void TfrmMain::RequestPreset() {
+    if (!RunActive)
+        return;
+    const TWirePresetNumber n = WirePresetNumber(RunPresetIndex);
+    if (RunByPresetNumber) {
+        SendBuiltMessage(Sysex(DeviceChannel, CmdPresetSelect, {n.Low, n.High}));
+    } else {
+        if (!MidiOut)
+            throw EHrzError("MIDI Out device not available");
+        MidiOut->SendShort(ControlChange, BankSelectCoarse, 0);
+        MidiOut->SendShort(ControlChange, BankSelectFine, n.High);
+        MidiOut->SendShort(ProgramChange, n.Low, 0);
+    }
+    DelayWithMessages(static_cast<std::uint32_t>(RequestDelay));
+    // Aborted during the wait: asking now would only bring an unwanted dump.
+    if (!RunActive)
+        return;
+    SendBuiltMessage(Sysex(DeviceChannel, CmdCurrentPresetRequest));
+    ShowStatus(QString("Requested preset #%1").arg(RunPresetIndex + 1));
+}
+
+// ---- Recognisers ----
+
+bool TfrmMain::BufferHoldsPresetDump() {
+    if (!IsPresetDump(MessageBufferBytes.data(), MessageBufferCount))
+        return false;
+    ShowStatus("Preset loaded: " + BufferPresetTitle());
+    return true;
+}
+
+bool TfrmMain::BufferHoldsMptDump() const {
+    return IsMptDump(MessageBufferBytes.data(), MessageBufferCount, PreExpressMode);
+}
+
+QString TfrmMain::BufferPresetTitle() const {
+    return QString::fromLatin1(PresetTitle(MessageBufferBytes.data(), MessageBufferBytes.size()));
+}

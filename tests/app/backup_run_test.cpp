@@ -1,0 +1,166 @@
+// The run's preset requests, its watchdog and a run over the virtual unit.
+#include "factory_presets.h"
+#include "main_window_fixture.h"
+#include "midi_output.h"
+#include "safe_file_name.h"
+#include "tick_source.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+// Installs a manual clock for the lifetime of the guard.
+class TScopedClock {
+public:
+    TScopedClock() : clock(100000, 1) { SetTickSource(&clock); }
+    ~TScopedClock() { SetTickSource(nullptr); }
+    TManualTickSource clock;
+};
+
+} // namespace
+
+TEST_F(MainWindowTest, PresetTwoHundredByNumberAndByProgramChange) {
+    store->WriteInteger("MIDI_OUT_CH", 5);
+    auto& w = StartOnTestPlatform();
+    w.RunActive = true;
+    w.RunPresetIndex = 199;
+    w.RequestPreset();
+    EXPECT_EQ(SentBytes(), (std::vector<TBytes>{{0xF0, 0x1A, 0x05, 0x12, 0x09, 0x47, 0x01, 0xF7},
+                                                {0xF0, 0x1A, 0x05, 0x12, 0x45, 0xF7}}));
+    EXPECT_EQ(Status(), "Requested preset #200");
+
+    platform.ClearSent();
+    w.RunByPresetNumber = false;
+    w.RequestPreset();
+    const auto sent = SentBytes();
+    ASSERT_EQ(sent.size(), 4u);
+    // Short messages go out on MIDI channel 1 whatever the device channel.
+    EXPECT_EQ(sent[0], (TBytes{0xB0, 0x00, 0x00}));
+    EXPECT_EQ(sent[1], (TBytes{0xB0, 0x20, 0x01}));
+    EXPECT_EQ(sent[2][0], 0xC0);
+    EXPECT_EQ(sent[2][1], 0x47);
+    EXPECT_EQ(sent[3][4], 0x45);
+
+    platform.ClearSent();
+    w.RunByPresetNumber = true;
+    w.RunPresetIndex = 127;
+    w.RequestPreset();
+    EXPECT_EQ(SentBytes()[0], (TBytes{0xF0, 0x1A, 0x05, 0x12, 0x09, 0x7F, 0x00, 0xF7}));
+}
+
+TEST_F(MainWindowTest, RunAbortedDuringTheRequestDelayAsksForNothingMore) {
+    auto& w = StartOnTestPlatform();
+    w.RunActive = true;
+    w.RunPresetIndex = 3;
+    QTimer::singleShot(5, &w, [&w] {
+        int key = Qt::Key_C;
+        w.HandleFunctionKey(key, Qt::ControlModifier);
+    });
+    w.RequestPreset();
+    const auto sent = SentBytes();
+    ASSERT_EQ(sent.size(), 3u); // the select, then the two controller resets
+    EXPECT_EQ(sent[0][4], 0x09);
+    EXPECT_EQ(sent[1], (TBytes{0xB0, 0x00, 0x00}));
+}
+
+TEST_F(MainWindowTest, WatchdogRepeatsAStalledRequestAfterTenSeconds) {
+    auto& w = StartOnTestPlatform();
+    TScopedClock time;
+    w.RunActive = true;
+    w.RunPresetIndex = 9;
+    // Nothing received yet in this program: the first tick repeats the request.
+    w.timPresetReqTimer();
+    EXPECT_EQ(Log(), (QStringList{"Last request timed out; restarting", "Press Ctrl-c to abort"}));
+    EXPECT_EQ(Status(), "Requested preset #10");
+    EXPECT_EQ(SentBytes().back(), (TBytes{0xF0, 0x1A, 0x00, 0x12, 0x45, 0xF7}));
+
+    platform.ClearSent();
+    w.RunReceptionSeen = true;
+    w.LastReceptionTick = GetTickCount();
+    time.clock.Advance(9000);
+    w.timPresetReqTimer();
+    EXPECT_TRUE(SentBytes().empty());
+    time.clock.Advance(1100);
+    w.timPresetReqTimer();
+    EXPECT_EQ(SentBytes().size(), 2u);
+    EXPECT_EQ(w.LogCount(), 4);
+}
+
+TEST_F(MainWindowTest, DuringARunOnlyWholePresetDumpsCount) {
+    auto& w = StartOnTestPlatform();
+    w.RunActive = true;
+    w.RunSaveFiles = false;
+    w.RunPresetIndex = 0;
+    w.RunLastIndex = 5;
+    w.PendingStatusReplies = 1;
+    platform.InjectSysex(0, Reply(0, 1), 0);
+    platform.InjectShort(0, 0x00C0, 0);
+    platform.InjectSysex(0, TBytes(251, 0x01), 0);
+    Wait(20);
+    w.FlushLog();
+    EXPECT_EQ(w.LogCount(), 0);
+    EXPECT_EQ(w.PendingStatusReplies, 1);
+    EXPECT_EQ(w.RunPresetIndex, 0);
+
+    // A dump is handled (the next one requested) and, when not saving, logged.
+    platform.InjectSysex(0, PresetDump("Clean"), 0);
+    Wait(3 * kDelay);
+    w.FlushLog();
+    EXPECT_EQ(w.RunPresetIndex, 1);
+    EXPECT_EQ(w.MessageBufferCount, 252u);
+    EXPECT_EQ(w.BufferPresetTitle(), "Clean");
+    ASSERT_EQ(w.LogCount(), 1);
+    EXPECT_NE(w.LogEvent(0), nullptr);
+    EXPECT_EQ(SentBytes().back(), (TBytes{0xF0, 0x1A, 0x00, 0x12, 0x45, 0xF7}));
+}
+
+TEST_F(MainWindowTest, RunOverTheUnitSavesEachBankAndRestoresTheOriginalBank) {
+    auto& w = StartOnUnit();
+    const QString out = dir.filePath("out") + "/";
+    ASSERT_TRUE(QDir().mkpath(out + "Bank A"));
+    w.OutputDirectory = out;
+    w.RunSaveFiles = true;
+    w.RunBanks = {true, false, true, false};
+    w.RunByPresetNumber = true;
+    w.OriginalBank = 1;
+    w.CurrentBank = 0;
+    w.SelectBank(0);
+    w.RunPresetIndex = 20; // 21..23 holds an untitled preset (n % 23 == 22)
+    w.RunLastIndex = 23;
+    w.RunActive = true;
+    w.RequestPreset();
+    for (int i = 0; i < 400 && w.RunActive; ++i)
+        Wait(10);
+    ASSERT_FALSE(w.RunActive);
+
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, "Procedure is complete");
+    EXPECT_EQ(Messages()[0].caption, "Congratulations...");
+    EXPECT_EQ(unit->WithUnit([](const THrzVirtualUnit& u) { return u.Memory().CurrentBank; }), 1);
+    EXPECT_EQ(w.CurrentBank, 1);
+
+    const auto expect = [&](int bank, int index) {
+        const std::string title = FactoryPresetTitle(bank, index);
+        const QString folder = out + "Bank " + QChar('A' + bank) + "/";
+        if (title.empty()) {
+            EXPECT_TRUE(
+                Log().contains(QString("Preset #%1 is untitled (not saved)").arg(index + 1)));
+            return;
+        }
+        const QString name = QString::fromStdString(SafeFileName(
+            title + ".hrz" + QString("%1").arg(index + 1, 3, 10, QChar('0')).toStdString()));
+        QFile file(folder + name);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+        const QByteArray bytes = file.readAll();
+        ASSERT_EQ(bytes.size(), 252);
+        EXPECT_EQ(static_cast<std::uint8_t>(bytes[4]), 0x05);
+    };
+    // Bank A from the first number, bank C from preset 1, each up to the last.
+    for (int i = 20; i <= 23; ++i)
+        expect(0, i);
+    for (int i = 0; i <= 23; ++i)
+        expect(2, i);
+    EXPECT_TRUE(Log().contains("Created subdirectory for bank C"));
+    EXPECT_TRUE(Log().contains("Begin processing Bank C"));
+}

@@ -1,0 +1,279 @@
+// Requests, replies and pacing against the scriptable platform and the virtual unit.
+#include "main_window_fixture.h"
+#include "midi_input.h"
+#include "midi_output.h"
+#include "msg_buf_memo.h"
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QTabWidget>
+
+namespace {
+
+void Key(QWidget* target, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QKeyEvent press(QEvent::KeyPress, key, mods);
+    QApplication::sendEvent(target, &press);
+}
+
+const TBytes kCurrentPresetRequest{0xF0, 0x1A, 0x00, 0x12, 0x45, 0xF7};
+
+} // namespace
+
+// ---- Online check ----
+
+TEST_F(MainWindowTest, OnlineCheckAgainstTheUnitReportsItsBankAndBypass) {
+    auto& w = StartOnUnit();
+    w.SelectBank(2);
+    EXPECT_EQ(Status(), "Bank C selected");
+    w.ToggleBypass();
+    Wait(30);
+    EXPECT_TRUE(unit->WithUnit([](const THrzVirtualUnit& u) { return u.Memory().Bypass; }));
+    w.miBypass->setChecked(false);
+    w.CheckOnline();
+    Wait(30);
+    EXPECT_EQ(Status(), "The HRZ2000 is online! Your currently selected bank is: C");
+    EXPECT_EQ(w.CurrentBank, 2);
+    EXPECT_TRUE(w.miBypass->isChecked());
+    EXPECT_EQ(w.PendingStatusReplies, 0);
+    EXPECT_EQ(w.LogCount(), 0); // replies are consumed, not logged
+}
+
+TEST_F(MainWindowTest, ShowingTheWindowRunsTheOnlineCheck) {
+    auto& w = StartOnUnit();
+    w.show();
+    Wait(30);
+    EXPECT_EQ(Status(), "The HRZ2000 is online! Your currently selected bank is: A");
+    EXPECT_EQ(w.CurrentBank, 0);
+}
+
+TEST_F(MainWindowTest, PreExpressOnlineCheckAsksOnlyForTheBypassItem) {
+    auto& w = StartOnTestPlatform();
+    w.CheckOnline();
+    EXPECT_EQ(SentItemRequests(), (std::vector<int>{0, 9}));
+    platform.ClearSent();
+    w.TogglePreExpress();
+    w.CheckOnline();
+    EXPECT_EQ(SentItemRequests(), (std::vector<int>{0}));
+    EXPECT_TRUE(w.timPresetReq->isActive());
+}
+
+TEST_F(MainWindowTest, SilentUnitIsReportedOnceByTheTimer) {
+    TUnitOptions silent;
+    silent.Faults.Silent = true;
+    auto& w = StartOnUnit(silent);
+    w.CheckOnline();
+    EXPECT_EQ(w.PendingStatusReplies, 2);
+    EXPECT_TRUE(w.timPresetReq->isActive());
+    Wait(10 * kDelay + 100);
+    EXPECT_EQ(Status(), "No response received from HRZ2000 - are you connected properly?");
+    EXPECT_EQ(w.PendingStatusReplies, 0);
+    EXPECT_FALSE(w.timPresetReq->isActive());
+}
+
+TEST_F(MainWindowTest, UnitAnsweringOnlyItemZeroIsOnlineButStillReportedSilent) {
+    auto& w = StartOnTestPlatform();
+    TScriptedReplies unitReplies(platform);
+    unitReplies.Reply(0, Reply(0, 1));
+    w.CheckOnline();
+    EXPECT_EQ(Status(), "The HRZ2000 is online!");
+    EXPECT_TRUE(w.miBypass->isChecked());
+    EXPECT_EQ(w.PendingStatusReplies, 1);
+    Wait(10 * kDelay + 100);
+    EXPECT_EQ(Status(), "No response received from HRZ2000 - are you connected properly?");
+}
+
+TEST_F(MainWindowTest, BankRepliesOutsideTheFourBanksMakeTheBankUnknownSilently) {
+    auto& w = StartOnTestPlatform();
+    TScriptedReplies unitReplies(platform);
+    unitReplies.Reply(0, Reply(0, 0));
+    unitReplies.Reply(9, Reply(9, 2));
+    w.CheckOnline();
+    EXPECT_EQ(Status(), "The HRZ2000 is online! Your currently selected bank is: C");
+    EXPECT_EQ(w.CurrentBank, 2);
+    unitReplies.Reply(9, Reply(9, 4));
+    w.CheckOnline();
+    EXPECT_EQ(w.CurrentBank, -1);
+    EXPECT_EQ(Status(), "The HRZ2000 is online!");
+    Wait(10 * kDelay + 100);
+    EXPECT_EQ(Status(), "The HRZ2000 is online!"); // both answered: nothing to report
+}
+
+TEST_F(MainWindowTest, StatusRepliesAreTakenOnlyWhileRequestsArePending) {
+    auto& w = StartOnTestPlatform();
+    const auto reply64 =
+        TMyMidiEvent::SysexBlock({0xF0, 0x1A, 0x03, 0x12, 0x03, 0x40, 0x10, 0x01, 0xF7});
+    EXPECT_FALSE(w.HandleStatusReply(*reply64));
+    w.PendingStatusReplies = 3;
+    EXPECT_TRUE(w.HandleStatusReply(*reply64));
+    EXPECT_EQ(w.UnitPresetNumber, 145);
+    // Unknown item: consumed without effect.
+    EXPECT_TRUE(w.HandleStatusReply(
+        *TMyMidiEvent::SysexBlock({0xF0, 0x1A, 0, 0x12, 0x03, 0x05, 0x01, 0xF7})));
+    // A truncated reply is still one, and reads no further than it goes.
+    EXPECT_TRUE(w.HandleStatusReply(*TMyMidiEvent::SysexBlock({0xF0, 0x1A, 0, 0x12, 0x03})));
+    EXPECT_EQ(w.PendingStatusReplies, 0);
+    w.PendingStatusReplies = 1;
+    EXPECT_FALSE(
+        w.HandleStatusReply(*TMyMidiEvent::SysexBlock({0xF0, 0x43, 0, 0x12, 0x03, 0, 1, 0xF7})));
+    EXPECT_FALSE(w.HandleStatusReply(*TMyMidiEvent::Short(0x90, 0x3C, 0x40)));
+    EXPECT_EQ(w.PendingStatusReplies, 1);
+}
+
+TEST_F(MainWindowTest, InputOtherThanPendingRepliesGoesToTheMonitor) {
+    auto& w = StartOnTestPlatform();
+    platform.InjectSysex(0, Reply(0, 1), 0); // nothing pending: an ordinary event
+    platform.InjectShort(0, 0x643C90, 0);
+    Wait(20);
+    w.FlushLog();
+    EXPECT_EQ(w.LogCount(), 2);
+    EXPECT_EQ(Status(), "Received 3 MIDI in bytes");
+    EXPECT_NE(w.LogEvent(0), nullptr);
+    w.PendingStatusReplies = 1;
+    platform.InjectSysex(0, Reply(0, 1), 0);
+    Wait(20);
+    EXPECT_EQ(w.LogCount(), 2);
+    EXPECT_EQ(w.PendingStatusReplies, 0);
+}
+
+TEST_F(MainWindowTest, OnlineCheckDoesNotNestInsideItself) {
+    auto& w = StartOnTestPlatform();
+    QTimer::singleShot(5, &w, [&w] { w.CheckOnline(); });
+    w.CheckOnline();
+    EXPECT_EQ(SentItemRequests(), (std::vector<int>{0, 9}));
+    EXPECT_EQ(w.PendingStatusReplies, 2);
+}
+
+TEST_F(MainWindowTest, CurrentPresetNumberFromTheUnitOrMinusOne) {
+    auto& w = StartOnUnit();
+    const TBytes select144{0xF0, 0x1A, 0x00, 0x12, 0x09, 0x10, 0x01, 0xF7};
+    w.MidiOut->SendLong(select144.data(), static_cast<std::uint16_t>(select144.size()));
+    EXPECT_EQ(w.QueryCurrentPresetNumber(), 145);
+    window.reset();
+
+    TUnitOptions silent;
+    silent.Faults.Silent = true;
+    auto& quiet = StartOnUnit(silent);
+    QElapsedTimer t;
+    t.start();
+    EXPECT_EQ(quiet.QueryCurrentPresetNumber(), -1);
+    EXPECT_GE(t.elapsed(), 2 * kDelay);
+    EXPECT_LT(t.elapsed(), 2 * kDelay + 500);
+}
+
+// ---- Requests, bank and bypass ----
+
+TEST_F(MainWindowTest, RequestsUseTheCommandsOfTheMode) {
+    auto& w = StartOnTestPlatform();
+    w.RequestAllPresets();
+    EXPECT_EQ(Status(), "All Preset Request issued");
+    EXPECT_EQ(w.pgcTab->currentWidget(), w.tsMonitor);
+    w.RequestMptTable();
+    EXPECT_EQ(Status(), "MPT Request issued");
+    w.TogglePreExpress();
+    w.RequestAllPresets();
+    w.RequestMptTable();
+    const auto sent = SentBytes();
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_EQ(sent[0][4], 0x52);
+    EXPECT_EQ(sent[1][4], 0x53);
+    EXPECT_EQ(sent[2][4], 0x4B);
+    EXPECT_EQ(sent[3], (TBytes{0xF0, 0x1A, 0x00, 0x12, 0x4C, 0xF7}));
+    EXPECT_EQ(w.LastSentMessage, sent[3]);
+}
+
+TEST_F(MainWindowTest, BankSelectSendsOnlyTheFourBanksAndKeepsTheKnownBank) {
+    auto& w = StartOnTestPlatform();
+    w.SelectBank(4);
+    w.SelectBank(-1);
+    EXPECT_TRUE(SentBytes().empty());
+    w.miSelectBank[3]->trigger();
+    EXPECT_EQ(SentBytes().back(), (TBytes{0xF0, 0x1A, 0x00, 0x12, 0x03, 0x09, 0x03, 0xF7}));
+    EXPECT_EQ(Status(), "Bank D selected");
+    EXPECT_EQ(w.CurrentBank, -1);
+    EXPECT_NE(w.pgcTab->currentWidget(), w.tsMonitor);
+}
+
+TEST_F(MainWindowTest, BypassShowsItsTextBeforeSendingAndFlipsEvenWithOutputClosed) {
+    auto& w = StartOnTestPlatform();
+    platform.Fail(TMidiOp::OutLongMsg, MMSYSERR_ERROR);
+    EXPECT_THROW(w.ToggleBypass(), EmidioutputError);
+    EXPECT_TRUE(w.miBypass->isChecked());
+    EXPECT_EQ(Status(), "Bypass activation request sent");
+    w.miBypass->trigger(); // from the menu: Qt's own flip, one message
+    EXPECT_FALSE(w.miBypass->isChecked());
+    EXPECT_EQ(SentBytes().back(), (TBytes{0xF0, 0x1A, 0x00, 0x12, 0x03, 0x00, 0x00, 0xF7}));
+    EXPECT_EQ(Status(), "Bypass deactivation request sent");
+
+    w.MidiOut->Close();
+    platform.ClearSent();
+    w.ToggleBypass();
+    EXPECT_TRUE(w.miBypass->isChecked());
+    EXPECT_TRUE(SentBytes().empty());
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, "MIDI Out device not available");
+    EXPECT_EQ(Status(), "Bypass deactivation request sent");
+}
+
+// ---- Keys ----
+
+TEST_F(MainWindowTest, F10RequestsTheCurrentPresetOnTheDeviceChannel) {
+    store->WriteInteger("MIDI_OUT_CH", 5);
+    auto& w = StartOnTestPlatform();
+    Key(w.memMsgBuf, Qt::Key_F10);
+    EXPECT_EQ(SentBytes(), (std::vector<TBytes>{{0xF0, 0x1A, 0x05, 0x12, 0x45, 0xF7}}));
+    EXPECT_EQ(w.pgcTab->currentWidget(), w.tsMonitor);
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(MainWindowTest, F10WithTheOutputClosedTellsTheUserAndSendsNothing) {
+    auto& w = StartOnTestPlatform();
+    w.MidiOut->Close();
+    const QString before = Status();
+    Key(w.memMsgBuf, Qt::Key_F10);
+    EXPECT_TRUE(SentBytes().empty());
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, "MIDI Out device not available");
+    EXPECT_EQ(Messages()[0].caption, "MIDI communications error");
+    EXPECT_EQ(Status(), before);
+}
+
+TEST_F(MainWindowTest, OnlyPlainCtrlCAbortsARun) {
+    auto& w = StartOnTestPlatform();
+    int key = Qt::Key_C;
+    w.HandleFunctionKey(key, Qt::ControlModifier);
+    EXPECT_EQ(key, Qt::Key_C); // outside a run Ctrl+C stays a copy command
+    EXPECT_TRUE(SentBytes().empty());
+
+    w.RunActive = true;
+    w.timPresetReq->start();
+    Key(w.memMsgBuf, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(w.RunActive);
+    Key(w.memMsgBuf, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_FALSE(w.RunActive);
+    EXPECT_FALSE(w.timPresetReq->isActive());
+    EXPECT_EQ(Status(), "Procedure aborted");
+    EXPECT_TRUE(Log().contains("Procedure aborted"));
+    EXPECT_EQ(SentBytes(), (std::vector<TBytes>{{0xB0, 0x00, 0x00}, {0xB0, 0x20, 0x00}}));
+}
+
+// ---- Port failures ----
+
+TEST_F(MainWindowTest, PortErrorsReachTheErrorDisplayWithThePortsText) {
+    auto& w = StartOnTestPlatform();
+    platform.SetErrorText(MMSYSERR_ERROR, "The cable fell out");
+    platform.Fail(TMidiOp::OutLongMsg, MMSYSERR_ERROR, -1);
+    try {
+        w.RequestCurrentPreset();
+        FAIL() << "no error";
+    } catch (const EmidioutputError& e) {
+        EXPECT_EQ(std::string(e.what()), "The cable fell out");
+    }
+    // From the menu, the application's handler shows it and the program goes on.
+    QTimer::singleShot(0, &w, [&w] { w.miGetCurrentPreset->trigger(); });
+    Wait(20);
+    ASSERT_FALSE(Messages().empty());
+    EXPECT_EQ(Messages().back().text, "The cable fell out");
+    platform.ClearFailures();
+    w.RequestCurrentPreset();
+    EXPECT_EQ(SentBytes().back(), kCurrentPresetRequest);
+}

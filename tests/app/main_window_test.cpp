@@ -1,0 +1,244 @@
+// Start-up, menus, settings and the windows the main window opens.
+#include "digital_groups.h"
+#include "dump_placeholder.h"
+#include "main_window_fixture.h"
+#include "midi_output.h"
+#include "stream.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace {
+
+QStringList TopLevelMenus(QMainWindow& w) {
+    QStringList captions;
+    for (QAction* a : w.menuBar()->actions())
+        captions << a->text();
+    return captions;
+}
+
+QStringList Items(QMenu* menu) {
+    QStringList captions;
+    for (QAction* a : menu->actions())
+        captions << (a->isSeparator() ? "-" : a->text());
+    return captions;
+}
+
+} // namespace
+
+// ---- Start-up and settings ----
+
+TEST_F(MainWindowTest, StartBuildsTheDeviceMenusBeforeHelp) {
+    auto& w = StartOnTestPlatform();
+    EXPECT_EQ(TopLevelMenus(w), (QStringList{"&File", "MIDI &In", "MIDI &Out", "HRZ2000 Requests",
+                                             "Presets", "MPT", "&Help"}));
+    EXPECT_EQ(Items(w.miHRZRequests),
+              (QStringList{"Get current preset only (F10)", "Get/Save each preset individually...",
+                           "Print list of presets...", "Get preset bulk dump", "-", "Get MPT Table",
+                           "Bypass", "-", "Select Bank &A", "Select Bank &B", "Select Bank &C",
+                           "Select Bank &D", "-", "Use Pre-Express options"}));
+    EXPECT_EQ(Items(w.miPresets), (QStringList{"Open current file in editor", "New preset"}));
+    EXPECT_EQ(Items(w.miMPT), (QStringList{"Open current file in editor", "New MPT table"}));
+    EXPECT_EQ(w.popMsgBuf->actions().last()->text(), "&Edit...");
+    for (QMenu* m : {w.miHRZRequests, w.miPresets, w.miMPT})
+        EXPECT_TRUE(m->isEnabled());
+    EXPECT_TRUE(w.Initialized);
+    EXPECT_EQ(w.CurrentBank, -1);
+    EXPECT_FALSE(w.miBypass->isChecked());
+}
+
+TEST_F(MainWindowTest, WithoutAnOutputDeviceTheDeviceMenusAreOff) {
+    platform.AddInputDevice("Only In");
+    SetMidiPlatform(&platform);
+    auto& w = Start();
+    for (QMenu* m : {w.miHRZRequests, w.miPresets, w.miMPT})
+        EXPECT_FALSE(m->isEnabled());
+}
+
+TEST_F(MainWindowTest, RequestDelayComesFromItsSettingAndOldValuesAreDeleted) {
+    store->WriteInteger("HRZ_REQ_DELAY", 500);
+    store->WriteString("RECT_MAIN", "1,2,3,4");
+    store->WriteInteger("HRZReqDelay", 250);
+    StartOnTestPlatform();
+    EXPECT_EQ(RequestDelay, 250);
+    EXPECT_EQ(store->ReadInteger("HRZ_REQ_DELAY", false, -1), -1);
+    EXPECT_EQ(store->ReadString("RECT_MAIN", false), "");
+    EXPECT_EQ(store->ReadInteger("HRZReqDelay", false, -1), 250);
+    // The online check arms the timer at ten request delays.
+    window->CheckOnline();
+    EXPECT_EQ(window->timPresetReq->interval(), 2500);
+}
+
+TEST_F(MainWindowTest, ZeroNegativeOrAbsentDelayMeansOneSecond) {
+    platform.AddInputDevice("Test In");
+    platform.AddOutputDevice("Test Out");
+    SetMidiPlatform(&platform);
+    for (const int stored : {0, -5, 100000000}) {
+        store->WriteInteger("HRZReqDelay", stored);
+        Start();
+        EXPECT_EQ(RequestDelay, 1000) << stored;
+        window.reset();
+    }
+    store->DeleteValue("HRZReqDelay");
+    Start();
+    EXPECT_EQ(RequestDelay, 1000);
+}
+
+TEST_F(MainWindowTest, ChannelIsTakenOnceAtStart) {
+    store->WriteInteger("MIDI_OUT_CH", 5);
+    auto& w = StartOnTestPlatform();
+    EXPECT_EQ(DeviceChannel, 5);
+    w.miChannelClick(9);
+    EXPECT_EQ(DeviceChannel, 5);
+}
+
+TEST_F(MainWindowTest, CloseStoresDelayAndPreExpressSwitch) {
+    store->WriteInteger("HRZReqDelay", 0);
+    auto& w = StartOnTestPlatform();
+    w.TogglePreExpress();
+    w.close();
+    EXPECT_EQ(store->ReadInteger("HRZReqDelay", false, -1), 1000);
+    EXPECT_TRUE(store->ReadBool("PRE_EXPRESS", false, false));
+    EXPECT_FALSE(platform.IsOutputOpen(0));
+    // The next start comes up in the older model's mode.
+    window.reset();
+    PreExpressMode = false;
+    auto& again = Start();
+    EXPECT_TRUE(again.miPreExpress->isChecked());
+    EXPECT_TRUE(PreExpressMode);
+}
+
+TEST_F(MainWindowTest, PreExpressSwitchesModelWideCountsAndBankItems) {
+    auto& w = StartOnTestPlatform();
+    EXPECT_EQ(DigitalGroups::ActiveGroupCount(), 54);
+    w.miPreExpress->trigger(); // as from the menu
+    EXPECT_TRUE(PreExpressMode);
+    EXPECT_EQ(DigitalGroups::ActiveGroupCount(), 47);
+    EXPECT_EQ(DigitalGroups::ActiveEffectCount(), 23);
+    for (QAction* item : w.miSelectBank)
+        EXPECT_FALSE(item->isEnabled());
+    w.TogglePreExpress();
+    EXPECT_FALSE(PreExpressMode);
+    EXPECT_EQ(DigitalGroups::ActiveEffectCount(), 25);
+    for (QAction* item : w.miSelectBank)
+        EXPECT_TRUE(item->isEnabled());
+}
+
+// ---- The buffer's editors ----
+
+TEST_F(MainWindowTest, EditItemFollowsBufferLengthOnly) {
+    auto& w = StartOnTestPlatform();
+    PutInBuffer(TBytes(252, 0x11)); // right length, no dump header
+    w.UpdateBufferMenu();
+    EXPECT_TRUE(w.pmiEdit->isEnabled());
+    w.pmiEdit->trigger();
+    EXPECT_EQ(w.ChildWindows->Count(), 0);
+    PutInBuffer(TBytes(406, 0));
+    w.UpdateBufferMenu();
+    EXPECT_TRUE(w.pmiEdit->isEnabled());
+    w.TogglePreExpress();
+    w.UpdateBufferMenu();
+    EXPECT_FALSE(w.pmiEdit->isEnabled());
+    PutInBuffer(TBytes(262, 0));
+    w.UpdateBufferMenu();
+    EXPECT_TRUE(w.pmiEdit->isEnabled());
+}
+
+TEST_F(MainWindowTest, PresetsMenuOffersTheBufferOnlyWhenItHoldsAPresetDump) {
+    auto& w = StartOnTestPlatform();
+    PutInBuffer(TBytes(252, 0));
+    emit w.miPresets->aboutToShow();
+    EXPECT_FALSE(w.miPresetsOpen->isEnabled());
+    PutInBuffer(PresetDump("Crunch", 9));
+    emit w.miPresets->aboutToShow();
+    EXPECT_TRUE(w.miPresetsOpen->isEnabled());
+    EXPECT_EQ(Status(), "Preset loaded: Crunch");
+}
+
+TEST_F(MainWindowTest, ShownPresetEditorsAreNeverReusedHiddenOnesAre) {
+    auto& w = StartOnTestPlatform();
+    PutInBuffer(PresetDump("Clean"));
+    w.LoadedFileName = "/tmp/Clean.hrz";
+    w.OpenBufferInEditor();
+    w.OpenBufferInEditor();
+    ASSERT_EQ(w.ChildWindows->Count(), 2);
+    auto* first = qobject_cast<TfrmDumpPlaceholder*>(w.ChildWindows->At(0));
+    auto* second = qobject_cast<TfrmDumpPlaceholder*>(w.ChildWindows->At(1));
+    ASSERT_TRUE(first && second);
+    EXPECT_NE(first, second);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(first->DumpTitle(), "Clean");
+    EXPECT_EQ(first->Dump().size(), 252u);
+    EXPECT_EQ(first->FileName(), "/tmp/Clean.hrz");
+
+    second->close(); // hidden, not freed
+    PutInBuffer(PresetDump("Lead"));
+    w.LoadedFileName.clear();
+    w.OpenPresetEditor();
+    EXPECT_EQ(w.ChildWindows->Count(), 2);
+    EXPECT_TRUE(second->isVisible());
+    EXPECT_EQ(second->DumpTitle(), "Lead");
+    EXPECT_EQ(second->FileName(), "");
+    EXPECT_EQ(first->DumpTitle(), "Clean");
+    // The editor reaches the unit through what it was handed.
+    TMemoryStream dump(PresetDump("Lead"));
+    QString text;
+    second->Operations().SendStream(dump, text);
+    EXPECT_EQ(text, "MIDI data sent to MIDI Out");
+    EXPECT_EQ(SentBytes().back(), PresetDump("Lead"));
+}
+
+TEST_F(MainWindowTest, NewPresetWindowsAreNotReusedAndAllGoWithTheMainWindow) {
+    auto& w = StartOnTestPlatform();
+    w.NewPreset();
+    EXPECT_EQ(w.ChildWindows->Count(), 0);
+    PutInBuffer(PresetDump("Clean"));
+    w.OpenPresetEditor();
+    QPointer<QWidget> fromBuffer = w.ChildWindows->At(0);
+    QPointer<QObject> menu = w.miHRZRequests;
+    int placeholders = 0;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        placeholders += qobject_cast<TfrmDumpPlaceholder*>(top) != nullptr;
+    EXPECT_EQ(placeholders, 2);
+    window.reset();
+    EXPECT_TRUE(fromBuffer.isNull());
+    EXPECT_TRUE(menu.isNull());
+    for (QWidget* top : QApplication::topLevelWidgets())
+        EXPECT_EQ(qobject_cast<TfrmDumpPlaceholder*>(top), nullptr);
+}
+
+TEST_F(MainWindowTest, TableEditorFreesItselfOnClose) {
+    auto& w = StartOnTestPlatform();
+    TBytes table(406, 0);
+    table[0] = 0xF0;
+    table[1] = 0x1A;
+    table[3] = 0x12;
+    table[4] = 0x13;
+    table[405] = 0xF7;
+    PutInBuffer(table);
+    w.OpenBufferInEditor();
+    TfrmDumpPlaceholder* editor = w.findChild<TfrmDumpPlaceholder*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->Dump(), table);
+    QPointer<TfrmDumpPlaceholder> watch = editor;
+    editor->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(watch.isNull());
+}
+
+TEST_F(MainWindowTest, OwnedObjectsLeaveParentedEntriesToTheirParent) {
+    QObject parent;
+    auto* child = new QObject(&parent);
+    QPointer<QObject> loose = new QObject;
+    QPointer<QObject> gone = new QObject;
+    {
+        TOwnedObjects owned;
+        owned.Add(child);
+        owned.Add(loose);
+        owned.Add(gone);
+        delete gone.data(); // freed elsewhere first: skipped, not freed twice
+    }
+    EXPECT_TRUE(loose.isNull());
+    EXPECT_EQ(parent.children().size(), 1);
+}
