@@ -34,8 +34,12 @@ std::size_t MptDumpLength(bool preExpress) {
 
 std::vector<std::uint8_t> Sysex(std::uint8_t channel, std::uint8_t command,
                                 std::initializer_list<std::uint8_t> arguments) {
-    std::vector<std::uint8_t> bytes{SysexStart, MakerId, channel, ModelId, command};
-    bytes.insert(bytes.end(), arguments.begin(), arguments.end());
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(6 + arguments.size());
+    for (const std::uint8_t b : {SysexStart, MakerId, channel, ModelId, command})
+        bytes.push_back(b);
+    for (const std::uint8_t b : arguments)
+        bytes.push_back(b);
     bytes.push_back(SysexEnd);
     return bytes;
 }
