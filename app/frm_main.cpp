@@ -3,8 +3,8 @@
 
 #include "busy_cursor.h"
 #include "device_globals.h"
-#include "errors.h"
 #include "dump_placeholder.h"
+#include "errors.h"
 #include "hrz_messages.h"
 #include "lv_reg_util.h"
 #include "midi_input.h"
