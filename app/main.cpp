@@ -4,11 +4,13 @@
 #include "dialog_service.h"
 #include "frm_main.h"
 #include "lv_reg_util.h"
+#include "lv_splash_about.h"
 #include "qt_registry_layer.h"
 #include "system_midi_platform.h"
 #include "unit_memory.h"
 #include "virtual_unit_platform.h"
 
+#include <QPointer>
 #include <memory>
 
 int main(int argc, char* argv[]) {
@@ -16,6 +18,13 @@ int main(int argc, char* argv[]) {
     const QString title = "HRZ2000e";
     QApplication::setApplicationName(title);
     QApplication::setApplicationVersion(QStringLiteral(HRZ_VERSION));
+    TProductTexts texts;
+    texts.ProductName = title;
+    texts.Description = "Librarian and editor for the HRZ2000 Express guitar multi-effects unit";
+    texts.Version = QApplication::applicationVersion();
+    TlvSplashAbout::SetProductTexts(texts);
+    // Frees itself a second after the main window is on screen.
+    QPointer<TlvSplashAbout> splash = TlvSplashAbout::ShowSplash();
 
     // The devices of this machine, then the built-in virtual unit, before any
     // port is made. The unit keeps its memory between runs, as hardware does.
@@ -26,6 +35,8 @@ int main(int argc, char* argv[]) {
 
     QApplication::processEvents();
     TfrmMain mainWindow;
+    if (splash)
+        splash->WatchWindow(&mainWindow);
     QApplication::processEvents();
 
     auto layer = std::make_unique<TQtRegistryLayer>();

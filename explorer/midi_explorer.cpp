@@ -5,6 +5,7 @@
 #include "file_explorer_pane.h"
 #include "fixed_font.h"
 #include "log_model.h"
+#include "lv_splash_about.h"
 #include "msg_buf_memo.h"
 
 #include <QAction>
@@ -197,12 +198,9 @@ void TfrmMIDIExplorer::CreateMenus() {
     miAbout->setToolTip("Hey... click me!");
     miAbout->setStatusTip("Hey... click me!");
     connect(miAbout, &QAction::triggered, this, [this] {
-        ShowMessage(this,
-                    QApplication::applicationName() +
-                        "\nLibrarian and editor for the HRZ2000 Express guitar multi-effects "
-                        "unit.\nVersion " +
-                        QApplication::applicationVersion(),
-                    "About " + QApplication::applicationName());
+        TlvSplashAbout about(TlvSplashAbout::TMode::About, this);
+        about.HelpRequested = [this] { ShowHelpContents(); };
+        Dialogs().ExecModal(about);
     });
 }
 
