@@ -147,7 +147,7 @@ void TlvSplashAbout::BuildControls() {
     column->addSpacing(6);
     column->addLayout(buttons);
 
-    setMinimumWidth(420);
+    setMinimumWidth(480);
 }
 
 TlvSplashAbout* TlvSplashAbout::ShowSplash(int checkIntervalMs, int closeDelayMs) {
