@@ -52,6 +52,26 @@ public:
         }
         return {};
     }
+    // Over a real transport a request can be lost while the connection comes up
+    // or the machine is busy; like the main window's watchdog, ask again. Only a
+    // reply with the expected command counts, so a late answer to an earlier
+    // attempt is not taken for something else.
+    std::vector<std::uint8_t> AskRepeating(const std::vector<std::uint8_t>& request,
+                                           std::uint8_t replyCommand, int attempts = 3) {
+        for (int i = 0; i < attempts; ++i) {
+            received_.clear();
+            output_->SendLong(request.data(), static_cast<std::uint16_t>(request.size()));
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (std::chrono::steady_clock::now() < deadline) {
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+                for (const auto& event : received_)
+                    if (event->Status == 0xF0 && event->Sysex.size() > 4 &&
+                        event->Sysex[4] == replyCommand)
+                        return event->Sysex;
+            }
+        }
+        return {};
+    }
     // Lets connections that a transport makes in the background come up.
     void Settle(std::chrono::milliseconds time) {
         const auto until = std::chrono::steady_clock::now() + time;

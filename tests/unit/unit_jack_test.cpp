@@ -167,13 +167,13 @@ TEST(UnitOverJack, PresetAndTableArriveIntact) {
         TRtMidiPlatform platform("hrz-test", {"jack"});
         TPortSession session(platform, inName, outName);
         session.Settle(300ms);
-        const auto dump = session.Ask({0xF0, 0x1A, 0x00, 0x12, 0x45, 0xF7});
+        const auto dump = session.AskRepeating({0xF0, 0x1A, 0x00, 0x12, 0x45, 0xF7}, 0x05);
         ASSERT_EQ(dump.size(), 252u)
             << inName << " / " << outName << ": " << session.Received().size() << " events";
         const auto factory = FactoryPresetDump(0, 0, false);
         EXPECT_TRUE(std::equal(dump.begin(), dump.end(), factory.begin()));
 
-        const auto table = session.Ask({0xF0, 0x1A, 0x00, 0x12, 0x53, 0xF7});
+        const auto table = session.AskRepeating({0xF0, 0x1A, 0x00, 0x12, 0x53, 0xF7}, 0x13);
         ASSERT_EQ(table.size(), 406u);
         EXPECT_EQ(table[4], 0x13);
         EXPECT_EQ(table[5 + 2 * 150], 150 - 128);
