@@ -49,8 +49,10 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        std::vector<std::string> args = {"jackd", "--no-realtime", "-n", name_, "-d", "dummy",
-                                         "-r",    "48000",         "-p", "256"};
+        // A long period and client time-out: on a busy machine clients miss short
+        // cycles and jackd would drop them (and their MIDI) for good.
+        std::vector<std::string> args = {"jackd", "--no-realtime", "-t", "10000", "-n", name_,
+                                         "-d",    "dummy",         "-r", "48000", "-p", "2048"};
         std::vector<char*> argv;
         for (auto& arg : args)
             argv.push_back(arg.data());

@@ -118,8 +118,10 @@ TEST(UnitOverJack, PresetAndTableArriveIntact) {
     setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
     setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
 
-    TChild jack({"/usr/bin/jackd", "--no-realtime", "-n", server, "-d", "dummy", "-r", "48000",
-                 "-p", "256"},
+    // A long period and client time-out: on a busy machine clients miss short
+    // cycles and jackd would drop them (and their MIDI) for good.
+    TChild jack({"/usr/bin/jackd", "--no-realtime", "-t", "10000", "-n", server, "-d", "dummy",
+                 "-r", "48000", "-p", "2048"},
                 (dir / "jackd.log").string());
     ASSERT_TRUE(jack.Started()) << "could not start jackd";
 
