@@ -1,5 +1,7 @@
 #include "midi_input.h"
 
+#include "kept_until_exit.h"
+
 #include "midi_notifier.h"
 
 #include <algorithm>
@@ -39,10 +41,10 @@ TMidiInput::~TMidiInput() {
     }
     if (handle_ != nullptr) {
         // The device would not close and may still call back with these.
-        (void)info_.release();
-        (void)ring_.release();
+        KeepUntilExit(std::move(info_));
+        KeepUntilExit(std::move(ring_));
         for (auto& header : headers_)
-            (void)header.release();
+            KeepUntilExit(std::move(header));
     }
 }
 

@@ -1,5 +1,7 @@
 #include "midi_output.h"
 
+#include "kept_until_exit.h"
+
 #include "midi_notifier.h"
 
 #include <algorithm>
@@ -30,9 +32,9 @@ TMidiOutput::~TMidiOutput() {
     }
     if (closeFailed_) {
         // The device would not close and may still hold these.
-        (void)info_.release();
+        KeepUntilExit(std::move(info_));
         for (auto& block : pending_)
-            (void)block.release();
+            KeepUntilExit(std::move(block));
     }
 }
 

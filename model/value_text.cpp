@@ -90,7 +90,7 @@ std::string RateText(int v) {
         1530, 1620, 1720, 1820, 1930, 2040, 2160, 2300, 2430, 2580, 2730};
     if (v >= 0 && v <= 31)
         return Hundredths((v + 1) * 4) + "Hz";
-    if (InTable(v - 32, kRate))
+    if (v >= 32 && InTable(v - 32, kRate))
         return Hundredths(kRate[v - 32]) + "Hz";
     return IntegerText(v);
 }
@@ -132,7 +132,7 @@ std::string MillisecondText(int v) {
 }
 
 std::string SampleLengthText(int v) {
-    if (v < 0)
+    if (v < 0 || v > 100000)
         return IntegerText(v);
     return Hundredths((v / 4) * 5 + v % 4) + "s";
 }

@@ -114,6 +114,8 @@ TEST(ValueText, ValuesNoControlProducesStayReadableAndSafe) {
             EXPECT_FALSE(ValueText(p, v).empty()) << p.ControlName << " " << v;
     }
     EXPECT_EQ(RateText(85), "85");
+    EXPECT_EQ(RateText(-2147483647 - 1), "-2147483648");
+    EXPECT_EQ(SampleLengthText(2147483647), "2147483647");
     EXPECT_EQ(CutoffText(31), "31");
     EXPECT_EQ(EqGainText(13), "13");
     EXPECT_EQ(PositionNameText(-1), "-1");
