@@ -9,6 +9,7 @@
 #include "system_midi_platform.h"
 #include "unit_memory.h"
 #include "virtual_unit_platform.h"
+#include "win_registry_layer.h"
 
 #include <QPointer>
 #include <memory>
@@ -39,8 +40,13 @@ int main(int argc, char* argv[]) {
         splash->WatchWindow(&mainWindow);
     QApplication::processEvents();
 
+#ifdef _WIN32
+    auto layer = std::make_unique<TWinRegistryLayer>();
+    const QString notice;
+#else
     auto layer = std::make_unique<TQtRegistryLayer>();
     const QString notice = layer->StartupNotice();
+#endif
     TlvRegUtil settings(std::move(layer));
     settings.SetRootKey(TRootKey::CurrentUser);
     settings.SetPath("\\SOFTWARE\\Lumivale/" + title);

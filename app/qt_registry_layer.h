@@ -1,6 +1,7 @@
 #pragma once
-// The registry over QSettings: the user's registry on Windows, elsewhere an
-// INI file in the user's configuration folder with the same keys and names.
+// The registry over QSettings: an INI file in the user's configuration folder
+// with the same keys and names (Windows uses the registry itself, see
+// win_registry_layer.h).
 // Key names may hold "/" (the program's key "Lumivale/HRZ2000e" is one key),
 // so every key and value name is escaped before QSettings sees it.
 #include "registry_layer.h"
