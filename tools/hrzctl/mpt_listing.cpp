@@ -117,17 +117,14 @@ int CmdMpt(const TCommandOptions& options, TConsole& console) {
     }
     bool first = true;
     for (const auto& path : options.Files) {
-        std::vector<std::string> warnings;
-        std::vector<TTableItem> tables;
-        try {
-            tables = TablesOf(ReadInputFile(path), options.PreExpress, warnings);
-        } catch (const std::exception& e) {
-            ReportWarnings(console, warnings);
-            ReportError(console, e.what());
+        const auto found = FindInFile(console, path, [&](const TInputFile& file, auto& warnings) {
+            return TablesOf(file, options.PreExpress, warnings);
+        });
+        if (!found) {
             status = ExitFailure;
             continue;
         }
-        ReportWarnings(console, warnings);
+        const std::vector<TTableItem>& tables = *found;
         for (std::size_t i = 0; i < tables.size(); ++i) {
             const Tmpt& table = tables[i].Table;
             if (options.Json) {

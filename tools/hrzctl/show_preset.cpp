@@ -189,17 +189,14 @@ int CmdShow(const TCommandOptions& options, TConsole& console) {
     }
     bool first = true;
     for (const auto& path : options.Files) {
-        std::vector<std::string> warnings;
-        std::vector<TPresetItem> items;
-        try {
-            items = PresetsOf(ReadInputFile(path), options.PreExpress, warnings);
-        } catch (const std::exception& e) {
-            ReportWarnings(console, warnings);
-            ReportError(console, e.what());
+        const auto found = FindInFile(console, path, [&](const TInputFile& file, auto& warnings) {
+            return PresetsOf(file, options.PreExpress, warnings);
+        });
+        if (!found) {
             status = ExitFailure;
             continue;
         }
-        ReportWarnings(console, warnings);
+        const std::vector<TPresetItem>& items = *found;
         for (const auto& item : items) {
             const TPresetView view = BuildPresetView(item.Preset);
             if (options.Json) {
