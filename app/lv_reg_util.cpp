@@ -81,92 +81,71 @@ void TlvRegUtil::RequirePath() const {
         throw EHrzError("Registry path not set");
 }
 
+template <typename T, typename Read>
+T TlvRegUtil::ReadIn(const QString& keyPath, const QString& name, bool canCreate,
+                     const QString& reportedName, T fallback, Read read) {
+    try {
+        TOpenKey key(Layer(), keyPath, canCreate);
+        if (key && Layer().ValueExists(name))
+            return read(Layer());
+    } catch (const ERegistryError& e) {
+        ReadFailed(e, reportedName);
+    }
+    return fallback;
+}
+
+template <typename Write>
+void TlvRegUtil::WriteIn(const QString& keyPath, const QString& reportedName, Write write) {
+    try {
+        TOpenKey key(Layer(), keyPath, true);
+        if (key)
+            write(Layer());
+    } catch (const ERegistryError& e) {
+        WriteFailed(e, reportedName);
+    }
+}
+
 QString TlvRegUtil::ReadString(const QString& name, bool canCreate) {
     RequirePath();
-    return ReadStringIn(path_, name, canCreate, name);
+    return ReadIn(path_, name, canCreate, name, QString(),
+                  [&](IRegistryLayer& layer) { return layer.ReadString(name); });
 }
 
 void TlvRegUtil::WriteString(const QString& name, const QString& text) {
     RequirePath();
-    try {
-        TOpenKey key(Layer(), path_, true);
-        if (key)
-            Layer().WriteString(name, text);
-    } catch (const ERegistryError& e) {
-        WriteFailed(e, name);
-    }
+    WriteIn(path_, name, [&](IRegistryLayer& layer) { layer.WriteString(name, text); });
 }
 
 QString TlvRegUtil::ReadKeyString(const QString& keyPath, const QString& name, bool canCreate) {
-    return ReadStringIn(keyPath, name, canCreate, keyPath + u',' + name);
-}
-
-QString TlvRegUtil::ReadStringIn(const QString& keyPath, const QString& name, bool canCreate,
-                                 const QString& reportedName) {
-    try {
-        TOpenKey key(Layer(), keyPath, canCreate);
-        if (key && Layer().ValueExists(name))
-            return Layer().ReadString(name);
-    } catch (const ERegistryError& e) {
-        ReadFailed(e, reportedName);
-    }
-    return {};
+    return ReadIn(keyPath, name, canCreate, keyPath + u',' + name, QString(),
+                  [&](IRegistryLayer& layer) { return layer.ReadString(name); });
 }
 
 void TlvRegUtil::WriteKeyString(const QString& keyPath, const QString& name, const QString& text) {
-    try {
-        TOpenKey key(Layer(), keyPath, true);
-        if (key)
-            Layer().WriteString(name, text);
-    } catch (const ERegistryError& e) {
-        WriteFailed(e, keyPath + u',' + name);
-    }
+    WriteIn(keyPath, keyPath + u',' + name,
+            [&](IRegistryLayer& layer) { layer.WriteString(name, text); });
 }
 
 int TlvRegUtil::ReadInteger(const QString& name, bool canCreate, int defaultValue) {
     RequirePath();
-    try {
-        TOpenKey key(Layer(), path_, canCreate);
-        if (key && Layer().ValueExists(name))
-            return Layer().ReadInteger(name);
-    } catch (const ERegistryError& e) {
-        ReadFailed(e, name);
-    }
-    return defaultValue;
+    return ReadIn(path_, name, canCreate, name, defaultValue,
+                  [&](IRegistryLayer& layer) { return layer.ReadInteger(name); });
 }
 
 void TlvRegUtil::WriteInteger(const QString& name, int value) {
     RequirePath();
-    try {
-        TOpenKey key(Layer(), path_, true);
-        if (key)
-            Layer().WriteInteger(name, value);
-    } catch (const ERegistryError& e) {
-        WriteFailed(e, name);
-    }
+    WriteIn(path_, name, [&](IRegistryLayer& layer) { layer.WriteInteger(name, value); });
 }
 
 bool TlvRegUtil::ReadBool(const QString& name, bool canCreate, bool defaultValue) {
     RequirePath();
-    try {
-        TOpenKey key(Layer(), path_, canCreate);
-        if (key && Layer().ValueExists(name))
-            return Layer().ReadBool(name);
-    } catch (const ERegistryError& e) {
-        ReadFailed(e, name);
-    }
-    return defaultValue;
+    return ReadIn(path_, name, canCreate, name, defaultValue,
+                  [&](IRegistryLayer& layer) { return layer.ReadBool(name); });
 }
 
 void TlvRegUtil::WriteBool(const QString& name, bool value) {
     RequirePath();
-    try {
-        TOpenKey key(Layer(), path_, true);
-        if (key)
-            Layer().WriteBool(name, value);
-    } catch (const ERegistryError& e) {
-        WriteFailed(e, name);
-    }
+    WriteIn(path_, name, [&](IRegistryLayer& layer) { layer.WriteBool(name, value); });
 }
 
 void TlvRegUtil::DeleteValue(const QString& name) {

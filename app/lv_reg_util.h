@@ -44,8 +44,14 @@ public:
 
 private:
     void RequirePath() const;
-    QString ReadStringIn(const QString& keyPath, const QString& name, bool canCreate,
-                         const QString& reportedName);
+    // read(layer) of a value in keyPath; fallback when the key or the value is
+    // missing. Failures name reportedName.
+    template <typename T, typename Read>
+    T ReadIn(const QString& keyPath, const QString& name, bool canCreate,
+             const QString& reportedName, T fallback, Read read);
+    // write(layer) in keyPath, creating the key; failures name reportedName.
+    template <typename Write>
+    void WriteIn(const QString& keyPath, const QString& reportedName, Write write);
 
     std::unique_ptr<IRegistryLayer> layer_;
     TRootKey root_ = TRootKey::CurrentUser;
