@@ -1,16 +1,16 @@
 // The run that walks the unit's presets: each preset that arrives is handled
 // and the next one requested; the request timer repeats a request that got
 // no answer.
-#include "delay_with_messages.h"
-#include "device_globals.h"
-#include "dialog_service.h"
-#include "file_explorer_pane.h"
-#include "frm_main.h"
-#include "hrz_messages.h"
-#include "midi_output.h"
-#include "safe_file_name.h"
-#include "stream.h"
-#include "tick_source.h"
+#include "app/frm_main.h"
+#include "app/hrz_messages.h"
+#include "controls/delay_with_messages.h"
+#include "controls/dialog_service.h"
+#include "controls/tick_source.h"
+#include "explorer/filepane/file_explorer_pane.h"
+#include "midi/midi_output.h"
+#include "model/device_globals.h"
+#include "model/safe_file_name.h"
+#include "model/stream.h"
 
 #include <QDir>
 #include <QTimer>

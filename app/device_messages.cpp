@@ -1,12 +1,12 @@
 // The main window's messages to the unit and the tests by which it knows
 // what the unit sent back.
-#include "delay_with_messages.h"
-#include "device_globals.h"
-#include "errors.h"
-#include "frm_main.h"
-#include "hrz_messages.h"
-#include "midi_output.h"
-#include "stream.h"
+#include "app/frm_main.h"
+#include "app/hrz_messages.h"
+#include "controls/delay_with_messages.h"
+#include "midi/midi_output.h"
+#include "model/device_globals.h"
+#include "model/errors.h"
+#include "model/stream.h"
 
 #include <QAction>
 #include <limits>

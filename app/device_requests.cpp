@@ -1,14 +1,14 @@
 // Pacing and time-outs of the requests to the unit, what the main window knows
 // of the unit (online, bank, bypass, current preset), keys and received input.
-#include "busy_cursor.h"
-#include "delay_with_messages.h"
-#include "device_globals.h"
-#include "digital_groups.h"
-#include "frm_main.h"
-#include "hrz_messages.h"
-#include "midi_input.h"
-#include "midi_output.h"
-#include "tick_source.h"
+#include "app/frm_main.h"
+#include "app/hrz_messages.h"
+#include "controls/busy_cursor.h"
+#include "controls/delay_with_messages.h"
+#include "controls/tick_source.h"
+#include "midi/midi_input.h"
+#include "midi/midi_output.h"
+#include "model/device_globals.h"
+#include "model/digital_groups.h"
 
 #include <QAction>
 #include <QCoreApplication>

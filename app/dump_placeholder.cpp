@@ -1,7 +1,7 @@
-#include "dump_placeholder.h"
+#include "app/dump_placeholder.h"
 
-#include "hrz_messages.h"
-#include "stream.h"
+#include "app/hrz_messages.h"
+#include "model/stream.h"
 
 #include <QLabel>
 #include <QVBoxLayout>

@@ -1,15 +1,15 @@
 // The main window: start-up, its menus, the editors it opens, close and destruction.
-#include "frm_main.h"
+#include "app/frm_main.h"
 
-#include "busy_cursor.h"
-#include "device_globals.h"
-#include "dump_placeholder.h"
-#include "errors.h"
-#include "hrz_messages.h"
-#include "lv_reg_util.h"
-#include "midi_input.h"
-#include "midi_output.h"
-#include "stream.h"
+#include "app/dump_placeholder.h"
+#include "app/hrz_messages.h"
+#include "controls/busy_cursor.h"
+#include "midi/midi_input.h"
+#include "midi/midi_output.h"
+#include "model/device_globals.h"
+#include "model/errors.h"
+#include "model/stream.h"
+#include "settings/lv_reg_util.h"
 
 #include <QAction>
 #include <QMenu>

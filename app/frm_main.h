@@ -1,9 +1,9 @@
 #pragma once
 // The program's main window: the MIDI workbench extended with the unit's
 // requests, the preset and table editors and their menus.
-#include "editor_operations.h"
-#include "midi_explorer.h"
-#include "owned_objects.h"
+#include "app/editor_operations.h"
+#include "app/owned_objects.h"
+#include "explorer/midi_explorer.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "hrz_messages.h"
+#include "app/hrz_messages.h"
 
-#include "mpt.h"
+#include "model/mpt.h"
 
 namespace HrzMessages {
 

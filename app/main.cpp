@@ -1,15 +1,15 @@
 // Program start: the application object, the MIDI devices, the main window
 // and the settings store, then the message loop.
-#include "app_error_handler.h"
-#include "dialog_service.h"
-#include "frm_main.h"
-#include "lv_reg_util.h"
-#include "lv_splash_about.h"
-#include "qt_registry_layer.h"
-#include "system_midi_platform.h"
-#include "unit_memory.h"
-#include "virtual_unit_platform.h"
-#include "win_registry_layer.h"
+#include "app/frm_main.h"
+#include "controls/app_error_handler.h"
+#include "controls/dialog_service.h"
+#include "controls/lv_splash_about.h"
+#include "midi/system_midi_platform.h"
+#include "settings/lv_reg_util.h"
+#include "settings/qt_registry_layer.h"
+#include "settings/win_registry_layer.h"
+#include "unit/unit_memory.h"
+#include "unit/virtual_unit_platform.h"
 
 #include <QPointer>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "owned_objects.h"
+#include "app/owned_objects.h"
 
 TOwnedObjects::~TOwnedObjects() {
     ReleaseAll();

@@ -1,6 +1,6 @@
-#include "app_error_handler.h"
+#include "controls/app_error_handler.h"
 
-#include "dialog_service.h"
+#include "controls/dialog_service.h"
 
 #include <QString>
 

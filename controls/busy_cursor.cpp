@@ -1,4 +1,4 @@
-#include "busy_cursor.h"
+#include "controls/busy_cursor.h"
 
 #include <QCursor>
 #include <QGuiApplication>

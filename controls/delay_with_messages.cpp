@@ -1,6 +1,6 @@
-#include "delay_with_messages.h"
+#include "controls/delay_with_messages.h"
 
-#include "tick_source.h"
+#include "controls/tick_source.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

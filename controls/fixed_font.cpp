@@ -1,4 +1,4 @@
-#include "fixed_font.h"
+#include "controls/fixed_font.h"
 
 QFont FixedPitchFont(int pointSize) {
     QFont font(QStringLiteral("Courier New"), pointSize);

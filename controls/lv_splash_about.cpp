@@ -1,8 +1,8 @@
-#include "lv_splash_about.h"
+#include "controls/lv_splash_about.h"
 
-#include "dialog_service.h"
-#include "shell_service.h"
-#include "system_info.h"
+#include "controls/dialog_service.h"
+#include "controls/shell_service.h"
+#include "controls/system_info.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "qt_dialog_service.h"
+#include "controls/qt_dialog_service.h"
 
 #include <QDialog>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
 #pragma once
 // The real dialogs, through Qt.
-#include "dialog_service.h"
+#include "controls/dialog_service.h"
 
 class TQtDialogService : public IDialogService {
 public:

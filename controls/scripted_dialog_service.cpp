@@ -1,4 +1,4 @@
-#include "scripted_dialog_service.h"
+#include "controls/scripted_dialog_service.h"
 
 std::vector<TScriptedDialogService::Asked> TScriptedDialogService::Messages() const {
     std::vector<Asked> out;

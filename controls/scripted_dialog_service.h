@@ -1,7 +1,7 @@
 #pragma once
 // Test double of the dialog seam: answers come from a script, in order; every
 // question is recorded so tests can check captions and texts.
-#include "dialog_service.h"
+#include "controls/dialog_service.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "shell_service.h"
+#include "controls/shell_service.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "system_info.h"
+#include "controls/system_info.h"
 
 #include <QFile>
 #include <QLocale>

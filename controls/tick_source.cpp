@@ -1,4 +1,4 @@
-#include "tick_source.h"
+#include "controls/tick_source.h"
 
 #include <chrono>
 

@@ -1,11 +1,11 @@
 // The message buffer: typing rules, parse, send, save and the two loads.
-#include "busy_cursor.h"
-#include "dialog_service.h"
-#include "file_explorer_pane.h"
-#include "midi_explorer.h"
-#include "midi_output.h"
-#include "msg_buf_memo.h"
-#include "stream.h"
+#include "controls/busy_cursor.h"
+#include "controls/dialog_service.h"
+#include "explorer/filepane/file_explorer_pane.h"
+#include "explorer/midi_explorer.h"
+#include "explorer/msg_buf_memo.h"
+#include "midi/midi_output.h"
+#include "model/stream.h"
 
 #include <QApplication>
 #include <QClipboard>

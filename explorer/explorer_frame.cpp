@@ -1,15 +1,15 @@
 // The frame of the workbench window: start-up, devices, channel, status bar,
 // keys, resizing, help, dropped files, closing and destruction.
-#include "app_error_handler.h"
-#include "busy_cursor.h"
-#include "dialog_service.h"
-#include "file_explorer_pane.h"
-#include "lv_reg_util.h"
-#include "midi_explorer.h"
-#include "midi_input.h"
-#include "midi_output.h"
-#include "msg_buf_memo.h"
-#include "shell_service.h"
+#include "controls/app_error_handler.h"
+#include "controls/busy_cursor.h"
+#include "controls/dialog_service.h"
+#include "controls/shell_service.h"
+#include "explorer/filepane/file_explorer_pane.h"
+#include "explorer/midi_explorer.h"
+#include "explorer/msg_buf_memo.h"
+#include "midi/midi_input.h"
+#include "midi/midi_output.h"
+#include "settings/lv_reg_util.h"
 
 #include <QAction>
 #include <QActionGroup>

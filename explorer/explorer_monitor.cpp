@@ -1,9 +1,9 @@
 // The MIDI monitor log: event lines that own their events, plain lines,
 // the double-click actions and the popup.
-#include "log_model.h"
-#include "lv_reg_util.h"
-#include "midi_explorer.h"
-#include "midi_input.h"
+#include "explorer/log_model.h"
+#include "explorer/midi_explorer.h"
+#include "midi/midi_input.h"
+#include "settings/lv_reg_util.h"
 
 #include <QApplication>
 #include <QClipboard>

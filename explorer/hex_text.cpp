@@ -1,4 +1,4 @@
-#include "hex_text.h"
+#include "explorer/hex_text.h"
 
 namespace {
 

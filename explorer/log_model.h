@@ -4,7 +4,7 @@
 // follow row by row, so changes are made to the log at once but shown to the
 // view in batches: Flush() hands the view everything that changed since the
 // last flush in one removal and one insertion.
-#include "midi_event.h"
+#include "midi/midi_event.h"
 
 #include <QAbstractListModel>
 #include <deque>

@@ -1,4 +1,4 @@
-#include "lv_midi_menu_item.h"
+#include "explorer/lv_midi_menu_item.h"
 
 TlvMIDIMenuItem::TlvMIDIMenuItem(const QString& deviceName, int tag)
     : menuItem_(std::make_unique<QAction>(deviceName)), deviceName_(deviceName), tag_(tag) {

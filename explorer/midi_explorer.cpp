@@ -1,12 +1,12 @@
 // Construction of the workbench window: layout, menus and popups.
-#include "midi_explorer.h"
+#include "explorer/midi_explorer.h"
 
-#include "dialog_service.h"
-#include "file_explorer_pane.h"
-#include "fixed_font.h"
-#include "log_model.h"
-#include "lv_splash_about.h"
-#include "msg_buf_memo.h"
+#include "controls/dialog_service.h"
+#include "controls/fixed_font.h"
+#include "controls/lv_splash_about.h"
+#include "explorer/filepane/file_explorer_pane.h"
+#include "explorer/log_model.h"
+#include "explorer/msg_buf_memo.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -3,11 +3,11 @@
 // the MIDI monitor on the right, the device and channel menus and a status
 // bar. The main window derives from it and extends it through the virtual
 // operations below (the hooks), in this order.
-#include "hex_text.h"
-#include "lv_midi_menu_item.h"
-#include "midi_event.h"
-#include "midi_input.h"
-#include "midi_output.h"
+#include "explorer/hex_text.h"
+#include "explorer/lv_midi_menu_item.h"
+#include "midi/midi_event.h"
+#include "midi/midi_input.h"
+#include "midi/midi_output.h"
 
 #include <QMainWindow>
 #include <QString>

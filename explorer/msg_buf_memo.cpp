@@ -1,4 +1,4 @@
-#include "msg_buf_memo.h"
+#include "explorer/msg_buf_memo.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>

@@ -1,13 +1,13 @@
 // Feeds arbitrary bytes to everything that reads dumps from files or the wire: the
 // preset dump, the digital group check and edits on top of it, and the program table.
-#include "catalogue.h"
-#include "device_globals.h"
-#include "digital_groups.h"
-#include "errors.h"
-#include "mpt.h"
-#include "preset.h"
-#include "stream.h"
-#include "value_text.h"
+#include "model/catalogue.h"
+#include "model/device_globals.h"
+#include "model/digital_groups.h"
+#include "model/errors.h"
+#include "model/mpt.h"
+#include "model/preset.h"
+#include "model/stream.h"
+#include "model/value_text.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "composite_midi_platform.h"
+#include "midi/composite_midi_platform.h"
 
 #include <algorithm>
 #include <cstring>

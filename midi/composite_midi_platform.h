@@ -2,7 +2,7 @@
 // Several platform backends seen as one: the devices of each backend follow
 // those of the backends before it, and every call is routed by device id or
 // handle. Output device -1 is the mapper, an alias of output device 0.
-#include "midi_platform.h"
+#include "midi/midi_platform.h"
 
 #include <memory>
 #include <string>

@@ -2,8 +2,8 @@
 // The function the platform calls on its own thread for both ports, and the
 // block it gets as instance value. The callback only fills the ring and posts
 // notifications: constant time, no allocation of its own, no locks.
-#include "midi_platform.h"
-#include "midi_ring_buffer.h"
+#include "midi/midi_platform.h"
+#include "midi/midi_ring_buffer.h"
 
 #include <atomic>
 #include <cstdint>

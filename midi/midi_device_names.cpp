@@ -1,6 +1,6 @@
-#include "midi_device_names.h"
+#include "midi/midi_device_names.h"
 
-#include "midi_platform.h"
+#include "midi/midi_platform.h"
 
 #include <cctype>
 #include <set>

@@ -1,8 +1,8 @@
-#include "midi_input.h"
+#include "midi/midi_input.h"
 
-#include "kept_until_exit.h"
+#include "midi/kept_until_exit.h"
 
-#include "midi_notifier.h"
+#include "midi/midi_notifier.h"
 
 #include <algorithm>
 #include <cstring>

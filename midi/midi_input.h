@@ -3,10 +3,10 @@
 // device, stamps them with the device's millisecond time and hands them from
 // the platform's thread to the window thread through a ring buffer and a
 // posted notification. Every failure is an EMidiInputError with the user's text.
-#include "midi_callback.h"
-#include "midi_event.h"
-#include "midi_port_errors.h"
-#include "my_midi_hdr.h"
+#include "midi/midi_callback.h"
+#include "midi/midi_event.h"
+#include "midi/midi_port_errors.h"
+#include "midi/my_midi_hdr.h"
 
 #include <QObject>
 

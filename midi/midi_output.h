@@ -2,11 +2,11 @@
 // The MIDI output port: sends short messages and sysex blocks to one device.
 // A sysex block is copied at the call and freed when the device reports it
 // done. Every failure is an EmidioutputError with the user's text.
-#include "midi_callback.h"
-#include "midi_event.h"
-#include "midi_input.h" // TNotifyEvent
-#include "midi_port_errors.h"
-#include "my_midi_hdr.h"
+#include "midi/midi_callback.h"
+#include "midi/midi_event.h"
+#include "midi/midi_input.h" // TNotifyEvent
+#include "midi/midi_port_errors.h"
+#include "midi/my_midi_hdr.h"
 
 #include <QObject>
 

@@ -1,7 +1,7 @@
-#include "midi_platform.h"
+#include "midi/midi_platform.h"
 
-#include "rtmidi_platform.h"
-#include "system_midi_platform.h"
+#include "midi/rtmidi_platform.h"
+#include "midi/system_midi_platform.h"
 
 #include <atomic>
 

@@ -1,4 +1,4 @@
-#include "midi_result_text.h"
+#include "midi/midi_result_text.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 // The texts of the platform MIDI result codes, shared by the backends.
-#include "midi_platform.h"
+#include "midi/midi_platform.h"
 
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-#include "midi_ring_buffer.h"
+#include "midi/midi_ring_buffer.h"
 
 TMidiRingBuffer::TMidiRingBuffer(std::uint16_t capacity)
     : capacity_(capacity), slots_(std::make_unique<TMidiRingItem[]>(capacity ? capacity : 1)) {}

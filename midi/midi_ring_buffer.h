@@ -4,7 +4,7 @@
 // producer writes an item before its increment makes it visible, the consumer
 // finishes reading before its decrement hands the slot back. No locks, and no
 // allocation after construction.
-#include "midi_platform.h"
+#include "midi/midi_platform.h"
 
 #include <atomic>
 #include <cstdint>

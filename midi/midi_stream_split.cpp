@@ -1,4 +1,4 @@
-#include "midi_stream_split.h"
+#include "midi/midi_stream_split.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 // One long-message header with the data buffer it points at.
-#include "midi_platform.h"
+#include "midi/midi_platform.h"
 
 #include <cstdint>
 #include <memory>

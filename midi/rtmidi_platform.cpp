@@ -1,8 +1,8 @@
-#include "rtmidi_platform.h"
+#include "midi/rtmidi_platform.h"
 
-#include "midi_device_names.h"
-#include "midi_result_text.h"
-#include "midi_stream_split.h"
+#include "midi/midi_device_names.h"
+#include "midi/midi_result_text.h"
+#include "midi/midi_stream_split.h"
 
 #include <rtmidi/RtMidi.h>
 

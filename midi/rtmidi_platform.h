@@ -3,7 +3,7 @@
 // start here (ALSA sequencer, JACK, CoreMIDI, WinMM) contributes its ports;
 // one that cannot start contributes none, silently. Each opened device gets
 // its own RtMidi client; RtMidi's callback thread is the platform thread.
-#include "midi_platform.h"
+#include "midi/midi_platform.h"
 
 #include <memory>
 #include <string>

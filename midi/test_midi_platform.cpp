@@ -1,6 +1,6 @@
-#include "test_midi_platform.h"
+#include "midi/test_midi_platform.h"
 
-#include "midi_result_text.h"
+#include "midi/midi_result_text.h"
 
 #include <algorithm>
 #include <cstring>

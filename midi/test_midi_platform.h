@@ -2,7 +2,7 @@
 // A scriptable platform for tests: named devices, input injected from any
 // thread (short messages and sysex blocks that fill the queued buffers as the
 // real service does), recorded output, and a failure for every operation.
-#include "midi_platform.h"
+#include "midi/midi_platform.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "catalogue.h"
+#include "model/catalogue.h"
 
-#include "preset.h"
+#include "model/preset.h"
 
 #include <array>
 #include <stdexcept>

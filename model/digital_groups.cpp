@@ -1,8 +1,8 @@
-#include "digital_groups.h"
+#include "model/digital_groups.h"
 
-#include "catalogue.h"
-#include "errors.h"
-#include "preset.h"
+#include "model/catalogue.h"
+#include "model/errors.h"
+#include "model/preset.h"
 
 #include <algorithm>
 #include <atomic>

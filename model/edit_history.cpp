@@ -1,6 +1,6 @@
-#include "edit_history.h"
+#include "model/edit_history.h"
 
-#include "preset.h"
+#include "model/preset.h"
 
 void TEditHistory::TakeSnapshot(const TPreset& preset) {
     if (Suppressed())

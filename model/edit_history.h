@@ -1,7 +1,7 @@
 #pragma once
 // Undo and redo for one preset editor: whole-preset snapshots (252-byte dumps), the
 // last undo entry always being the preset as it is now.
-#include "stream_list.h"
+#include "model/stream_list.h"
 
 #include <functional>
 #include <string>

@@ -1,7 +1,7 @@
-#include "mpt.h"
+#include "model/mpt.h"
 
-#include "device_globals.h"
-#include "stream.h"
+#include "model/device_globals.h"
+#include "model/stream.h"
 
 #include <vector>
 

@@ -1,9 +1,9 @@
-#include "preset.h"
+#include "model/preset.h"
 
-#include "device_globals.h"
-#include "errors.h"
-#include "split_byte.h"
-#include "stream.h"
+#include "model/device_globals.h"
+#include "model/errors.h"
+#include "model/split_byte.h"
+#include "model/stream.h"
 
 #include <stdexcept>
 

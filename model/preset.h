@@ -1,6 +1,6 @@
 #pragma once
 // One preset of the unit and its 252-byte dump (also the whole content of a .hrz file).
-#include "perf_midi.h"
+#include "model/perf_midi.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "safe_file_name.h"
+#include "model/safe_file_name.h"
 
 std::string SafeFileName(const std::string& title) {
     std::string name = title;

@@ -1,6 +1,6 @@
-#include "stream.h"
+#include "model/stream.h"
 
-#include "errors.h"
+#include "model/errors.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "stream_list.h"
+#include "model/stream_list.h"
 
 #include <stdexcept>
 

@@ -1,6 +1,6 @@
 #pragma once
 // An ordered list of owned memory streams (the undo and redo lists).
-#include "stream.h"
+#include "model/stream.h"
 
 #include <memory>
 #include <vector>

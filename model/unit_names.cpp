@@ -1,4 +1,4 @@
-#include "unit_names.h"
+#include "model/unit_names.h"
 
 #include <array>
 #include <utility>

@@ -1,7 +1,7 @@
 #pragma once
 // How the unit's raw parameter values read to a guitarist. Every function accepts any
 // int: a value no control can produce gets a plain or extrapolated text, never a crash.
-#include "catalogue.h"
+#include "model/catalogue.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
-#include "factory_presets.h"
+#include "unit/factory_presets.h"
 
-#include "catalogue.h"
-#include "digital_groups.h"
+#include "model/catalogue.h"
+#include "model/digital_groups.h"
 
 #include <algorithm>
 #include <string_view>

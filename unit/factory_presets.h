@@ -1,7 +1,7 @@
 #pragma once
 // The presets a virtual unit ships with: deterministic, varied and valid, so
 // that every editor page, title rule and file name rule gets exercised.
-#include "preset.h"
+#include "model/preset.h"
 
 #include <array>
 #include <cstdint>

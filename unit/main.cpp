@@ -1,7 +1,7 @@
 // hrz2000-unit: the virtual unit on virtual MIDI ports of the ALSA sequencer or JACK.
-#include "unit_cli.h"
-#include "virtual_unit.h"
-#include "wire_timing.h"
+#include "unit/unit_cli.h"
+#include "unit/virtual_unit.h"
+#include "unit/wire_timing.h"
 
 #include <RtMidi.h>
 

@@ -1,6 +1,6 @@
-#include "unit_cli.h"
+#include "unit/unit_cli.h"
 
-#include "unit_memory.h"
+#include "unit/unit_memory.h"
 
 #include <CLI/CLI.hpp>
 

@@ -1,6 +1,6 @@
 #pragma once
 // Command line of the standalone virtual unit program.
-#include "unit_options.h"
+#include "unit/unit_options.h"
 
 #include <string>
 #include <vector>

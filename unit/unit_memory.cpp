@@ -1,8 +1,8 @@
-#include "unit_memory.h"
+#include "unit/unit_memory.h"
 
-#include "errors.h"
-#include "factory_presets.h"
-#include "stream.h"
+#include "model/errors.h"
+#include "model/stream.h"
+#include "unit/factory_presets.h"
 
 #include <cstdlib>
 #include <cstring>

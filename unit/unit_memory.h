@@ -2,8 +2,8 @@
 // Everything the unit remembers: its preset banks, the program table, which
 // preset is current, the edit buffer and bypass. Persisted in a small binary
 // file of our own with a checksum; anything unreadable gives factory state.
-#include "mpt.h"
-#include "preset.h"
+#include "model/mpt.h"
+#include "model/preset.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "virtual_unit.h"
+#include "unit/virtual_unit.h"
 
-#include "errors.h"
-#include "stream.h"
+#include "model/errors.h"
+#include "model/stream.h"
 
 #include <algorithm>
 

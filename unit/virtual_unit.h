@@ -2,9 +2,9 @@
 // A model of the HRZ2000 as seen from its MIDI sockets: bytes in, bytes out.
 // It obeys and answers the unit's message set on its own channel, ignores
 // everything else as the hardware does, and keeps its memory in a state file.
-#include "midi_byte_parser.h"
-#include "unit_memory.h"
-#include "unit_options.h"
+#include "unit/midi_byte_parser.h"
+#include "unit/unit_memory.h"
+#include "unit/unit_options.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
-#include "virtual_unit_platform.h"
+#include "unit/virtual_unit_platform.h"
 
-#include "midi_result_text.h"
+#include "midi/midi_result_text.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,9 +3,9 @@
 // named "HRZ2000 virtual unit". What is sent to the output feeds the unit; the
 // unit's replies come back through the input callback on a worker thread of
 // this backend, with the multimedia API's buffer and callback rules.
-#include "midi_platform.h"
-#include "virtual_unit.h"
-#include "wire_timing.h"
+#include "midi/midi_platform.h"
+#include "unit/virtual_unit.h"
+#include "unit/wire_timing.h"
 
 #include <condition_variable>
 #include <deque>

@@ -3,12 +3,12 @@
 // thread drains the input port into the 500-line log. Reports the events per
 // second turned into log lines, the ratio to the wire rate, ring overflows and
 // the longest stall of the window thread.
-#include "lv_reg_util.h"
-#include "midi_explorer.h"
-#include "qt_registry_layer.h"
-#include "scripted_dialog_service.h"
-#include "test_app.h"
-#include "test_midi_platform.h"
+#include "controls/scripted_dialog_service.h"
+#include "explorer/midi_explorer.h"
+#include "midi/test_midi_platform.h"
+#include "settings/lv_reg_util.h"
+#include "settings/qt_registry_layer.h"
+#include "tests/controls/test_app.h"
 
 #include <QElapsedTimer>
 #include <QListView>

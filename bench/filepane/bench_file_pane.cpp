@@ -1,6 +1,6 @@
 // Lists a folder of 20,000 files with the file pane and with `ls -l`, side by
 // side, and prints the ratio (target: at most 3).
-#include "file_explorer_pane.h"
+#include "explorer/filepane/file_explorer_pane.h"
 
 #include <QApplication>
 #include <QDir>

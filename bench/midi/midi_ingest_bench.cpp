@@ -2,8 +2,8 @@
 // thread at a fixed rate; the window thread drains the input port through
 // posted notifications. Reports the highest rate sustained without losing or
 // reordering a message, as a multiple of the MIDI 1.0 wire rate.
-#include "midi_input.h"
-#include "test_midi_platform.h"
+#include "midi/midi_input.h"
+#include "midi/test_midi_platform.h"
 
 #include <QCoreApplication>
 

@@ -1,14 +1,14 @@
-#include "file_explorer_pane.h"
+#include "explorer/filepane/file_explorer_pane.h"
 
-#include "app_error_handler.h"
-#include "busy_cursor.h"
-#include "dialog_service.h"
-#include "file_item.h"
-#include "file_list_format.h"
-#include "file_list_model.h"
-#include "file_type_cache.h"
-#include "folder_listing.h"
-#include "folder_path.h"
+#include "controls/app_error_handler.h"
+#include "controls/busy_cursor.h"
+#include "controls/dialog_service.h"
+#include "explorer/filepane/file_item.h"
+#include "explorer/filepane/file_list_format.h"
+#include "explorer/filepane/file_list_model.h"
+#include "explorer/filepane/file_type_cache.h"
+#include "explorer/filepane/folder_listing.h"
+#include "explorer/filepane/folder_path.h"
 
 #include <QAction>
 #include <QActionGroup>

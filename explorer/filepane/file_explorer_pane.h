@@ -2,7 +2,7 @@
 // The "File Explorer" tab of the workbench window: browse one folder at a
 // time, load files into the message buffer, open or send them, keep a folder
 // history, sort, rename and delete.
-#include "file_list_view.h"
+#include "explorer/filepane/file_list_view.h"
 
 #include <QString>
 #include <QStringList>

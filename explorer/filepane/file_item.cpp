@@ -1,4 +1,4 @@
-#include "file_item.h"
+#include "explorer/filepane/file_item.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "file_list_format.h"
+#include "explorer/filepane/file_list_format.h"
 
 #include <QRegularExpression>
 #include <ctime>

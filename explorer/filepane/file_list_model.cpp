@@ -1,4 +1,4 @@
-#include "file_list_model.h"
+#include "explorer/filepane/file_list_model.h"
 
 TFileListModel::TFileListModel(QObject* parent) : QAbstractTableModel(parent) {}
 

@@ -1,7 +1,7 @@
 #pragma once
 // The items of the file list as a table: Name, Size, Type, Modified. The kind
 // and the full path travel in roles of their own.
-#include "file_item.h"
+#include "explorer/filepane/file_item.h"
 
 #include <QAbstractTableModel>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "file_list_view.h"
+#include "explorer/filepane/file_list_view.h"
 
-#include "file_list_model.h"
+#include "explorer/filepane/file_list_model.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

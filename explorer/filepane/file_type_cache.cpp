@@ -1,4 +1,4 @@
-#include "file_type_cache.h"
+#include "explorer/filepane/file_type_cache.h"
 
 #include <QFileInfo>
 

@@ -1,4 +1,4 @@
-#include "folder_listing.h"
+#include "explorer/filepane/folder_listing.h"
 
 #include <QFile>
 

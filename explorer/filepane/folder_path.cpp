@@ -1,4 +1,4 @@
-#include "folder_path.h"
+#include "explorer/filepane/folder_path.h"
 
 #include <QDir>
 

@@ -1,9 +1,9 @@
 // The run's preset requests, its watchdog and a run over the virtual unit.
-#include "factory_presets.h"
-#include "main_window_fixture.h"
-#include "midi_output.h"
-#include "safe_file_name.h"
-#include "tick_source.h"
+#include "controls/tick_source.h"
+#include "midi/midi_output.h"
+#include "model/safe_file_name.h"
+#include "tests/app/main_window_fixture.h"
+#include "unit/factory_presets.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 // Requests, replies and pacing against the scriptable platform and the virtual unit.
-#include "main_window_fixture.h"
-#include "midi_input.h"
-#include "midi_output.h"
-#include "msg_buf_memo.h"
+#include "explorer/msg_buf_memo.h"
+#include "midi/midi_input.h"
+#include "midi/midi_output.h"
+#include "tests/app/main_window_fixture.h"
 
 #include <QAction>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "hrz_messages.h"
+#include "app/hrz_messages.h"
 
 #include <gtest/gtest.h>
 

@@ -2,14 +2,14 @@
 // A main window over either the scriptable MIDI platform (exact bytes, port
 // faults, replies the test chooses) or the virtual unit, with scripted dialogs,
 // a settings file of its own and a short request delay.
-#include "device_globals.h"
-#include "frm_main.h"
-#include "lv_reg_util.h"
-#include "qt_registry_layer.h"
-#include "scripted_dialog_service.h"
-#include "test_app.h"
-#include "test_midi_platform.h"
-#include "virtual_unit_platform.h"
+#include "app/frm_main.h"
+#include "controls/scripted_dialog_service.h"
+#include "midi/test_midi_platform.h"
+#include "model/device_globals.h"
+#include "settings/lv_reg_util.h"
+#include "settings/qt_registry_layer.h"
+#include "tests/controls/test_app.h"
+#include "unit/virtual_unit_platform.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>

@@ -1,9 +1,9 @@
 // Start-up, menus, settings and the windows the main window opens.
-#include "digital_groups.h"
-#include "dump_placeholder.h"
-#include "main_window_fixture.h"
-#include "midi_output.h"
-#include "stream.h"
+#include "app/dump_placeholder.h"
+#include "midi/midi_output.h"
+#include "model/digital_groups.h"
+#include "model/stream.h"
+#include "tests/app/main_window_fixture.h"
 
 #include <QAction>
 #include <QMenu>

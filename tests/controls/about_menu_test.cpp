@@ -1,7 +1,7 @@
-#include "lv_splash_about.h"
-#include "midi_explorer.h"
-#include "scripted_dialog_service.h"
-#include "test_app.h"
+#include "controls/lv_splash_about.h"
+#include "controls/scripted_dialog_service.h"
+#include "explorer/midi_explorer.h"
+#include "tests/controls/test_app.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,9 +1,9 @@
-#include "busy_cursor.h"
-#include "delay_with_messages.h"
-#include "scripted_dialog_service.h"
-#include "shell_service.h"
-#include "test_app.h"
-#include "tick_source.h"
+#include "controls/busy_cursor.h"
+#include "controls/delay_with_messages.h"
+#include "controls/scripted_dialog_service.h"
+#include "controls/shell_service.h"
+#include "controls/tick_source.h"
+#include "tests/controls/test_app.h"
 
 #include <QCursor>
 #include <QDir>

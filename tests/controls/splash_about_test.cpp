@@ -1,9 +1,9 @@
-#include "dialog_service.h"
-#include "lv_splash_about.h"
-#include "scripted_dialog_service.h"
-#include "shell_service.h"
-#include "system_info.h"
-#include "test_app.h"
+#include "controls/dialog_service.h"
+#include "controls/lv_splash_about.h"
+#include "controls/scripted_dialog_service.h"
+#include "controls/shell_service.h"
+#include "controls/system_info.h"
+#include "tests/controls/test_app.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 // The one application object of a GUI test binary: the program's own
 // application class, so that its default error handler is in place.
-#include "app_error_handler.h"
+#include "controls/app_error_handler.h"
 
 inline TlvApplication& TestApp() {
     static int argc = 1;

@@ -1,13 +1,13 @@
 #pragma once
 // A workbench window over the scriptable MIDI platform, scripted dialogs and a
 // settings file of its own.
-#include "lv_reg_util.h"
-#include "midi_explorer.h"
-#include "msg_buf_memo.h"
-#include "qt_registry_layer.h"
-#include "scripted_dialog_service.h"
-#include "test_app.h"
-#include "test_midi_platform.h"
+#include "controls/scripted_dialog_service.h"
+#include "explorer/midi_explorer.h"
+#include "explorer/msg_buf_memo.h"
+#include "midi/test_midi_platform.h"
+#include "settings/lv_reg_util.h"
+#include "settings/qt_registry_layer.h"
+#include "tests/controls/test_app.h"
 
 #include <QKeyEvent>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "explorer_fixture.h"
+#include "tests/explorer/explorer_fixture.h"
 
 #include <QClipboard>
 #include <QListView>

@@ -1,6 +1,6 @@
-#include "explorer_fixture.h"
-#include "file_explorer_pane.h"
-#include "shell_service.h"
+#include "controls/shell_service.h"
+#include "explorer/filepane/file_explorer_pane.h"
+#include "tests/explorer/explorer_fixture.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -1,4 +1,4 @@
-#include "log_model.h"
+#include "explorer/log_model.h"
 
 #include <gtest/gtest.h>
 

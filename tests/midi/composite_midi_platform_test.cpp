@@ -1,7 +1,7 @@
-#include "composite_midi_platform.h"
-#include "midi_input.h"
-#include "midi_output.h"
-#include "port_test_support.h"
+#include "midi/composite_midi_platform.h"
+#include "midi/midi_input.h"
+#include "midi/midi_output.h"
+#include "tests/midi/port_test_support.h"
 
 #include <cstring>
 

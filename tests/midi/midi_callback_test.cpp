@@ -1,4 +1,4 @@
-#include "midi_callback.h"
+#include "midi/midi_callback.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "midi_event.h"
+#include "midi/midi_event.h"
 
 #include <gtest/gtest.h>
 

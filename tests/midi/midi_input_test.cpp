@@ -1,5 +1,5 @@
-#include "midi_input.h"
-#include "port_test_support.h"
+#include "midi/midi_input.h"
+#include "tests/midi/port_test_support.h"
 
 #include <atomic>
 #include <thread>

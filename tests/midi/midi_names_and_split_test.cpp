@@ -1,5 +1,5 @@
-#include "midi_device_names.h"
-#include "midi_stream_split.h"
+#include "midi/midi_device_names.h"
+#include "midi/midi_stream_split.h"
 
 #include <gtest/gtest.h>
 

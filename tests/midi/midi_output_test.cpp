@@ -1,5 +1,5 @@
-#include "midi_output.h"
-#include "port_test_support.h"
+#include "midi/midi_output.h"
+#include "tests/midi/port_test_support.h"
 
 namespace {
 

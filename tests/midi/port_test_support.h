@@ -1,8 +1,8 @@
 #pragma once
 // Shared by the port tests: a test platform installed for one test, and
 // delivery of posted notifications.
-#include "midi_platform.h"
-#include "test_midi_platform.h"
+#include "midi/midi_platform.h"
+#include "midi/test_midi_platform.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "midi_ring_buffer.h"
+#include "midi/midi_ring_buffer.h"
 
 #include <gtest/gtest.h>
 

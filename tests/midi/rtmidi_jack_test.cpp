@@ -1,11 +1,11 @@
 // The RtMidi backend over a real transport: a private JACK server started by
 // the test, a relay client that passes everything it gets back out, and this
 // program's own ports on both ends.
-#include "jack_test_server.h"
-#include "midi_input.h"
-#include "midi_output.h"
-#include "port_test_support.h"
-#include "rtmidi_platform.h"
+#include "midi/midi_input.h"
+#include "midi/midi_output.h"
+#include "midi/rtmidi_platform.h"
+#include "tests/midi/port_test_support.h"
+#include "tests/support/jack_test_server.h"
 
 #include <chrono>
 #include <unistd.h>

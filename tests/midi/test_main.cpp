@@ -1,4 +1,4 @@
-#include "port_test_support.h"
+#include "tests/midi/port_test_support.h"
 
 #include <QCoreApplication>
 

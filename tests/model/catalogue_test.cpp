@@ -1,6 +1,6 @@
-#include "catalogue.h"
-#include "preset.h"
-#include "value_text.h"
+#include "model/catalogue.h"
+#include "model/preset.h"
+#include "model/value_text.h"
 
 #include <cstdlib>
 #include <fstream>

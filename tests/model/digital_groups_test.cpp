@@ -1,7 +1,7 @@
-#include "catalogue.h"
-#include "digital_groups.h"
-#include "errors.h"
-#include "preset.h"
+#include "model/catalogue.h"
+#include "model/digital_groups.h"
+#include "model/errors.h"
+#include "model/preset.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "edit_history.h"
-#include "preset.h"
+#include "model/edit_history.h"
+#include "model/preset.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>

@@ -1,8 +1,8 @@
-#include "device_globals.h"
-#include "errors.h"
-#include "mpt.h"
-#include "safe_file_name.h"
-#include "stream.h"
+#include "model/device_globals.h"
+#include "model/errors.h"
+#include "model/mpt.h"
+#include "model/safe_file_name.h"
+#include "model/stream.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "device_globals.h"
-#include "errors.h"
-#include "preset.h"
-#include "split_byte.h"
-#include "stream.h"
+#include "model/device_globals.h"
+#include "model/errors.h"
+#include "model/preset.h"
+#include "model/split_byte.h"
+#include "model/stream.h"
 
 #include <gtest/gtest.h>
 

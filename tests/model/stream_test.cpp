@@ -1,5 +1,5 @@
-#include "errors.h"
-#include "stream.h"
+#include "model/errors.h"
+#include "model/stream.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "catalogue.h"
-#include "value_text.h"
+#include "model/catalogue.h"
+#include "model/value_text.h"
 
 #include <gtest/gtest.h>
 

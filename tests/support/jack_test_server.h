@@ -1,7 +1,7 @@
 #pragma once
 // Support for the tests over a real transport: child processes that end with
 // the test, a private JACK server under its own name, and device lookup.
-#include "midi_platform.h"
+#include "midi/midi_platform.h"
 
 #include <RtMidi.h>
 

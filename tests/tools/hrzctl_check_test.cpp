@@ -1,6 +1,6 @@
-#include "digital_groups.h"
-#include "dump_check.h"
-#include "hrzctl_test_support.h"
+#include "model/digital_groups.h"
+#include "tests/tools/hrzctl_test_support.h"
+#include "tools/hrzctl/dump_check.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

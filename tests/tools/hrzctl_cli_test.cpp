@@ -1,5 +1,5 @@
-#include "hrzctl_test_support.h"
-#include "json_writer.h"
+#include "tests/tools/hrzctl_test_support.h"
+#include "tools/hrzctl/json_writer.h"
 
 #include <gtest/gtest.h>
 

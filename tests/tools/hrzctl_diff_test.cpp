@@ -1,7 +1,7 @@
-#include "digital_groups.h"
-#include "hrzctl_test_support.h"
-#include "preset_diff.h"
-#include "preset_view.h"
+#include "model/digital_groups.h"
+#include "tests/tools/hrzctl_test_support.h"
+#include "tools/hrzctl/preset_diff.h"
+#include "tools/hrzctl/preset_view.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

@@ -1,6 +1,6 @@
-#include "factory_presets.h"
-#include "hrzctl_test_support.h"
-#include "split_join.h"
+#include "tests/tools/hrzctl_test_support.h"
+#include "tools/hrzctl/split_join.h"
+#include "unit/factory_presets.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

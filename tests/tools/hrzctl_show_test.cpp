@@ -1,7 +1,7 @@
-#include "digital_groups.h"
-#include "factory_presets.h"
-#include "hrzctl_test_support.h"
-#include "input_file.h"
+#include "model/digital_groups.h"
+#include "tests/tools/hrzctl_test_support.h"
+#include "tools/hrzctl/input_file.h"
+#include "unit/factory_presets.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

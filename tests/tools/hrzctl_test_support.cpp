@@ -1,9 +1,9 @@
-#include "hrzctl_test_support.h"
+#include "tests/tools/hrzctl_test_support.h"
 
-#include "factory_presets.h"
-#include "hrzctl.h"
-#include "stream.h"
-#include "virtual_unit.h"
+#include "model/stream.h"
+#include "tools/hrzctl/hrzctl.h"
+#include "unit/factory_presets.h"
+#include "unit/virtual_unit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 // Running hrzctl in-process on files written by the virtual unit or by hand.
-#include "preset.h"
+#include "model/preset.h"
 
 #include <QJsonDocument>
 

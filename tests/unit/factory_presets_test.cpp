@@ -1,8 +1,8 @@
-#include "factory_presets.h"
-#include "unit_memory.h"
+#include "unit/factory_presets.h"
+#include "unit/unit_memory.h"
 
-#include "digital_groups.h"
-#include "stream.h"
+#include "model/digital_groups.h"
+#include "model/stream.h"
 
 #include <gtest/gtest.h>
 

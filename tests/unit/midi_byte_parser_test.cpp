@@ -1,4 +1,4 @@
-#include "midi_byte_parser.h"
+#include "unit/midi_byte_parser.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #pragma once
 // This system's own input and output ports on a given platform, opened by
 // device name, asking one request at a time as the main window does.
-#include "midi_input.h"
-#include "midi_output.h"
+#include "midi/midi_input.h"
+#include "midi/midi_output.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "unit_cli.h"
+#include "unit/unit_cli.h"
 
 #include <gtest/gtest.h>
 

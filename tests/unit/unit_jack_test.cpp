@@ -1,9 +1,9 @@
 // The standalone unit over a real transport: a private JACK server, the
 // hrz2000-unit program on it, and this system's own ports on the RtMidi backend.
-#include "factory_presets.h"
-#include "jack_test_server.h"
-#include "port_session.h"
-#include "rtmidi_platform.h"
+#include "midi/rtmidi_platform.h"
+#include "tests/support/jack_test_server.h"
+#include "tests/unit/port_session.h"
+#include "unit/factory_presets.h"
 
 #include <gtest/gtest.h>
 

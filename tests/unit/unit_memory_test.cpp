@@ -1,7 +1,7 @@
-#include "unit_test_util.h"
-#include "virtual_unit.h"
+#include "tests/unit/unit_test_util.h"
+#include "unit/virtual_unit.h"
 
-#include "preset.h"
+#include "model/preset.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The virtual unit backend behind this system's own ports, in one process:
 // what a user without hardware gets when picking "HRZ2000 virtual unit".
-#include "port_session.h"
-#include "virtual_unit_platform.h"
+#include "tests/unit/port_session.h"
+#include "unit/virtual_unit_platform.h"
 
-#include "composite_midi_platform.h"
-#include "test_midi_platform.h"
+#include "midi/composite_midi_platform.h"
+#include "midi/test_midi_platform.h"
 
 #include <gtest/gtest.h>
 

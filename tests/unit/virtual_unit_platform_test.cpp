@@ -1,5 +1,5 @@
-#include "unit_test_util.h"
-#include "virtual_unit_platform.h"
+#include "tests/unit/unit_test_util.h"
+#include "unit/virtual_unit_platform.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "unit_test_util.h"
-#include "virtual_unit.h"
+#include "tests/unit/unit_test_util.h"
+#include "unit/virtual_unit.h"
 
-#include "preset.h"
-#include "stream.h"
+#include "model/preset.h"
+#include "model/stream.h"
 
 #include <gtest/gtest.h>
 

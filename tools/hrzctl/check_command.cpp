@@ -1,6 +1,6 @@
-#include "commands.h"
-#include "dump_check.h"
-#include "json_writer.h"
+#include "tools/hrzctl/commands.h"
+#include "tools/hrzctl/dump_check.h"
+#include "tools/hrzctl/json_writer.h"
 
 int CmdCheck(const TCommandOptions& options, TConsole& console) {
     int status = ExitOk;

@@ -1,8 +1,8 @@
 #pragma once
 // The commands of hrzctl. Each returns the exit status and reports through the console.
-#include "command_options.h"
-#include "hrzctl.h"
-#include "input_file.h"
+#include "tools/hrzctl/command_options.h"
+#include "tools/hrzctl/hrzctl.h"
+#include "tools/hrzctl/input_file.h"
 
 #include <exception>
 #include <optional>

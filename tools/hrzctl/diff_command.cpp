@@ -1,9 +1,9 @@
-#include "commands.h"
-#include "input_file.h"
-#include "json_writer.h"
-#include "preset_diff.h"
-#include "preset_source.h"
-#include "text_util.h"
+#include "tools/hrzctl/commands.h"
+#include "tools/hrzctl/input_file.h"
+#include "tools/hrzctl/json_writer.h"
+#include "tools/hrzctl/preset_diff.h"
+#include "tools/hrzctl/preset_source.h"
+#include "tools/hrzctl/text_util.h"
 
 #include <algorithm>
 

@@ -1,11 +1,11 @@
-#include "dump_check.h"
+#include "tools/hrzctl/dump_check.h"
 
-#include "catalogue.h"
-#include "digital_groups.h"
-#include "mpt.h"
-#include "preset.h"
-#include "preset_view.h"
-#include "text_util.h"
+#include "model/catalogue.h"
+#include "model/digital_groups.h"
+#include "model/mpt.h"
+#include "model/preset.h"
+#include "tools/hrzctl/preset_view.h"
+#include "tools/hrzctl/text_util.h"
 
 #include <algorithm>
 #include <array>

@@ -1,8 +1,8 @@
 #pragma once
 // Validation of dump files: framing, header bytes, 7-bit data, group number and the
 // range of every parameter, with one readable line per problem.
-#include "catalogue.h"
-#include "input_file.h"
+#include "model/catalogue.h"
+#include "tools/hrzctl/input_file.h"
 
 #include <cstddef>
 #include <string>

@@ -1,8 +1,8 @@
-#include "hrzctl.h"
+#include "tools/hrzctl/hrzctl.h"
 
-#include "commands.h"
-#include "device_globals.h"
-#include "digital_groups.h"
+#include "model/device_globals.h"
+#include "model/digital_groups.h"
+#include "tools/hrzctl/commands.h"
 
 #include <map>
 #include <set>

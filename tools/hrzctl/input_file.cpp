@@ -1,7 +1,7 @@
-#include "input_file.h"
+#include "tools/hrzctl/input_file.h"
 
-#include "errors.h"
-#include "stream.h"
+#include "model/errors.h"
+#include "model/stream.h"
 
 #include <filesystem>
 #include <system_error>

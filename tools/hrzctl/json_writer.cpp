@@ -1,4 +1,4 @@
-#include "json_writer.h"
+#include "tools/hrzctl/json_writer.h"
 
 #include <cstdio>
 #include <stdexcept>

@@ -1,5 +1,5 @@
 // hrzctl: command-line companion for the unit's preset and table files.
-#include "hrzctl.h"
+#include "tools/hrzctl/hrzctl.h"
 
 #include <iostream>
 #include <string>

@@ -1,10 +1,10 @@
-#include "mpt_listing.h"
+#include "tools/hrzctl/mpt_listing.h"
 
-#include "commands.h"
-#include "errors.h"
-#include "input_file.h"
-#include "stream.h"
-#include "text_util.h"
+#include "model/errors.h"
+#include "model/stream.h"
+#include "tools/hrzctl/commands.h"
+#include "tools/hrzctl/input_file.h"
+#include "tools/hrzctl/text_util.h"
 
 using HrzctlText::PadRight;
 using HrzctlText::ThreeDigits;

@@ -1,7 +1,7 @@
 #pragma once
 // A program table laid out as the table editor shows it, or as a plain list.
-#include "json_writer.h"
-#include "mpt.h"
+#include "model/mpt.h"
+#include "tools/hrzctl/json_writer.h"
 
 #include <ostream>
 

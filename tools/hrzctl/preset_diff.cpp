@@ -1,8 +1,8 @@
-#include "preset_diff.h"
+#include "tools/hrzctl/preset_diff.h"
 
-#include "preset_view.h"
-#include "text_util.h"
-#include "unit_names.h"
+#include "model/unit_names.h"
+#include "tools/hrzctl/preset_view.h"
+#include "tools/hrzctl/text_util.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 // What differs between two presets, item by item, in the texts the editor shows.
-#include "preset.h"
+#include "model/preset.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
-#include "preset_source.h"
+#include "tools/hrzctl/preset_source.h"
 
-#include "errors.h"
-#include "preset_view.h"
+#include "model/errors.h"
+#include "tools/hrzctl/preset_view.h"
 
 std::vector<TPresetItem> PresetsOf(const TInputFile& file, bool preExpress,
                                    std::vector<std::string>& warnings) {

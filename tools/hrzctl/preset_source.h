@@ -1,7 +1,7 @@
 #pragma once
 // The presets of a file given on the command line, with where they sit in it.
-#include "input_file.h"
-#include "preset.h"
+#include "model/preset.h"
+#include "tools/hrzctl/input_file.h"
 
 #include <string>
 #include <vector>

@@ -1,9 +1,9 @@
-#include "preset_view.h"
+#include "tools/hrzctl/preset_view.h"
 
-#include "digital_groups.h"
-#include "stream.h"
-#include "unit_names.h"
-#include "value_text.h"
+#include "model/digital_groups.h"
+#include "model/stream.h"
+#include "model/unit_names.h"
+#include "model/value_text.h"
 
 TPreset PresetFromDump(const std::vector<std::uint8_t>& dump) {
     TMemoryStream stream(dump);

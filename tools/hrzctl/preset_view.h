@@ -2,8 +2,8 @@
 // A preset as a guitarist reads it: every stored value next to the text the editor
 // shows for it, effects by name, performance entries resolved to the parameter they
 // drive. show, diff and check all look at presets through this.
-#include "catalogue.h"
-#include "preset.h"
+#include "model/catalogue.h"
+#include "model/preset.h"
 
 #include <array>
 #include <cstdint>

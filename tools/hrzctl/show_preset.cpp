@@ -1,11 +1,11 @@
-#include "show_preset.h"
+#include "tools/hrzctl/show_preset.h"
 
-#include "commands.h"
-#include "digital_groups.h"
-#include "input_file.h"
-#include "preset_source.h"
-#include "text_util.h"
-#include "unit_names.h"
+#include "model/digital_groups.h"
+#include "model/unit_names.h"
+#include "tools/hrzctl/commands.h"
+#include "tools/hrzctl/input_file.h"
+#include "tools/hrzctl/preset_source.h"
+#include "tools/hrzctl/text_util.h"
 
 using HrzctlText::PadRight;
 using HrzctlText::Printable;

@@ -1,12 +1,12 @@
-#include "split_join.h"
+#include "tools/hrzctl/split_join.h"
 
-#include "commands.h"
-#include "errors.h"
-#include "input_file.h"
-#include "preset_view.h"
-#include "safe_file_name.h"
-#include "stream.h"
-#include "text_util.h"
+#include "model/errors.h"
+#include "model/safe_file_name.h"
+#include "model/stream.h"
+#include "tools/hrzctl/commands.h"
+#include "tools/hrzctl/input_file.h"
+#include "tools/hrzctl/preset_view.h"
+#include "tools/hrzctl/text_util.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,8 +1,8 @@
-#include "sysex_scan.h"
+#include "tools/hrzctl/sysex_scan.h"
 
-#include "mpt.h"
-#include "preset.h"
-#include "text_util.h"
+#include "model/mpt.h"
+#include "model/preset.h"
+#include "tools/hrzctl/text_util.h"
 
 namespace {
 

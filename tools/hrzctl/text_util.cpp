@@ -1,4 +1,4 @@
-#include "text_util.h"
+#include "tools/hrzctl/text_util.h"
 
 #include <cstdio>
 

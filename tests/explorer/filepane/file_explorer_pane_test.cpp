@@ -1,8 +1,8 @@
 // The file pane on real temporary folders, driven through its widgets.
-#include "file_explorer_pane.h"
-#include "file_list_model.h"
-#include "qt_app.h"
-#include "scripted_dialog_service.h"
+#include "controls/scripted_dialog_service.h"
+#include "explorer/filepane/file_explorer_pane.h"
+#include "explorer/filepane/file_list_model.h"
+#include "tests/explorer/filepane/qt_app.h"
 
 #include <QApplication>
 #include <QComboBox>

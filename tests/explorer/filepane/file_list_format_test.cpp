@@ -1,9 +1,9 @@
 // Texts of the file list, the sort order of its items and folder strings.
-#include "file_item.h"
-#include "file_list_format.h"
-#include "file_type_cache.h"
-#include "folder_path.h"
-#include "qt_app.h"
+#include "explorer/filepane/file_item.h"
+#include "explorer/filepane/file_list_format.h"
+#include "explorer/filepane/file_type_cache.h"
+#include "explorer/filepane/folder_path.h"
+#include "tests/explorer/filepane/qt_app.h"
 
 #include <QDir>
 #include <gtest/gtest.h>

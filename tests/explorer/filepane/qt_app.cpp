@@ -1,4 +1,4 @@
-#include "qt_app.h"
+#include "tests/explorer/filepane/qt_app.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

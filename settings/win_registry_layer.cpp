@@ -1,4 +1,4 @@
-#include "win_registry_layer.h"
+#include "settings/win_registry_layer.h"
 
 #ifdef _WIN32
 

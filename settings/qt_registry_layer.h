@@ -4,7 +4,7 @@
 // win_registry_layer.h).
 // Key names may hold "/" (the program's key "Lumivale/HRZ2000e" is one key),
 // so every key and value name is escaped before QSettings sees it.
-#include "registry_layer.h"
+#include "settings/registry_layer.h"
 
 #include <QSettings>
 #include <memory>

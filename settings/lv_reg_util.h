@@ -3,7 +3,7 @@
 // registry key per user (Path), reached through this object. A key that
 // cannot be opened is not an error: reads give the default, writes do nothing.
 // Failures of the registry itself raise EHrzError with the value's name.
-#include "registry_layer.h"
+#include "settings/registry_layer.h"
 
 #include <QSize>
 #include <QString>

@@ -1,5 +1,5 @@
-#include "lv_reg_util.h"
-#include "qt_registry_layer.h"
+#include "settings/lv_reg_util.h"
+#include "settings/qt_registry_layer.h"
 
 #include <QApplication>
 #include <QDir>

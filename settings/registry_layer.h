@@ -2,7 +2,7 @@
 // The registry the settings store works on: keys named by paths below a root
 // key ("\SOFTWARE\Lumivale/HRZ2000e\Folders"; only the backslash separates
 // keys), each holding named string, integer and boolean values.
-#include "errors.h"
+#include "model/errors.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "lv_reg_util.h"
+#include "settings/lv_reg_util.h"
 
-#include "qt_registry_layer.h"
+#include "settings/qt_registry_layer.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "qt_registry_layer.h"
+#include "settings/qt_registry_layer.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 // The Windows registry itself, through the Win32 API. Unlike QSettings it
 // keeps "/" inside a key name, so the program's key is really
 // SOFTWARE\Lumivale/HRZ2000e as the unit's users know it.
-#include "registry_layer.h"
+#include "settings/registry_layer.h"
 
 #ifdef _WIN32
 
