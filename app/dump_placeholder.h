@@ -2,7 +2,7 @@
 // Stands in for the preset and program table editors until they exist: a
 // small window that shows which dump was opened (its title and size). It is
 // created, reused and freed exactly as the editors will be.
-#include "app/editor_operations.h"
+#include "controls/editor_operations.h"
 
 #include <QWidget>
 

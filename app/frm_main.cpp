@@ -4,6 +4,7 @@
 #include "app/dump_placeholder.h"
 #include "app/hrz_messages.h"
 #include "controls/busy_cursor.h"
+#include "editor/frm_preset_editor.h"
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
 #include "model/device_globals.h"
@@ -193,8 +194,8 @@ TEditorOperations TfrmMain::EditorOperations() {
     return operations;
 }
 
-TfrmDumpPlaceholder* TfrmMain::NewPresetWindow() {
-    auto* editor = new TfrmDumpPlaceholder(TfrmDumpPlaceholder::TKind::Preset);
+TfrmPresetEditor* TfrmMain::NewPresetWindow() {
+    auto* editor = new TfrmPresetEditor;
     editor->SetOperations(EditorOperations());
     return editor;
 }
@@ -203,7 +204,7 @@ void TfrmMain::OpenPresetEditor() {
     if (!BufferHoldsPresetDump())
         return;
     TBusyCursor busy;
-    TfrmDumpPlaceholder* editor = ChildWindows->FirstHidden<TfrmDumpPlaceholder>();
+    TfrmPresetEditor* editor = ChildWindows->FirstHidden<TfrmPresetEditor>();
     if (editor) {
         editor->Reset();
         editor->SetOperations(EditorOperations());
@@ -221,7 +222,7 @@ void TfrmMain::OpenPresetEditor() {
 
 void TfrmMain::NewPreset() {
     TBusyCursor busy;
-    TfrmDumpPlaceholder* editor = NewPresetWindow();
+    TfrmPresetEditor* editor = NewPresetWindow();
     Owned().Add(editor);
     editor->show();
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The program's main window: the MIDI workbench extended with the unit's
 // requests, the preset and table editors and their menus.
-#include "app/editor_operations.h"
 #include "app/owned_objects.h"
+#include "controls/editor_operations.h"
 #include "explorer/midi_explorer.h"
 
 #include <array>
@@ -15,7 +15,7 @@ class QAction;
 class QMenu;
 class QTimer;
 class TStream;
-class TfrmDumpPlaceholder;
+class TfrmPresetEditor;
 
 class TfrmMain : public TfrmMIDIExplorer {
     Q_OBJECT
@@ -141,7 +141,7 @@ private:
     void HandleRunEvent(std::unique_ptr<TMyMidiEvent> event);
     void AbortRun();
     void TouchFolder(const QString& path, const QString& bank);
-    TfrmDumpPlaceholder* NewPresetWindow();
+    TfrmPresetEditor* NewPresetWindow();
 
     std::unique_ptr<TOwnedObjects> ownedObjects_;
     bool draining_ = false;

@@ -1,11 +1,13 @@
 // Start-up, menus, settings and the windows the main window opens.
 #include "app/dump_placeholder.h"
+#include "editor/frm_preset_editor.h"
 #include "midi/midi_output.h"
 #include "model/digital_groups.h"
 #include "model/stream.h"
 #include "tests/app/main_window_fixture.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -163,30 +165,31 @@ TEST_F(MainWindowTest, ShownPresetEditorsAreNeverReusedHiddenOnesAre) {
     w.OpenBufferInEditor();
     w.OpenBufferInEditor();
     ASSERT_EQ(w.ChildWindows->Count(), 2);
-    auto* first = qobject_cast<TfrmDumpPlaceholder*>(w.ChildWindows->At(0));
-    auto* second = qobject_cast<TfrmDumpPlaceholder*>(w.ChildWindows->At(1));
+    auto* first = qobject_cast<TfrmPresetEditor*>(w.ChildWindows->At(0));
+    auto* second = qobject_cast<TfrmPresetEditor*>(w.ChildWindows->At(1));
     ASSERT_TRUE(first && second);
     EXPECT_NE(first, second);
     EXPECT_TRUE(first->isVisible());
-    EXPECT_EQ(first->DumpTitle(), "Clean");
-    EXPECT_EQ(first->Dump().size(), 252u);
+    EXPECT_EQ(first->edtTitle->text(), "Clean");
     EXPECT_EQ(first->FileName(), "/tmp/Clean.hrz");
+    EXPECT_EQ(first->windowTitle(), "HRZ2000e Preset Editor - /tmp/Clean.hrz");
 
+    second->Preset().Params[0] = 3; // unsaved work: the close asks, and is told No
+    dialogs.service.QueueResult(mrNo);
     second->close(); // hidden, not freed
     PutInBuffer(PresetDump("Lead"));
     w.LoadedFileName.clear();
     w.OpenPresetEditor();
     EXPECT_EQ(w.ChildWindows->Count(), 2);
     EXPECT_TRUE(second->isVisible());
-    EXPECT_EQ(second->DumpTitle(), "Lead");
+    EXPECT_EQ(second->edtTitle->text(), "Lead");
     EXPECT_EQ(second->FileName(), "");
-    EXPECT_EQ(first->DumpTitle(), "Clean");
+    EXPECT_EQ(second->History().UndoCount(), 1);
+    EXPECT_EQ(first->edtTitle->text(), "Clean");
     // The editor reaches the unit through what it was handed.
-    TMemoryStream dump(PresetDump("Lead"));
-    QString text;
-    second->Operations().SendStream(dump, text);
-    EXPECT_EQ(text, "MIDI data sent to MIDI Out");
-    EXPECT_EQ(SentBytes().back(), PresetDump("Lead"));
+    second->SendPreset();
+    EXPECT_EQ(SentBytes().back().size(), 252u);
+    EXPECT_EQ(SentBytes().back()[121], 'L');
 }
 
 TEST_F(MainWindowTest, NewPresetWindowsAreNotReusedAndAllGoWithTheMainWindow) {
@@ -197,15 +200,15 @@ TEST_F(MainWindowTest, NewPresetWindowsAreNotReusedAndAllGoWithTheMainWindow) {
     w.OpenPresetEditor();
     QPointer<QWidget> fromBuffer = w.ChildWindows->At(0);
     QPointer<QObject> menu = w.miHRZRequests;
-    int placeholders = 0;
+    int editors = 0;
     for (QWidget* top : QApplication::topLevelWidgets())
-        placeholders += qobject_cast<TfrmDumpPlaceholder*>(top) != nullptr;
-    EXPECT_EQ(placeholders, 2);
+        editors += qobject_cast<TfrmPresetEditor*>(top) != nullptr;
+    EXPECT_EQ(editors, 2);
     window.reset();
     EXPECT_TRUE(fromBuffer.isNull());
     EXPECT_TRUE(menu.isNull());
     for (QWidget* top : QApplication::topLevelWidgets())
-        EXPECT_EQ(qobject_cast<TfrmDumpPlaceholder*>(top), nullptr);
+        EXPECT_EQ(qobject_cast<TfrmPresetEditor*>(top), nullptr);
 }
 
 TEST_F(MainWindowTest, TableEditorFreesItselfOnClose) {
