@@ -13,6 +13,8 @@
 #include "settings/lv_reg_util.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
 #include <QMenu>
 #include <QTimer>
 
@@ -250,6 +252,17 @@ void TfrmMain::NewMptTable() {
 }
 
 // ---- Closing and destruction ----
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        auto* editor = qobject_cast<TfrmPresetEditor*>(top);
+        if (editor && editor->isVisible() && !editor->close()) {
+            event->ignore();
+            return;
+        }
+    }
+    TfrmMIDIExplorer::closeEvent(event);
+}
 
 void TfrmMain::CloseMidiDevices() {
     // Nothing may reach for the ports once they are closed.

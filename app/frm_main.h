@@ -129,6 +129,11 @@ public:
     QAction* miNewMPT = nullptr;
     QAction* pmiEdit = nullptr;
 
+protected:
+    // Open preset editors are closed first, each asking about unsaved work; the
+    // program stays when one of them is kept open.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     QMenu* AddOwnedMenu(const QString& caption, const QString& name);
     QAction* AddSeparator(QMenu* parent);

@@ -5,7 +5,10 @@
 
 #include <algorithm>
 
-TlvRadioGroup::TlvRadioGroup(QWidget* parent) : QGroupBox(parent) {}
+TlvRadioGroup::TlvRadioGroup(QWidget* parent) : QGroupBox(parent) {
+    // Sized to its buttons: a wider group would only spread them apart.
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
 
 void TlvRadioGroup::SetItems(const QStringList& items) {
     items_ = items;
@@ -85,8 +88,9 @@ void TlvRadioGroup::WriteSlot() {
         *slot_ = itemIndex_ + dataAddend_;
 }
 
-int TlvRadioGroup::TextHeight() const {
-    return fontMetrics().height();
+int TlvRadioGroup::CaptionHeight() const {
+    // The caption's band at the top as the style draws it (at least the text).
+    return std::max(contentsRect().top() - 1, fontMetrics().height());
 }
 
 void TlvRadioGroup::ArrangeButtons() {
@@ -94,7 +98,7 @@ void TlvRadioGroup::ArrangeButtons() {
     if (n == 0)
         return;
     const int rows = (n + columns_ - 1) / columns_;
-    const int textHeight = TextHeight();
+    const int textHeight = CaptionHeight();
     const int inner = height() - textHeight - 5;
     const int buttonWidth = (width() - 10) / columns_;
     const int rowHeight = std::max(inner / rows, 1);
@@ -116,7 +120,7 @@ QSize TlvRadioGroup::sizeHint() const {
         widest = std::max(widest, b->sizeHint().width() + 4);
         buttonHeight = std::max(buttonHeight, b->sizeHint().height());
     }
-    return {columns_ * widest + 12, TextHeight() + 8 + rows * buttonHeight};
+    return {columns_ * widest + 12, CaptionHeight() + 8 + rows * buttonHeight};
 }
 
 void TlvRadioGroup::resizeEvent(QResizeEvent* event) {

@@ -41,6 +41,9 @@ public:
     // The selected line's text, empty when none.
     QString SelectedText() const;
 
+    // Height of the caption band above the buttons.
+    int CaptionHeight() const;
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
@@ -61,7 +64,6 @@ private:
     void ShowSelection();
     void ArrangeButtons();
     void WriteSlot();
-    int TextHeight() const;
 
     QStringList items_;
     std::vector<QRadioButton*> buttons_;

@@ -100,7 +100,7 @@ void TfrmPresetEditor::BuildWindow() {
     groups->addWidget(grpMix, 1);
     layout->addLayout(groups);
     layout->addWidget(BuildPages(), 1);
-    resize(940, 700);
+    resize(940, 620);
 }
 
 QWidget* TfrmPresetEditor::BuildToolBar() {

@@ -23,6 +23,8 @@ namespace {
 // A radio group grows another column rather than more than this many rows.
 constexpr int kMaxRadioRows = 7;
 constexpr int kMidiPanCenter = 64;
+// Long enough for one step per pixel or more on the widest range (0..127).
+constexpr int kSliderWidth = 520;
 
 QString Str(std::string_view s) {
     return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
@@ -192,6 +194,7 @@ TParamControl& TPresetPages::NewControl(const TParamInfo& param, QWidget* page) 
 
 void TPresetPages::MakeSliderRow(TParamControl& c) {
     c.Caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    c.Control->setMaximumWidth(kSliderWidth);
     c.Value->setMinimumWidth(c.Value->fontMetrics().horizontalAdvance("17.80 KHz") + 8);
 }
 
@@ -237,7 +240,8 @@ void TPresetPages::BuildPage(QWidget* page, std::span<const TParamInfo> params) 
     auto* choices = new QHBoxLayout;
     choices->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     auto* sliders = new QGridLayout;
-    sliders->setColumnStretch(1, 1);
+    sliders->setColumnStretch(1, 3);
+    sliders->setColumnStretch(3, 1);
     QVBoxLayout* boxes = nullptr;
     int row = 0;
     for (const auto& p : params) {
@@ -290,6 +294,7 @@ void TPresetPages::BuildPage(QWidget* page, std::span<const TParamInfo> params) 
             break;
         }
     }
+    choices->addStretch(1);
     outer->addLayout(choices);
     outer->addLayout(sliders);
     outer->addStretch(1);

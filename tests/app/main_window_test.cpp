@@ -245,3 +245,21 @@ TEST_F(MainWindowTest, OwnedObjectsLeaveParentedEntriesToTheirParent) {
     EXPECT_TRUE(loose.isNull());
     EXPECT_EQ(parent.children().size(), 1);
 }
+
+TEST_F(MainWindowTest, ClosingTheProgramAsksOpenEditorsAboutUnsavedWork) {
+    auto& w = StartOnTestPlatform();
+    w.show();
+    PutInBuffer(PresetDump("Clean"));
+    w.OpenPresetEditor();
+    auto* editor = qobject_cast<TfrmPresetEditor*>(w.ChildWindows->At(0));
+    editor->Preset().Title = "Changed";
+    dialogs.service.QueueResult(mrCancel);
+    EXPECT_FALSE(w.close());
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(editor->isVisible());
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, "Do you want to save your changes?");
+    dialogs.service.QueueResult(mrNo);
+    EXPECT_TRUE(w.close());
+    EXPECT_FALSE(editor->isVisible());
+}

@@ -131,7 +131,7 @@ TEST(RadioGroup, ButtonsFillEachColumnTopToBottom) {
     group.SetColumns(2);
     group.resize(210, 120);
     group.show();
-    const int textHeight = group.fontMetrics().height();
+    const int textHeight = group.CaptionHeight();
     const int rows = 3;
     const int rowHeight = (120 - textHeight - 5) / rows;
     const int top = ((120 - textHeight - 5) % rows) / 2 + textHeight + 1;
