@@ -68,8 +68,9 @@ protected:
                 EXPECT_EQ(c->Value->text(), QString::fromStdString(ValueText(p, v)));
                 EXPECT_FALSE(c->Value->text().isEmpty());
             }
-            if (auto* radio = c->Radio())
+            if (auto* radio = c->Radio()) {
                 EXPECT_EQ(radio->SelectedText().toStdString(), ValueText(p, v));
+            }
             const auto dump = editor->Preset().DumpBytes();
             const std::size_t at = 17 + 2 * static_cast<std::size_t>(slot);
             EXPECT_EQ(dump[at], v & 0x7F);
@@ -116,8 +117,9 @@ TEST_F(CatalogueWalk, PagesHoldTheirControlsInSlotOrderWithCompanionLabels) {
     for (const auto& c : editor->Pages().Controls()) {
         const QString name = c->Name();
         EXPECT_EQ(c->Control->parentWidget(), c->Page) << name.toStdString();
-        if (c->Caption)
+        if (c->Caption) {
             EXPECT_EQ(c->Caption->objectName(), "lbl" + name.mid(3));
+        }
     }
     for (int e = 0; e < Catalogue::DigitalEffectCount; ++e) {
         QWidget* page = editor->Pages().DigitalPage(Catalogue::DigitalEffects()[e].Page);
