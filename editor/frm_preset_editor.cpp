@@ -5,6 +5,9 @@
 #include "controls/app_error_handler.h"
 #include "controls/dialog_service.h"
 #include "controls/frm_pick_list.h"
+#include "editor/fb7_states.h"
+#include "editor/frm_store_prompt.h"
+#include "editor/perf_midi_page.h"
 #include "editor/preset_pages.h"
 #include "editor/title_validator.h"
 #include "model/catalogue.h"
@@ -56,6 +59,11 @@ int DigitalPageOf(const QString& effectName) {
 
 } // namespace
 
+std::unique_ptr<TfrmStorePrompt>& SharedStoreDialog() {
+    static std::unique_ptr<TfrmStorePrompt> dialog;
+    return dialog;
+}
+
 const QString TfrmPresetEditor::EditorTitle = "HRZ2000e Preset Editor";
 const QString TfrmPresetEditor::SaveFilter = "HRZ2000 presets (*.hrz*)";
 
@@ -82,6 +90,8 @@ TfrmPresetEditor::TfrmPresetEditor(QWidget* parent) : QWidget(parent, Qt::Window
 
 TfrmPresetEditor::~TfrmPresetEditor() {
     qApp->removeEventFilter(this);
+    // The shared store dialog goes with any editor, and so never outlives them all.
+    SharedStoreDialog().reset();
 }
 
 // ---- Layout ----
@@ -123,6 +133,8 @@ QWidget* TfrmPresetEditor::BuildToolBar() {
         row->addWidget(b);
     row->addStretch();
 
+    connect(btnOpen, &QToolButton::clicked, this, [this] { OpenPresetFile(); });
+    connect(btnStore, &QToolButton::clicked, this, [this] { StorePreset(); });
     connect(btnUndo, &QToolButton::clicked, this, [this] { Undo(); });
     connect(btnRedo, &QToolButton::clicked, this, [this] { Redo(); });
     connect(btnSaveAs, &QToolButton::clicked, this, [this] { SavePreset(); });
@@ -289,6 +301,10 @@ QWidget* TfrmPresetEditor::BuildPages() {
     pages_ = new TPresetPages(grpMix, pgcAnalogParams, pgcDigitalParams, this);
     connect(pages_, &TPresetPages::ParamChanged, this,
             [this](bool immediate) { NoteChange(immediate); });
+    perfPage_ = new TPerfMidiPage(*this, tsPerfMIDI);
+    fb7_ = new TFB7States(*this, tsFB7);
+    connect(pgcPreset, &QTabWidget::currentChanged, this,
+            [this] { perfPage_->ActivatePerfPage(); });
     return pgcPreset;
 }
 
@@ -304,6 +320,7 @@ void TfrmPresetEditor::Reset() {
     timSys->stop();
     sendPending_ = false;
     neverSaved_ = true;
+    perfPage_->PrepareControllerGrid();
     fileName_.clear();
     SetStatus({});
 }
@@ -363,12 +380,14 @@ void TfrmPresetEditor::ShowPreset() {
                 ActivateDigitalPage(p);
                 break;
             }
+        fb7_->RefreshFB7States(true);
         pgcPreset->setCurrentWidget(tsAnalog);
 
         chkAutoSend->setChecked(true);
         sendPending_ = false;
         timSys->stop();
         SetStatus({});
+        perfPage_->RebuildEntryList();
     }
     TakeSnapshot();
     RefreshUndoButtons();
@@ -499,6 +518,8 @@ void TfrmPresetEditor::AnalogSelectChanged(int i, bool checked) {
     for (int p = 0; p < Catalogue::AnalogEffectCount; ++p)
         any = any || pgcAnalogParams->isTabVisible(p);
     pgcAnalogParams->setVisible(any);
+    perfPage_->RebuildEntryList();
+    fb7_->RefreshFB7States(false);
     NoteChange(true);
 }
 
@@ -512,6 +533,8 @@ void TfrmPresetEditor::AddDigitalEffect(const QString& name) {
     if (!selection_->Add(name.toStdString()))
         return;
     ShowDigitalSelection();
+    fb7_->RefreshFB7States(false);
+    perfPage_->RebuildEntryList();
     btnAddDfx->setEnabled(false);
     ActivateDigitalPage(DigitalPageOf(name));
     NoteChange(true);
@@ -521,6 +544,8 @@ void TfrmPresetEditor::RemoveDigitalEffect(const QString& name) {
     if (!selection_->Remove(name.toStdString()))
         return;
     ShowDigitalSelection();
+    fb7_->RefreshFB7States(false);
+    perfPage_->RebuildEntryList();
     btnDelDfx->setEnabled(false);
     NoteChange(true);
 }

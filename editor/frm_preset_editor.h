@@ -11,7 +11,9 @@
 #include <QWidget>
 
 #include <array>
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 class QCheckBox;
 class QLabel;
@@ -21,8 +23,14 @@ class QListWidgetItem;
 class QTabWidget;
 class QTimer;
 class QToolButton;
+class TFB7States;
+class TPerfMidiPage;
 class TPresetPages;
 class TStream;
+class TfrmStorePrompt;
+
+// The one store dialog of all editors (made at the first store, freed with any editor).
+std::unique_ptr<TfrmStorePrompt>& SharedStoreDialog();
 
 class TfrmPresetEditor : public QWidget {
     Q_OBJECT
@@ -63,10 +71,24 @@ public:
     // The "Valid Digital Groups" list.
     void PickGroup();
 
+    // "&Open": replaces the preset with a .hrz file.
+    void OpenPresetFile();
+    // "S&tore...": writes the preset into one of the unit's 200 locations.
+    void StorePreset();
+    // The location a file name proposes: the number after ".hrz" (Lead.hrz042 gives
+    // 42), else 1.
+    static int ProposedLocation(const QString& fileName);
+    // F0 1A channel 12 0A low high F7 for location 1..200.
+    static std::vector<std::uint8_t> StoreMessage(int location);
+    // The store dialog all editors share; null until the first store.
+    static TfrmStorePrompt* StoreDialog();
+
     TPreset& Preset() { return *preset_; }
     const TPreset& Preset() const { return *preset_; }
     const TEditHistory& History() const { return history_; }
     TPresetPages& Pages() const { return *pages_; }
+    TPerfMidiPage& PerfPage() const { return *perfPage_; }
+    TFB7States& FB7() const { return *fb7_; }
     bool NeverSaved() const { return neverSaved_; }
     bool SendPending() const { return sendPending_; }
     bool Loading() const { return loading_; }
@@ -138,6 +160,8 @@ private:
     std::unique_ptr<TDigitalSelection> selection_;
     TEditHistory history_;
     TPresetPages* pages_ = nullptr;
+    TPerfMidiPage* perfPage_ = nullptr;
+    TFB7States* fb7_ = nullptr;
     QString fileName_;
     bool neverSaved_ = true;
     bool loading_ = false;

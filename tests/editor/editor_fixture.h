@@ -9,6 +9,8 @@
 #include "editor/preset_pages.h"
 #include "model/errors.h"
 #include "model/stream.h"
+#include "settings/lv_reg_util.h"
+#include "settings/qt_registry_layer.h"
 #include "tests/controls/test_app.h"
 
 #include <QApplication>
@@ -16,6 +18,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -31,7 +34,16 @@ protected:
 
     void SetUp() override {
         TestApp();
+        // The program's settings store, in a file of the test's own.
+        store = std::make_unique<TlvRegUtil>(
+            std::make_unique<TQtRegistryLayer>(settingsDir.filePath("settings.ini")));
+        store->SetPath("\\SOFTWARE\\Lumivale/HRZ2000e");
+        SetRegUtil(store.get());
         editor = NewEditor(sends);
+    }
+    void TearDown() override {
+        editor.reset();
+        SetRegUtil(nullptr);
     }
 
     std::unique_ptr<TfrmPresetEditor> NewEditor(std::vector<TBytes>& sent) {
@@ -102,6 +114,8 @@ protected:
     }
 
     TScopedDialogService dialogs;
+    QTemporaryDir settingsDir;
+    std::unique_ptr<TlvRegUtil> store;
     std::vector<TBytes> sends;
     std::unique_ptr<TfrmPresetEditor> editor;
 };
