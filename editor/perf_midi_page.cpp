@@ -78,8 +78,6 @@ void TPerfMidiPage::BuildPage(QWidget* page) {
     lbxPMIdefctl->setSortingEnabled(true);
     lbxPMIdefctl->setToolTip("Right-click for options...");
     lbxPMIdefctl->setContextMenuPolicy(Qt::CustomContextMenu);
-    lbxPMIdefctl->setFixedWidth(lbxPMIdefctl->fontMetrics().horizontalAdvance("Controller #88") +
-                                30);
     entries->addWidget(lbxPMIdefctl, 1);
     btnPMIadd = new QPushButton("&Add controller", page);
     btnPMIadd->setObjectName("btnPMIadd");
@@ -89,6 +87,12 @@ void TPerfMidiPage::BuildPage(QWidget* page) {
     btnPMIdel->setToolTip("Delete controller");
     entries->addWidget(btnPMIadd);
     entries->addWidget(btnPMIdel);
+    // Wide enough for the longest delete caption, so the page does not shift.
+    const int entriesWidth =
+        btnPMIdel->fontMetrics().horizontalAdvance("Delete Controller #8") + 24;
+    for (QWidget* w : {static_cast<QWidget*>(lbxPMIdefctl), static_cast<QWidget*>(btnPMIadd),
+                       static_cast<QWidget*>(btnPMIdel)})
+        w->setFixedWidth(entriesWidth);
     popPMIctldef = new QMenu(lbxPMIdefctl);
     popPMIctldef->setObjectName("popPMIctldef");
     pmiAddController = popPMIctldef->addAction("&Add controller");
@@ -102,6 +106,8 @@ void TPerfMidiPage::BuildPage(QWidget* page) {
     lbxCtlParam->setObjectName("lbxCtlParam");
     lbxParamNames = new QListWidget(page);
     lbxParamNames->setObjectName("lbxParamNames");
+    const int listWidth = lbxCtlParam->fontMetrics().horizontalAdvance("Envelope Filter") + 36;
+    lbxCtlParam->setFixedWidth(listWidth);
     target->addWidget(lbxCtlParam, 1, 0);
     target->addWidget(lbxParamNames, 1, 1, 1, 2);
     scrLowValue = new QScrollBar(Qt::Horizontal, page);

@@ -124,6 +124,23 @@ TEST_F(EditorTest, TheTitleTakesOnlyPrintableAsciiAndSixteenCharacters) {
     EXPECT_EQ(editor->edtTitle->text(), "Caf berX12345678");
 }
 
+TEST_F(EditorTest, ALoadedTitleWithOtherBytesStaysEditable) {
+    TPreset p = WithAnalog({});
+    p.Title = "Ca\x01"
+              "f";
+    Open(p);
+    EXPECT_EQ(editor->edtTitle->text(), QString::fromLatin1("Ca\x01"
+                                                            "f"));
+    editor->edtTitle->end(false);
+    Type(editor->edtTitle, "!");
+    EXPECT_EQ(editor->Preset().Title, "Ca\x01"
+                                      "f!");
+    Press(editor->edtTitle, Qt::Key_Home);
+    Press(editor->edtTitle, Qt::Key_Delete);
+    EXPECT_EQ(editor->Preset().Title, "a\x01"
+                                      "f!");
+}
+
 TEST_F(EditorTest, WithoutAutoSendASliderMoveGivesOneSnapshotLaterAndNoSend) {
     Open(WithAnalog({1}));
     editor->chkAutoSend->setChecked(false);
