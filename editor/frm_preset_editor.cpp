@@ -22,12 +22,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScopedValueRollback>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -110,7 +112,20 @@ void TfrmPresetEditor::BuildWindow() {
     groups->addWidget(grpMix, 1);
     layout->addLayout(groups);
     layout->addWidget(BuildPages(), 1);
-    resize(940, 620);
+    PlaceOnScreen();
+}
+
+void TfrmPresetEditor::PlaceOnScreen() {
+    // Centred on the screen's free area, title bar and frame included, so that
+    // nothing hangs below the bottom of a small screen.
+    constexpr int kFrameAllowance = 40;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect free = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QSize size(std::min(kDefaultWidth, free.width()),
+                     std::min(kDefaultHeight, free.height() - kFrameAllowance));
+    resize(size);
+    move(free.x() + (free.width() - size.width()) / 2,
+         free.y() + std::max(0, (free.height() - kFrameAllowance - size.height()) / 2));
 }
 
 QWidget* TfrmPresetEditor::BuildToolBar() {

@@ -36,6 +36,8 @@ class TfrmPresetEditor : public QWidget {
     Q_OBJECT
 public:
     static constexpr int ChangeDelayMs = 1000;
+    static constexpr int kDefaultWidth = 940;
+    static constexpr int kDefaultHeight = 620;
     static const QString EditorTitle;
     static const QString SaveFilter;
 
@@ -134,6 +136,7 @@ protected:
 
 private:
     void BuildWindow();
+    void PlaceOnScreen();
     QWidget* BuildToolBar();
     QWidget* BuildTitleRow();
     QWidget* BuildAnalogGroup();

@@ -16,6 +16,7 @@
 TfrmStorePrompt::TfrmStorePrompt(QWidget* parent) : QDialog(parent) {
     setObjectName("frmStorePrompt");
     setWindowTitle("Store Preset");
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     chkDoSend = new QCheckBox("Send the current preset before storing", this);
     chkDoSend->setObjectName("chkDoSend");
     chkDoSend->setToolTip("Uncheck = store what's already loaded in the unit itself");
@@ -85,6 +86,12 @@ bool TfrmStorePrompt::SendFirst() const {
 void TfrmStorePrompt::Step(int by) {
     // The arrows move on from what is typed, without wrapping round.
     SetPresetNumber(PresetNumber() + by);
+}
+
+void TfrmStorePrompt::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    edtPresetNo->setFocus();
+    edtPresetNo->selectAll();
 }
 
 void TfrmStorePrompt::done(int result) {

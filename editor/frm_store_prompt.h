@@ -33,6 +33,10 @@ public:
     QPushButton* btnOK = nullptr;
     QPushButton* btnCancel = nullptr;
 
+protected:
+    // Opens with the number selected, ready to be typed over.
+    void showEvent(QShowEvent* event) override;
+
 private:
     void Step(int by);
 };

@@ -91,6 +91,8 @@ void TfrmPresetEditor::StorePreset() {
     } else if (location != -1) {
         dialog->SetPresetNumber(location);
     }
+    // Shown over the editor that stores (the dialog goes before any editor does).
+    dialog->setParent(this, dialog->windowFlags());
     if (Dialogs().ExecModal(*dialog) != mrOk)
         return;
     if (dialog->SendFirst()) {
