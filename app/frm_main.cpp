@@ -9,9 +9,11 @@
 #include "model/device_globals.h"
 #include "model/errors.h"
 #include "model/stream.h"
+#include "mpt/frm_mpt_edit.h"
 #include "settings/lv_reg_util.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QMenu>
 #include <QTimer>
 
@@ -140,7 +142,7 @@ void TfrmMain::BuildEditorMenus() {
     miMPT = AddOwnedMenu("MPT", "miMPT");
     miMPTOpen = AddMenuItem("Open current file in editor", miMPT, [this] {
         if (BufferHoldsMptDump())
-            OpenMptEditor(QString());
+            OpenMptEditor(LoadedFileName);
     });
     miMPTOpen->setObjectName("miMPTOpen");
     miNewMPT = AddMenuItem("New MPT table", miMPT, [this] { NewMptTable(); });
@@ -178,7 +180,7 @@ void TfrmMain::OpenBufferInEditor() {
     if (BufferHoldsPresetDump())
         OpenPresetEditor();
     else if (BufferHoldsMptDump())
-        OpenMptEditor(QString());
+        OpenMptEditor(LoadedFileName);
 }
 
 TEditorOperations TfrmMain::EditorOperations() {
@@ -226,29 +228,44 @@ void TfrmMain::NewPreset() {
     editor->show();
 }
 
+TfrmMPTEdit* TfrmMain::NewMptWindow() {
+    // Frees itself when closed, and goes with the main window at the latest.
+    auto* editor = new TfrmMPTEdit(Settings, this);
+    editor->SetSendHandler([this](TStream& stream, QString& text) { SendStream(stream, text); });
+    return editor;
+}
+
 void TfrmMain::OpenMptEditor(const QString& fileName) {
     const auto length = HrzMessages::MptDumpLength(PreExpressMode);
-    // Freed when closed, and with the main window at the latest.
-    auto* editor = new TfrmDumpPlaceholder(TfrmDumpPlaceholder::TKind::Mpt, this);
-    editor->setAttribute(Qt::WA_DeleteOnClose);
-    editor->SetOperations(EditorOperations());
+    TBusyCursor busy;
     TMemoryStream dump(
         std::vector<std::uint8_t>(MessageBufferBytes.begin(), MessageBufferBytes.begin() + length));
+    TfrmMPTEdit* editor = NewMptWindow();
+    // A table from a file is saved back to that file unless the user picks another.
     if (!fileName.isEmpty())
         editor->SetFileName(fileName);
-    editor->LoadDump(dump);
+    editor->LoadTable(dump);
     editor->show();
+    editor->raise();
 }
 
 void TfrmMain::NewMptTable() {
     TBusyCursor busy;
-    auto* editor = new TfrmDumpPlaceholder(TfrmDumpPlaceholder::TKind::Mpt, this);
-    editor->setAttribute(Qt::WA_DeleteOnClose);
-    editor->SetOperations(EditorOperations());
-    editor->show();
+    NewMptWindow()->show();
 }
 
 // ---- Closing and destruction ----
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    // Table editors with unsaved changes ask first; one that stays open keeps
+    // the program running.
+    for (TfrmMPTEdit* editor : findChildren<TfrmMPTEdit*>(Qt::FindDirectChildrenOnly))
+        if (editor->isVisible() && !editor->close()) {
+            event->ignore();
+            return;
+        }
+    TfrmMIDIExplorer::closeEvent(event);
+}
 
 void TfrmMain::CloseMidiDevices() {
     // Nothing may reach for the ports once they are closed.

@@ -16,6 +16,7 @@ class QMenu;
 class QTimer;
 class TStream;
 class TfrmDumpPlaceholder;
+class TfrmMPTEdit;
 
 class TfrmMain : public TfrmMIDIExplorer {
     Q_OBJECT
@@ -129,6 +130,9 @@ public:
     QAction* miNewMPT = nullptr;
     QAction* pmiEdit = nullptr;
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     QMenu* AddOwnedMenu(const QString& caption, const QString& name);
     QAction* AddSeparator(QMenu* parent);
@@ -142,6 +146,7 @@ private:
     void AbortRun();
     void TouchFolder(const QString& path, const QString& bank);
     TfrmDumpPlaceholder* NewPresetWindow();
+    TfrmMPTEdit* NewMptWindow();
 
     std::unique_ptr<TOwnedObjects> ownedObjects_;
     bool draining_ = false;

@@ -95,9 +95,11 @@ QString TQtDialogService::FolderName(QWidget* parent, const QString& prompt,
     return QFileDialog::getExistingDirectory(parent, prompt, folder);
 }
 
-bool TQtDialogService::ChooseFont(QWidget* parent, QFont& font) {
+bool TQtDialogService::ChooseFont(QWidget* parent, QFont& font, bool fixedPitchOnly) {
     bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, font, parent);
+    const QFont chosen = QFontDialog::getFont(&ok, font, parent, QString(),
+                                              fixedPitchOnly ? QFontDialog::MonospacedFonts
+                                                             : QFontDialog::FontDialogOptions());
     if (ok)
         font = chosen;
     return ok;
