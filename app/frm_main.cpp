@@ -4,6 +4,7 @@
 #include "app/dump_placeholder.h"
 #include "app/hrz_messages.h"
 #include "controls/busy_cursor.h"
+#include "explorer/filepane/file_explorer_pane.h"
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
 #include "model/device_globals.h"
@@ -232,6 +233,8 @@ TfrmMPTEdit* TfrmMain::NewMptWindow() {
     // Frees itself when closed, and goes with the main window at the latest.
     auto* editor = new TfrmMPTEdit(Settings, this);
     editor->SetSendHandler([this](TStream& stream, QString& text) { SendStream(stream, text); });
+    if (FilePane)
+        editor->SetSaveFolder(FilePane->CurrentFolder());
     return editor;
 }
 

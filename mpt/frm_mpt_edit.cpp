@@ -16,10 +16,12 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -176,12 +178,19 @@ void TfrmMPTEdit::ReadSettings() {
     if (settings_) {
         folder = settings_->ReadString("MPT_HINT_DIR", true);
         // Placement only once one was stored; until then the window manager places it.
-        if (settings_->ReadInteger(objectName() + ".Width", true, -1) >= 0)
+        if (settings_->ReadInteger(objectName() + ".Width", true, -1) >= 0) {
             settings_->RestorePlacement(*this);
+            // A size kept from the other model's shorter grid must not hide rows.
+            GrowToShowGrid();
+        }
     }
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = QCoreApplication::applicationDirPath();
-    HintFolder = HintFolderForm(folder);
+    HintFolder = NativeFolder(folder);
+}
+
+void TfrmMPTEdit::SetSaveFolder(const QString& folder) {
+    saveFolder_ = folder;
 }
 
 // ---- Table and grid ----
@@ -324,7 +333,7 @@ void TfrmMPTEdit::SelectHintFolder() {
     const QString chosen = Dialogs().FolderName(this, kHintFolderPrompt, HintFolder);
     if (chosen.isEmpty())
         return;
-    HintFolder = HintFolderForm(chosen);
+    HintFolder = NativeFolder(chosen);
     HintRow = HintCol = 0;
     ShowLocation(grdMPT->Col(), grdMPT->Row());
 }
@@ -350,17 +359,15 @@ void TfrmMPTEdit::ShowLocation(int col, int row) {
 bool TfrmMPTEdit::SaveToFile() {
     QString proposed = FileName;
     if (proposed.isEmpty()) {
-        const QString folder =
-            lastSaveDialogFile_.isEmpty() ? QString() : QFileInfo(lastSaveDialogFile_).path();
-        if (!folder.isEmpty())
-            proposed = folder + QDir::separator();
+        if (!saveFolder_.isEmpty())
+            proposed = NativeFolder(saveFolder_);
         proposed += QCoreApplication::applicationName() + "_" +
                     QDate::currentDate().toString("yyyyMMdd") + ".mpt";
     }
     const QString chosen = Dialogs().SaveFileName(this, "Save As", proposed, kFileFilter);
     if (chosen.isEmpty())
         return false;
-    lastSaveDialogFile_ = chosen;
+    saveFolder_ = QFileInfo(chosen).path();
     TBusyCursor busy;
     TMemoryStream dump;
     Table->SaveToStream(dump, layout_.PreExpress());
@@ -418,11 +425,26 @@ void TfrmMPTEdit::btnPrtSetupClick() {
 void TfrmMPTEdit::btnFontClick() {
     grdMPT->CommitEdit();
     QFont font = grdMPT->font();
+    // Start from the face actually shown (Courier New may stand for another).
+    font.setFamily(QFontInfo(font).family());
     if (!Dialogs().ChooseFont(this, font, true))
         return;
     grdMPT->ApplyFont(font);
-    // A larger font makes the window larger, so every cell stays in view.
-    resize(size().expandedTo(NaturalSize()));
+    GrowToShowGrid();
+}
+
+void TfrmMPTEdit::GrowToShowGrid() {
+    QRect placed(geometry().topLeft(), size().expandedTo(NaturalSize()));
+    if (const QScreen* s = screen()) {
+        // As much as the screen holds, and all of the window on it.
+        const QRect room = s->availableGeometry();
+        placed.setSize(placed.size().boundedTo(room.size()));
+        if (placed.right() > room.right())
+            placed.moveRight(room.right());
+        if (placed.bottom() > room.bottom())
+            placed.moveBottom(room.bottom());
+    }
+    setGeometry(placed);
 }
 
 // ---- Closing ----

@@ -38,6 +38,8 @@ public:
     ~TfrmMPTEdit() override;
 
     void SetSendHandler(TSendHandler handler) { SendHandler = std::move(handler); }
+    // Where the first save dialog starts when the table has no file yet.
+    void SetSaveFolder(const QString& folder);
     // Reads one dump from the stream's start into the table and the grid.
     void LoadTable(TStream& stream);
     void FillGrid();
@@ -111,6 +113,8 @@ private:
     void ReadSettings();
     // Size that shows the whole grid with the buttons and the location line.
     QSize NaturalSize() const;
+    // Makes the window large enough for every cell, as far as the screen allows.
+    void GrowToShowGrid();
     // First cell (data-area index) that fails the check, with its message;
     // -1 when all pass. Valid cells before it are rewritten as three digits.
     int FindInvalidCell(QString& message);
@@ -125,6 +129,6 @@ private:
     TMptLayout layout_;
     TlvRegUtil* settings_;
     QActionGroup* rowLabelGroup_ = nullptr;
-    // The save dialog's last file, for the folder it proposes next.
-    QString lastSaveDialogFile_;
+    // The folder the save dialog proposes: that of its last file.
+    QString saveFolder_;
 };

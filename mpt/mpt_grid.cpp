@@ -352,6 +352,7 @@ bool TMptGrid::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Paint && qobject_cast<QAbstractButton*>(watched)) {
         auto* corner = static_cast<QWidget*>(watched);
         QStylePainter painter(corner);
+        painter.setFont(verticalHeader()->font());
         QStyleOptionHeader option;
         option.initFrom(corner);
         option.rect = corner->rect();

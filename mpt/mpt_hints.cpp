@@ -2,7 +2,7 @@
 
 #include <QDir>
 
-QString HintFolderForm(const QString& folder) {
+QString NativeFolder(const QString& folder) {
     QString form = QDir::toNativeSeparators(folder);
     if (!form.isEmpty() && !form.endsWith(QDir::separator()))
         form += QDir::separator();

@@ -4,8 +4,8 @@
 // belongs to a table cell can be found by the cell's text.
 #include <QString>
 
-// A folder as the hints keep it: native separators, ending in a separator.
-QString HintFolderForm(const QString& folder);
+// A folder as the editor keeps it: native separators, ending in a separator.
+QString NativeFolder(const QString& folder);
 
 // "*.hrz" followed by the cell text.
 QString HintPattern(const QString& cellText);

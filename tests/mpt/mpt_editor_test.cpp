@@ -350,10 +350,12 @@ TEST_F(MptEditorTest, DefaultsThenSaveWriteANewTablesBytes) {
 
     const QString path = dir.filePath("stage.mpt");
     dialogs.service.QueuePath(path);
+    e.SetSaveFolder(dir.path());
     e.btnSaveAs->click();
     const auto& asked = dialogs.service.Last();
     EXPECT_EQ(asked.kind, "save");
-    EXPECT_EQ(asked.text, "HRZ2000e_" + QDate::currentDate().toString("yyyyMMdd") + ".mpt");
+    EXPECT_EQ(asked.text, QDir::toNativeSeparators(dir.path()) + QDir::separator() + "HRZ2000e_" +
+                              QDate::currentDate().toString("yyyyMMdd") + ".mpt");
     EXPECT_EQ(FileBytes(path), NewTableBytes(false));
     EXPECT_FALSE(e.Modified);
     EXPECT_EQ(e.FileName, path);
@@ -500,4 +502,14 @@ TEST_F(MptEditorTest, CopiedCellsPasteAtTheCurrentOne) {
     Key(Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(MessageTexts(), QStringList{"Invalid preset number: abc at location 2"});
     EXPECT_EQ(Current(), std::make_pair(2, 1));
+}
+
+TEST_F(MptEditorTest, SizeStoredFromTheShorterGridStillShowsEveryRow) {
+    for (const char* name : {"frmMPTEdit.Top", "frmMPTEdit.Left"})
+        store->WriteInteger(name, 10);
+    store->WriteInteger("frmMPTEdit.Height", 300);
+    store->WriteInteger("frmMPTEdit.Width", 300);
+    Open(false);
+    EXPECT_GE(Grid().viewport()->width(), Grid().horizontalHeader()->length());
+    EXPECT_GE(Grid().viewport()->height(), Grid().verticalHeader()->length());
 }
