@@ -281,7 +281,6 @@ void TfrmMPTEdit::SetDefaultPresets() {
     for (int entry = 0; entry < layout_.EntryCount(); ++entry)
         grdMPT->SetCells(TMptLayout::ColOf(entry), TMptLayout::RowOf(entry),
                          TMptLayout::PresetText(entry));
-    Modified = true;
     grdMPTCellEdited();
 }
 

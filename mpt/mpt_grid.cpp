@@ -28,7 +28,7 @@ QWidget* TMptCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
     edit->setFont(option.font);
     edit->setMaxLength(3);
     edit->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,3}")), edit));
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), edit));
     active_ = edit;
     activeIndex_ = index;
     return edit;
