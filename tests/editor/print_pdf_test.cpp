@@ -3,6 +3,7 @@
 // (pdftotext) and its ink stays inside the recorded text boxes (pdftoppm).
 #include "controls/qt_printer_canvas.h"
 #include "controls/recording_printer_canvas.h"
+#include "controls/scripted_dialog_service.h"
 #include "editor/print_helpers.h"
 #include "tests/controls/test_app.h"
 
@@ -96,6 +97,35 @@ TEST_F(PrintPdfTest, WithoutAPrinterThePrintoutIsAPdfNamedAfterTheWindowAndTime)
         EXPECT_EQ(where, "Printout saved as " + path);
         EXPECT_GT(QFileInfo(path).size(), 0);
     }
+}
+
+// A user who picks "print to file" in the printer dialog.
+class TFileChoosingDialogs : public TScriptedDialogService {
+public:
+    QString ChosenFile;
+    bool PrinterSetup(QWidget*, QPrinter& printer) override {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(ChosenFile);
+        return true;
+    }
+};
+
+TEST_F(PrintPdfTest, TheChoiceMadeInSetupHoldsForLaterPrintouts) {
+    TFileChoosingDialogs dialogs;
+    dialogs.ChosenFile = dir.filePath("chosen.pdf");
+    SetDialogService(&dialogs);
+    TQtPrinterCanvas real(environment);
+    TScopedPrinter use(real);
+    const bool accepted = PrinterSetup(nullptr);
+    SetDialogService(nullptr);
+    ASSERT_TRUE(accepted);
+    for (int i = 0; i < 2; ++i) {
+        BeginPrintJob(ReportFont(), "HRZ2000e");
+        PrintAt(LeftMargin, "Lead");
+        EXPECT_EQ(EndPrintJob(),
+                  "Printout saved as " + QDir::toNativeSeparators(dialogs.ChosenFile));
+    }
+    EXPECT_FALSE(QDir(dir.filePath("Documents")).exists());
 }
 
 TEST_F(PrintPdfTest, AFolderThatCannotBeWrittenIsReportedNotLost) {
