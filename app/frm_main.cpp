@@ -3,6 +3,7 @@
 
 #include "app/dump_placeholder.h"
 #include "app/hrz_messages.h"
+#include "controls/app_error_handler.h"
 #include "controls/busy_cursor.h"
 #include "explorer/filepane/file_explorer_pane.h"
 #include "midi/midi_input.h"
@@ -16,6 +17,8 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QMenu>
+#include <QProgressBar>
+#include <QStatusBar>
 #include <QTimer>
 
 TfrmMain::TfrmMain(QWidget* parent) : TfrmMIDIExplorer(parent) {
@@ -24,6 +27,12 @@ TfrmMain::TfrmMain(QWidget* parent) : TfrmMIDIExplorer(parent) {
     timPresetReq->setObjectName("timPresetReq");
     timPresetReq->setInterval(10000);
     connect(timPresetReq, &QTimer::timeout, this, [this] { timPresetReqTimer(); });
+    // A run's progress, shown while it lasts.
+    prgRun = new QProgressBar(stbStatBar);
+    prgRun->setObjectName("prgRun");
+    prgRun->setTextVisible(true);
+    prgRun->hide();
+    stbStatBar->addPermanentWidget(prgRun);
 }
 
 TfrmMain::~TfrmMain() {
@@ -274,6 +283,8 @@ void TfrmMain::CloseMidiDevices() {
     // Nothing may reach for the ports once they are closed.
     timPresetReq->stop();
     RunActive = false;
+    // What the list printed so far is kept.
+    RunShowingErrors([this] { SetPrintActive(false); }, this);
     if (Settings) {
         Settings->WriteInteger("HRZReqDelay", RequestDelay);
         if (miPreExpress)

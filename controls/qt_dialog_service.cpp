@@ -1,11 +1,13 @@
 #include "controls/qt_dialog_service.h"
 
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 
 namespace {
 
@@ -107,6 +109,11 @@ bool TQtDialogService::ChooseFont(QWidget* parent, QFont& font, bool fixedPitchO
 
 bool TQtDialogService::PrinterSetup(QWidget* parent, QPrinter& printer) {
     QPrintDialog dialog(&printer, parent);
+    // The choice is kept for later printouts; nothing prints on OK.
+    dialog.setWindowTitle("Printer setup");
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText("OK");
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -3,6 +3,7 @@
 #include "controls/app_error_handler.h"
 #include "controls/busy_cursor.h"
 #include "controls/dialog_service.h"
+#include "controls/printer_canvas.h"
 #include "model/device_globals.h"
 #include "model/mpt.h"
 #include "model/stream.h"
@@ -408,17 +409,14 @@ void TfrmMPTEdit::btnSendOutClick() {
         this);
 }
 
-void TfrmMPTEdit::ShowPrintingUnavailable() {
+void TfrmMPTEdit::btnPrintClick() {
     grdMPT->CommitEdit();
     Dialogs().MessageBox(this, kNoPrinting, kSorryCaption, mbOK, TMsgDlgType::mtInformation);
 }
 
-void TfrmMPTEdit::btnPrintClick() {
-    ShowPrintingUnavailable();
-}
-
 void TfrmMPTEdit::btnPrtSetupClick() {
-    ShowPrintingUnavailable();
+    grdMPT->CommitEdit();
+    PrinterSetup(this);
 }
 
 void TfrmMPTEdit::btnFontClick() {

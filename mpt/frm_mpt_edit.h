@@ -122,7 +122,6 @@ private:
     void grdMPTCellEdited();
     void grdMPTMouseOver(int col, int row);
     void ShowLocation(int col, int row);
-    void ShowPrintingUnavailable();
     bool FormCloseQuery();
     void FormClose();
 

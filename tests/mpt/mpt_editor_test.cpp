@@ -1,5 +1,6 @@
 // The table editor as the user meets it: keys to the focused widget, clicks on
 // cells, the popup's items, the buttons, and what the dialogs were asked.
+#include "controls/recording_printer_canvas.h"
 #include "controls/scripted_dialog_service.h"
 #include "model/device_globals.h"
 #include "model/mpt.h"
@@ -473,12 +474,16 @@ TEST_F(MptEditorTest, FontDialogOffersFixedPitchFontsAndTheGridTakesTheChoice) {
     EXPECT_GT(e.height(), heightBefore);
 }
 
-TEST_F(MptEditorTest, PrintButtonsSayPrintingIsNotAvailableYet) {
+TEST_F(MptEditorTest, PrintSaysItIsNotAvailableYetAndSetupChoosesThePrinter) {
+    TRecordingPrinterCanvas printer;
+    TScopedPrinter installed(printer);
     auto& e = Open(false);
     e.btnPrint->click();
+    EXPECT_EQ(MessageTexts(), QStringList{"Printing is not available in this version yet."});
+    dialogs.service.QueuePrinterSetup(true);
     e.btnPrtSetup->click();
-    EXPECT_EQ(MessageTexts(), (QStringList{"Printing is not available in this version yet.",
-                                           "Printing is not available in this version yet."}));
+    EXPECT_EQ(dialogs.service.Last().kind, "printer");
+    EXPECT_EQ(Messages().size(), 1u);
 }
 
 TEST_F(MptEditorTest, CopiedCellsPasteAtTheCurrentOne) {
