@@ -13,8 +13,11 @@
 
 class QAction;
 class QMenu;
+class QProgressBar;
 class QTimer;
 class TStream;
+class TfrmBkupOpt;
+class TfrmMPTEdit;
 class TfrmPresetEditor;
 
 class TfrmMain : public TfrmMIDIExplorer {
@@ -87,6 +90,10 @@ public:
     void HandleRunPreset();
     void NextSelectedBank();
     void EndRun();
+    // Opens (true) or ends (false) the preset list's print job.
+    void SetPrintActive(bool flag);
+    void BeginPresetList();
+    void PrintListColumnHeads();
 
     // ---- State ----
     std::vector<std::uint8_t> LastSentMessage;
@@ -107,11 +114,17 @@ public:
     // Tick of the last preset a run handled; none yet counts as long ago.
     std::uint32_t LastReceptionTick = 0;
     bool RunReceptionSeen = false;
+    // The run's request is out and its dump not yet taken: one dump per request.
+    bool RunAwaitingDump = false;
+    // For the progress shown in the status bar.
+    int RunPresetsDone = 0;
+    int RunPresetsTotal = 0;
 
     TChildWindowList* ChildWindows = nullptr;
 
     // ---- Controls ----
     QTimer* timPresetReq = nullptr;
+    QProgressBar* prgRun = nullptr;
     QMenu* miHRZRequests = nullptr;
     QAction* miGetCurrentPreset = nullptr;
     QAction* miGetSaveEach = nullptr;
@@ -130,8 +143,8 @@ public:
     QAction* pmiEdit = nullptr;
 
 protected:
-    // Open preset editors are closed first, each asking about unsaved work; the
-    // program stays when one of them is kept open.
+    // Open editors are closed first, each asking about unsaved work; the program
+    // stays when one of them is kept open.
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -146,9 +159,17 @@ private:
     void HandleRunEvent(std::unique_ptr<TMyMidiEvent> event);
     void AbortRun();
     void TouchFolder(const QString& path, const QString& bank);
+    void SetUpBackupDialog(TfrmBkupOpt& dialog, bool saveFiles);
+    QString BankFolder(int bank) const;
+    void SavePresetFile(const QString& name);
+    void PrintPresetLine(const QString& title);
+    void ShowRunProgress();
+    void DiscardPendingInput();
     TfrmPresetEditor* NewPresetWindow();
+    TfrmMPTEdit* NewMptWindow();
 
     std::unique_ptr<TOwnedObjects> ownedObjects_;
     bool draining_ = false;
     bool checkingOnline_ = false;
+    bool startingRun_ = false;
 };

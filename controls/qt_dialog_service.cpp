@@ -1,11 +1,13 @@
 #include "controls/qt_dialog_service.h"
 
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 
 namespace {
 
@@ -95,9 +97,11 @@ QString TQtDialogService::FolderName(QWidget* parent, const QString& prompt,
     return QFileDialog::getExistingDirectory(parent, prompt, folder);
 }
 
-bool TQtDialogService::ChooseFont(QWidget* parent, QFont& font) {
+bool TQtDialogService::ChooseFont(QWidget* parent, QFont& font, bool fixedPitchOnly) {
     bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, font, parent);
+    const QFont chosen = QFontDialog::getFont(&ok, font, parent, QString(),
+                                              fixedPitchOnly ? QFontDialog::MonospacedFonts
+                                                             : QFontDialog::FontDialogOptions());
     if (ok)
         font = chosen;
     return ok;
@@ -105,6 +109,11 @@ bool TQtDialogService::ChooseFont(QWidget* parent, QFont& font) {
 
 bool TQtDialogService::PrinterSetup(QWidget* parent, QPrinter& printer) {
     QPrintDialog dialog(&printer, parent);
+    // The choice is kept for later printouts; nothing prints on OK.
+    dialog.setWindowTitle("Printer setup");
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText("OK");
     return dialog.exec() == QDialog::Accepted;
 }
 

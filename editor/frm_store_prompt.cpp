@@ -1,6 +1,7 @@
 #include "editor/frm_store_prompt.h"
 
 #include "controls/dialog_service.h"
+#include "controls/lv_up_down.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -8,7 +9,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -29,22 +29,11 @@ TfrmStorePrompt::TfrmStorePrompt(QWidget* parent) : QDialog(parent) {
         new QRegularExpressionValidator(QRegularExpression("[0-9]{0,6}"), edtPresetNo));
     edtPresetNo->setFixedWidth(edtPresetNo->fontMetrics().horizontalAdvance("00000") + 12);
     caption->setBuddy(edtPresetNo);
-    updPresetNo = new QWidget(this);
+    updPresetNo = new TUpDown(edtPresetNo, this);
     updPresetNo->setObjectName("updPresetNo");
-    auto* arrows = new QVBoxLayout(updPresetNo);
-    arrows->setContentsMargins(0, 0, 0, 0);
-    arrows->setSpacing(0);
-    btnUp = new QToolButton(updPresetNo);
-    btnUp->setObjectName("btnPresetNoUp");
-    btnUp->setArrowType(Qt::UpArrow);
-    btnDown = new QToolButton(updPresetNo);
-    btnDown->setObjectName("btnPresetNoDown");
-    btnDown->setArrowType(Qt::DownArrow);
-    for (QToolButton* b : {btnUp, btnDown}) {
-        b->setAutoRepeat(true);
-        b->setFixedHeight(edtPresetNo->sizeHint().height() / 2);
-        arrows->addWidget(b);
-    }
+    updPresetNo->SetRange(MinNumber, MaxNumber);
+    btnUp = updPresetNo->btnUp;
+    btnDown = updPresetNo->btnDown;
     btnOK = new QPushButton("OK", this);
     btnOK->setObjectName("btnOK");
     btnOK->setDefault(true);
@@ -65,8 +54,6 @@ TfrmStorePrompt::TfrmStorePrompt(QWidget* parent) : QDialog(parent) {
     layout->addLayout(number);
     layout->addLayout(buttons);
 
-    connect(btnUp, &QToolButton::clicked, this, [this] { Step(1); });
-    connect(btnDown, &QToolButton::clicked, this, [this] { Step(-1); });
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -81,11 +68,6 @@ void TfrmStorePrompt::SetPresetNumber(int number) {
 
 bool TfrmStorePrompt::SendFirst() const {
     return chkDoSend->isChecked();
-}
-
-void TfrmStorePrompt::Step(int by) {
-    // The arrows move on from what is typed, without wrapping round.
-    SetPresetNumber(PresetNumber() + by);
 }
 
 void TfrmStorePrompt::showEvent(QShowEvent* event) {

@@ -7,6 +7,7 @@ class QCheckBox;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
+class TUpDown;
 
 class TfrmStorePrompt : public QDialog {
     Q_OBJECT
@@ -27,7 +28,7 @@ public:
 
     QCheckBox* chkDoSend = nullptr;
     QLineEdit* edtPresetNo = nullptr;
-    QWidget* updPresetNo = nullptr;
+    TUpDown* updPresetNo = nullptr;
     QToolButton* btnUp = nullptr;
     QToolButton* btnDown = nullptr;
     QPushButton* btnOK = nullptr;
@@ -36,7 +37,4 @@ public:
 protected:
     // Opens with the number selected, ready to be typed over.
     void showEvent(QShowEvent* event) override;
-
-private:
-    void Step(int by);
 };
