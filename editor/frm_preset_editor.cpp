@@ -5,6 +5,7 @@
 #include "controls/app_error_handler.h"
 #include "controls/dialog_service.h"
 #include "controls/frm_pick_list.h"
+#include "controls/printer_canvas.h"
 #include "editor/fb7_states.h"
 #include "editor/frm_store_prompt.h"
 #include "editor/perf_midi_page.h"
@@ -154,9 +155,12 @@ QWidget* TfrmPresetEditor::BuildToolBar() {
     connect(btnRedo, &QToolButton::clicked, this, [this] { Redo(); });
     connect(btnSaveAs, &QToolButton::clicked, this, [this] { SavePreset(); });
     connect(btnSendOut, &QToolButton::clicked, this, [this] { SendPreset(); });
-    connect(btnPrint, &QToolButton::clicked, this, [this] { NotAvailableYet("Printing"); });
-    connect(btnPrtSetup, &QToolButton::clicked, this,
-            [this] { NotAvailableYet("Printer set-up"); });
+    connect(btnPrint, &QToolButton::clicked, this, [this] {
+        Dialogs().MessageBox(this, "Printing is not available in this version yet.", "Sorry...",
+                             mbOK, TMsgDlgType::mtInformation);
+    });
+    // The printer chosen here is the one every printout of the program uses.
+    connect(btnPrtSetup, &QToolButton::clicked, this, [this] { PrinterSetup(this); });
     connect(btnExit, &QToolButton::clicked, this, [this] { close(); });
     return bar;
 }
@@ -357,11 +361,6 @@ void TfrmPresetEditor::SetCaption() {
 
 void TfrmPresetEditor::SetStatus(const QString& text) {
     lblStatus->setText(text);
-}
-
-void TfrmPresetEditor::NotAvailableYet(const QString& what) {
-    ShowMessage(this, what + " is not available in this version of the preset editor.",
-                EditorTitle);
 }
 
 // ---- Showing the preset ----

@@ -156,7 +156,6 @@ private:
     void BindDigitalPages();
     void ActivateDigitalPage(int page);
     void DigitalListClicked(QListWidget* list, QToolButton* button);
-    void NotAvailableYet(const QString& what);
 
     TEditorOperations operations_;
     std::unique_ptr<TPreset> preset_;
