@@ -31,12 +31,10 @@ namespace {
 
 const QString kErrorCaption = QStringLiteral("Error found");
 const QString kConfirmCaption = QStringLiteral("Confirm");
-const QString kSorryCaption = QStringLiteral("Sorry...");
 const QString kConfirmSend =
     QStringLiteral("Please confirm MPT update. This will replace all previous program mapping "
                    "assignments. Do you want to proceed?");
 const QString kAskSave = QStringLiteral("Do you want to save your changes?");
-const QString kNoPrinting = QStringLiteral("Printing is not available in this version yet.");
 const QString kHintFolderPrompt = QStringLiteral("Choose a folder below:");
 
 } // namespace
@@ -407,11 +405,6 @@ void TfrmMPTEdit::btnSendOutClick() {
             }
         },
         this);
-}
-
-void TfrmMPTEdit::btnPrintClick() {
-    grdMPT->CommitEdit();
-    Dialogs().MessageBox(this, kNoPrinting, kSorryCaption, mbOK, TMsgDlgType::mtInformation);
 }
 
 void TfrmMPTEdit::btnPrtSetupClick() {
