@@ -59,11 +59,14 @@ inline std::vector<TPdfWord> PdfWords(const QString& pdf, const QString& html) {
 }
 
 // pdf is the last document printed on device through recording, in fonts of
-// the given family. Page images are left in workDir as page1.png, page2.png, ...
+// the given family. A copy of it and its page images are left in workDir as
+// printout.pdf, page1.png, page2.png, ... for a human to look at.
 inline void ExpectPdfShowsRecording(const QString& pdf, const TRecordingPrinterCanvas& recording,
                                     const QPrinter& device, const QString& family,
                                     const QString& workDir) {
     const std::vector<TPrintedText> texts = recording.TextsOf();
+    QFile::remove(workDir + "/printout.pdf");
+    QFile::copy(pdf, workDir + "/printout.pdf");
     const int dpi = device.resolution();
     const QRect paint = device.pageLayout().paintRectPixels(dpi);
     const double scale = 72.0 / dpi;
