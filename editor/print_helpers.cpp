@@ -25,9 +25,12 @@ void BeginPrintJob(const QFont& font, const QString& title) {
     printer.BeginDoc(title);
 }
 
+QString ShortDate() {
+    return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+}
+
 void PrintPageHeader(const QString& text) {
-    const QString date = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
-    PrintAt(LeftMargin, date + text);
+    PrintAt(LeftMargin, ShortDate() + text);
     NextLine();
     PrintAt(LeftMargin, "Page: " + QString::number(Printer().PageNumber()));
     NextLine();

@@ -137,6 +137,8 @@ private:
     bool FormCloseQuery();
     // Page header, heading and column heads at the top of each page.
     void PrintPageStart(bool listStyle);
+    // Ten blanks and the file name, shortened from the left to fit the page.
+    QString PageHeaderText() const;
     // The grid's font, made smaller when a line of chars characters would
     // not fit across the page in it.
     QFont ReportFont(int chars) const;

@@ -122,9 +122,22 @@ void TfrmMPTEdit::PrintPageStart(bool listStyle) {
     // rows before the break were printed in.
     TSavedFontStyle saved;
     Printer().SetFontStyle(fsNormal);
-    PrintPageHeader(QString(10, ' ') + FileName);
+    PrintPageHeader(PageHeaderText());
     PrintHeading(kReportHeading);
     PrintColumnHeads(listStyle);
+}
+
+QString TfrmMPTEdit::PageHeaderText() const {
+    const QString blanks(10, ' ');
+    IPrinterCanvas& printer = Printer();
+    const int room = printer.PageWidth() - LeftMargin - printer.TextWidth(ShortDate());
+    if (printer.TextWidth(blanks + FileName) <= room)
+        return blanks + FileName;
+    // The file's own name matters most: a long folder gives way from the left.
+    QString tail = FileName;
+    while (!tail.isEmpty() && printer.TextWidth(blanks + "..." + tail) > room)
+        tail.remove(0, 1);
+    return blanks + "..." + tail;
 }
 
 void TfrmMPTEdit::PrintColumnHeads(bool listStyle) {

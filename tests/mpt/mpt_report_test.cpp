@@ -219,6 +219,16 @@ TEST_F(MptReportTest, ASavedTableNamesItsFileInTheHeaderAndTheJob) {
     EXPECT_EQ(printer.Lines().first(), Today() + "          " + path);
     EXPECT_EQ(printer.Titles().last(), "Velmor HRZ2000 MPT Editor - " + path);
     EXPECT_EQ(status, "Printout recorded");
+
+    // A path too long for the page gives way from the left; the name stays.
+    const QString deep = "/home/me/" + QString(150, 'x') + "/tables/Live.mpt";
+    e.SetFileName(deep);
+    Print(kGrid);
+    const TPrintedText header = printer.TextsOf().front();
+    EXPECT_TRUE(header.Text.startsWith(Today() + "          ...")) << header.Text.toStdString();
+    EXPECT_TRUE(header.Text.endsWith("x/tables/Live.mpt"));
+    EXPECT_LE(header.X + header.Width, printer.PageWidth());
+    EXPECT_GT(header.X + header.Width + CharWidth, printer.PageWidth());
 }
 
 TEST_F(MptReportTest, TheGridFontShrinksUntilTheWidestLineFitsThePage) {
