@@ -105,6 +105,8 @@ void TfrmMPTEdit::CreateControls() {
 
     lblLocation = new QLabel(this);
     lblLocation->setObjectName("lblLocation");
+    // A long line is cut at the window's edge; it never widens the window.
+    lblLocation->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     column->addWidget(lblLocation);
 
     auto* f9 = new QShortcut(QKeySequence(Qt::Key_F9), this);
@@ -337,6 +339,7 @@ void TfrmMPTEdit::SelectHintFolder() {
 }
 
 void TfrmMPTEdit::ShowLocation(int col, int row) {
+    lblLocation->setToolTip({});
     if (!layout_.HoldsEntry(col, row)) {
         lblLocation->clear();
         return;

@@ -187,7 +187,10 @@ QFont TfrmMPTEdit::ReportFont(int chars) const {
 void TfrmMPTEdit::ShowStatus(const QString& text) {
     if (text.isEmpty())
         return;
-    lblLocation->setText(text);
+    // A long path keeps its both ends in view; the hint holds all of it.
+    lblLocation->setText(
+        lblLocation->fontMetrics().elidedText(text, Qt::ElideMiddle, lblLocation->width()));
+    lblLocation->setToolTip(text);
     if (StatusHandler)
         StatusHandler(text);
 }

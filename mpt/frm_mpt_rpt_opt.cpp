@@ -42,6 +42,8 @@ TfrmMPTRptOpt::TfrmMPTRptOpt(QWidget* parent) : QDialog(parent) {
     main->addLayout(buttons);
     connect(btnOk, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+    // Wide enough for the caption next to the title bar's buttons.
+    ragReportStyle->setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) + 120);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 

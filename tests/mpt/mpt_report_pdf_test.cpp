@@ -68,7 +68,12 @@ TEST_F(MptReportPdfTest, BothStylesPrintWhatTheRecordingHolds) {
 
     const QString list = Print(TfrmMPTRptOpt::kListWithFileNames);
     ASSERT_TRUE(QFileInfo::exists(list));
-    EXPECT_EQ(e.lblLocation->text(), "Printout saved as " + list);
+    // Shown in the editor's bottom line without widening the window.
+    const int width = e.width();
+    EXPECT_EQ(e.lblLocation->toolTip(), "Printout saved as " + list);
+    EXPECT_TRUE(e.lblLocation->text().endsWith(".pdf"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(e.width(), width);
     EXPECT_GE(recording->PageCount(), 4);
     EXPECT_NE(recording->Find("Big Crunch 1.hrz020"), nullptr);
     const QString family = e.grdMPT->font().family();
