@@ -67,6 +67,9 @@ TListingColumn MixAndPerformanceLines(TfrmPresetEditor& editor) {
     column.push_back({});
     column.push_back({"Performance MIDI", fsBold});
 
+    // Showing an entry fills in what the page shows with it (the full range of
+    // an unset entry, the extra byte); a printout leaves the preset as it was.
+    const auto entries = editor.Preset().PerfMIDI;
     TPerfMidiPage& page = editor.PerfPage();
     for (int row = 0; row < page.lbxPMIdefctl->count(); ++row) {
         page.ShowEntryLine(row);
@@ -87,6 +90,7 @@ TListingColumn MixAndPerformanceLines(TfrmPresetEditor& editor) {
         column.push_back({kEntryIndent + "high range value = " + page.lblPMIHighValue->text()});
         column.push_back({kEntryIndent + "controller = #" + number + " " + name});
     }
+    editor.Preset().PerfMIDI = entries;
     return column;
 }
 

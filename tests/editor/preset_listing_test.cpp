@@ -202,7 +202,9 @@ TEST_F(PresetListing, PerformanceEntriesAreShownAndListedOneByOne) {
     UseEntry(p, 0, 1, 0, 31, 4);  // Mix dry
     UseEntry(p, 1, 0, 0, 0, 128); // MIDI Monitor
     UseEntry(p, 5, 40, 0, 63, 7); // a digital effect the preset does not have: dropped
+    p.PerfMIDI[2].ExtraValue = 0; // the page sets 255 when it shows the entry
     Open(p);
+    const auto before = editor->Preset().DumpBytes();
     editor->pgcPreset->setCurrentWidget(editor->tsPerfMIDI);
     Print();
     EXPECT_EQ(ColumnLines("Mix").mid(4),
@@ -219,6 +221,8 @@ TEST_F(PresetListing, PerformanceEntriesAreShownAndListedOneByOne) {
     EXPECT_EQ(editor->PerfPage().lbxPMIdefctl->currentRow(), 2);
     EXPECT_EQ(editor->PerfPage().CurrentEntry, 2);
     EXPECT_TRUE(Messages().empty());
+    // Printing changes nothing in the preset.
+    EXPECT_EQ(editor->Preset().DumpBytes(), before);
 }
 
 TEST_F(PresetListing, ColumnsRunOntoNewPagesAndEachStartsAtTheColumnTop) {
