@@ -132,6 +132,8 @@ public:
 private:
     QMenu* AddOwnedMenu(const QString& caption, const QString& name);
     QAction* AddSeparator(QMenu* parent);
+    // Tells the user when a newly chosen channel reaches the unit's messages.
+    void TransmitChannelChosen();
     void BuildRequestsMenu(bool preExpressChecked);
     void BuildEditorMenus();
     // Sends a message built into LastSentMessage.
