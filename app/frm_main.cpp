@@ -170,8 +170,25 @@ void TfrmMain::BuildEditorMenus() {
 // ---- Showing and activation ----
 
 void TfrmMain::WindowShown() {
-    CheckOnline();
+    // The window is painted first and the check runs from the event loop, so
+    // the window is on screen at once and shows the check's texts as replies
+    // come. A window that is never painted (hidden at once) is checked anyway.
+    onlineCheckDue_ = true;
+    QTimer::singleShot(kUnpaintedCheckMs, this, [this] { RunDueOnlineCheck(); });
     TfrmMIDIExplorer::WindowShown();
+}
+
+void TfrmMain::paintEvent(QPaintEvent* event) {
+    TfrmMIDIExplorer::paintEvent(event);
+    if (onlineCheckDue_)
+        QTimer::singleShot(0, this, [this] { RunDueOnlineCheck(); });
+}
+
+void TfrmMain::RunDueOnlineCheck() {
+    if (!onlineCheckDue_)
+        return;
+    onlineCheckDue_ = false;
+    CheckOnline();
 }
 
 void TfrmMain::CheckInitialized() {

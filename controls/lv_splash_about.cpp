@@ -160,8 +160,21 @@ TlvSplashAbout* TlvSplashAbout::ShowSplash(int checkIntervalMs, int closeDelayMs
 }
 
 void TlvSplashAbout::WatchWindow(QWidget* window) {
+    if (watched_)
+        watched_->removeEventFilter(this);
     watched_ = window;
     watching_ = window != nullptr;
+    // The moment it shows counts, not the next look at it.
+    if (window)
+        window->installEventFilter(this);
+}
+
+bool TlvSplashAbout::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == watched_ && event->type() == QEvent::Show && !timClose->isActive()) {
+        timSplash->stop();
+        timClose->start();
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TlvSplashAbout::SetStatus(const QString& text) {
