@@ -7,6 +7,7 @@
 #include "explorer/filepane/file_explorer_pane.h"
 #include "explorer/midi_explorer.h"
 #include "explorer/msg_buf_memo.h"
+#include "midi/input_capacity.h"
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
 #include "settings/lv_reg_util.h"
@@ -68,6 +69,7 @@ void TfrmMIDIExplorer::InitializeWindow(TlvRegUtil* settings, const QString& cap
     TBusyCursor busy;
 
     MidiIn = std::make_unique<TMidiInput>();
+    MidiIn->SetCapacity(kWorkbenchInputCapacity);
     MidiIn->OnMidiInput = [this](QObject*) { MidiInputReceived(*MidiIn); };
     if (MidiIn->NumDevs() == 0)
         ShowMessage(this, "No MIDI input device can be detected. " + kNoDeviceTail, kSorry);

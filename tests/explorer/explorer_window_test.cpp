@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QSplitter>
 #include <QTabWidget>
+#include <cmath>
 
 namespace {
 
@@ -141,6 +142,23 @@ TEST_F(ExplorerTest, ADeviceChoiceThatFailsLeavesNoTickOnAClosedPort) {
     EXPECT_EQ(Messages().back().caption, "MIDI In error");
     EXPECT_FALSE(w.InputDeviceItems[0]->MenuItem()->isChecked());
     EXPECT_FALSE(w.InputDeviceItems[1]->MenuItem()->isChecked());
+}
+
+TEST_F(ExplorerTest, TheInputHoldsHalfASecondAtAHundredTimesTheWireRate) {
+    AddDevices();
+    auto& w = Start();
+    // 31,250 baud, ten bits a byte, three bytes a message.
+    const int halfSecond = static_cast<int>(std::ceil(31250.0 / 30 * 100 / 2));
+    ASSERT_GE(w.MidiIn->Capacity(), halfSecond);
+    // That many arrive while the window thread is busy elsewhere: none is lost.
+    int overflows = 0;
+    w.MidiIn->OnOverflow = [&](QObject*) { ++overflows; };
+    for (int n = 0; n < halfSecond; ++n)
+        ASSERT_TRUE(platform.InjectShort(0, 0x403C90, static_cast<std::uint32_t>(n)));
+    EXPECT_EQ(w.MidiIn->PendingEventCount(), halfSecond);
+    Pump();
+    EXPECT_EQ(overflows, 0);
+    EXPECT_EQ(w.MidiIn->PendingEventCount(), 0);
 }
 
 TEST_F(ExplorerTest, TheChannelIsStoredAtOnceAndABadStoredOneStopsStartUp) {
