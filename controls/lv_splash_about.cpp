@@ -68,7 +68,8 @@ TlvSplashAbout::TlvSplashAbout(TMode mode, QWidget* parent, int checkIntervalMs,
     connect(timClose, &QTimer::timeout, this, &QWidget::close);
 
     if (mode_ == TMode::Splash) {
-        setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
+        // Above the main window for the second it stays after that appears.
+        setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
         setAttribute(Qt::WA_DeleteOnClose);
         btnOK->hide();
         SetStatus("Initializing...");
