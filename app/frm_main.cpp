@@ -3,16 +3,22 @@
 
 #include "app/dump_placeholder.h"
 #include "app/hrz_messages.h"
+#include "controls/app_error_handler.h"
 #include "controls/busy_cursor.h"
+#include "explorer/filepane/file_explorer_pane.h"
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
 #include "model/device_globals.h"
 #include "model/errors.h"
 #include "model/stream.h"
+#include "mpt/frm_mpt_edit.h"
 #include "settings/lv_reg_util.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QMenu>
+#include <QProgressBar>
+#include <QStatusBar>
 #include <QTimer>
 
 TfrmMain::TfrmMain(QWidget* parent) : TfrmMIDIExplorer(parent) {
@@ -21,6 +27,12 @@ TfrmMain::TfrmMain(QWidget* parent) : TfrmMIDIExplorer(parent) {
     timPresetReq->setObjectName("timPresetReq");
     timPresetReq->setInterval(10000);
     connect(timPresetReq, &QTimer::timeout, this, [this] { timPresetReqTimer(); });
+    // A run's progress, shown while it lasts.
+    prgRun = new QProgressBar(stbStatBar);
+    prgRun->setObjectName("prgRun");
+    prgRun->setTextVisible(true);
+    prgRun->hide();
+    stbStatBar->addPermanentWidget(prgRun);
 }
 
 TfrmMain::~TfrmMain() {
@@ -153,7 +165,7 @@ void TfrmMain::BuildEditorMenus() {
     miMPT = AddOwnedMenu("MPT", "miMPT");
     miMPTOpen = AddMenuItem("Open current file in editor", miMPT, [this] {
         if (BufferHoldsMptDump())
-            OpenMptEditor(QString());
+            OpenMptEditor(LoadedFileName);
     });
     miMPTOpen->setObjectName("miMPTOpen");
     miNewMPT = AddMenuItem("New MPT table", miMPT, [this] { NewMptTable(); });
@@ -208,7 +220,7 @@ void TfrmMain::OpenBufferInEditor() {
     if (BufferHoldsPresetDump())
         OpenPresetEditor();
     else if (BufferHoldsMptDump())
-        OpenMptEditor(QString());
+        OpenMptEditor(LoadedFileName);
 }
 
 TEditorOperations TfrmMain::EditorOperations() {
@@ -256,34 +268,53 @@ void TfrmMain::NewPreset() {
     editor->show();
 }
 
+TfrmMPTEdit* TfrmMain::NewMptWindow() {
+    // Frees itself when closed, and goes with the main window at the latest.
+    auto* editor = new TfrmMPTEdit(Settings, this);
+    editor->SetSendHandler([this](TStream& stream, QString& text) { SendStream(stream, text); });
+    if (FilePane)
+        editor->SetSaveFolder(FilePane->CurrentFolder());
+    return editor;
+}
+
 void TfrmMain::OpenMptEditor(const QString& fileName) {
     const auto length = HrzMessages::MptDumpLength(PreExpressMode);
-    // Freed when closed, and with the main window at the latest.
-    auto* editor = new TfrmDumpPlaceholder(TfrmDumpPlaceholder::TKind::Mpt, this);
-    editor->setAttribute(Qt::WA_DeleteOnClose);
-    editor->SetOperations(EditorOperations());
+    TBusyCursor busy;
     TMemoryStream dump(
         std::vector<std::uint8_t>(MessageBufferBytes.begin(), MessageBufferBytes.begin() + length));
+    TfrmMPTEdit* editor = NewMptWindow();
+    // A table from a file is saved back to that file unless the user picks another.
     if (!fileName.isEmpty())
         editor->SetFileName(fileName);
-    editor->LoadDump(dump);
+    editor->LoadTable(dump);
     editor->show();
+    editor->raise();
 }
 
 void TfrmMain::NewMptTable() {
     TBusyCursor busy;
-    auto* editor = new TfrmDumpPlaceholder(TfrmDumpPlaceholder::TKind::Mpt, this);
-    editor->setAttribute(Qt::WA_DeleteOnClose);
-    editor->SetOperations(EditorOperations());
-    editor->show();
+    NewMptWindow()->show();
 }
 
 // ---- Closing and destruction ----
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    // Table editors with unsaved changes ask first; one that stays open keeps
+    // the program running.
+    for (TfrmMPTEdit* editor : findChildren<TfrmMPTEdit*>(Qt::FindDirectChildrenOnly))
+        if (editor->isVisible() && !editor->close()) {
+            event->ignore();
+            return;
+        }
+    TfrmMIDIExplorer::closeEvent(event);
+}
 
 void TfrmMain::CloseMidiDevices() {
     // Nothing may reach for the ports once they are closed.
     timPresetReq->stop();
     RunActive = false;
+    // What the list printed so far is kept.
+    RunShowingErrors([this] { SetPrintActive(false); }, this);
     if (Settings) {
         Settings->WriteInteger("HRZReqDelay", RequestDelay);
         if (miPreExpress)

@@ -13,9 +13,12 @@
 
 class QAction;
 class QMenu;
+class QProgressBar;
 class QTimer;
 class TStream;
+class TfrmBkupOpt;
 class TfrmDumpPlaceholder;
+class TfrmMPTEdit;
 
 class TfrmMain : public TfrmMIDIExplorer {
     Q_OBJECT
@@ -89,6 +92,10 @@ public:
     void HandleRunPreset();
     void NextSelectedBank();
     void EndRun();
+    // Opens (true) or ends (false) the preset list's print job.
+    void SetPrintActive(bool flag);
+    void BeginPresetList();
+    void PrintListColumnHeads();
 
     // ---- State ----
     std::vector<std::uint8_t> LastSentMessage;
@@ -109,11 +116,17 @@ public:
     // Tick of the last preset a run handled; none yet counts as long ago.
     std::uint32_t LastReceptionTick = 0;
     bool RunReceptionSeen = false;
+    // The run's request is out and its dump not yet taken: one dump per request.
+    bool RunAwaitingDump = false;
+    // For the progress shown in the status bar.
+    int RunPresetsDone = 0;
+    int RunPresetsTotal = 0;
 
     TChildWindowList* ChildWindows = nullptr;
 
     // ---- Controls ----
     QTimer* timPresetReq = nullptr;
+    QProgressBar* prgRun = nullptr;
     QMenu* miHRZRequests = nullptr;
     QAction* miGetCurrentPreset = nullptr;
     QAction* miGetSaveEach = nullptr;
@@ -133,6 +146,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // The online check that showing the window asked for, once.
@@ -150,10 +164,18 @@ private:
     void HandleRunEvent(std::unique_ptr<TMyMidiEvent> event);
     void AbortRun();
     void TouchFolder(const QString& path, const QString& bank);
+    void SetUpBackupDialog(TfrmBkupOpt& dialog, bool saveFiles);
+    QString BankFolder(int bank) const;
+    void SavePresetFile(const QString& name);
+    void PrintPresetLine(const QString& title);
+    void ShowRunProgress();
+    void DiscardPendingInput();
     TfrmDumpPlaceholder* NewPresetWindow();
+    TfrmMPTEdit* NewMptWindow();
 
     std::unique_ptr<TOwnedObjects> ownedObjects_;
     bool draining_ = false;
     bool checkingOnline_ = false;
     bool onlineCheckDue_ = false;
+    bool startingRun_ = false;
 };

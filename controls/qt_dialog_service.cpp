@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QFontMetrics>
@@ -9,6 +10,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QStyle>
 
 namespace {
@@ -119,9 +121,11 @@ QString TQtDialogService::FolderName(QWidget* parent, const QString& prompt,
     return QFileDialog::getExistingDirectory(parent, prompt, folder);
 }
 
-bool TQtDialogService::ChooseFont(QWidget* parent, QFont& font) {
+bool TQtDialogService::ChooseFont(QWidget* parent, QFont& font, bool fixedPitchOnly) {
     bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, font, parent);
+    const QFont chosen = QFontDialog::getFont(&ok, font, parent, QString(),
+                                              fixedPitchOnly ? QFontDialog::MonospacedFonts
+                                                             : QFontDialog::FontDialogOptions());
     if (ok)
         font = chosen;
     return ok;
@@ -129,6 +133,11 @@ bool TQtDialogService::ChooseFont(QWidget* parent, QFont& font) {
 
 bool TQtDialogService::PrinterSetup(QWidget* parent, QPrinter& printer) {
     QPrintDialog dialog(&printer, parent);
+    // The choice is kept for later printouts; nothing prints on OK.
+    dialog.setWindowTitle("Printer setup");
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText("OK");
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -15,7 +15,7 @@ public:
     QString SaveFileName(QWidget* parent, const QString& caption, const QString& suggested,
                          const QString& filter) override;
     QString FolderName(QWidget* parent, const QString& prompt, const QString& folder) override;
-    bool ChooseFont(QWidget* parent, QFont& font) override;
+    bool ChooseFont(QWidget* parent, QFont& font, bool fixedPitchOnly) override;
     bool PrinterSetup(QWidget* parent, QPrinter& printer) override;
     int ExecModal(QDialog& dialog) override;
 

@@ -3,6 +3,7 @@
 #include "midi/midi_output.h"
 #include "model/digital_groups.h"
 #include "model/stream.h"
+#include "mpt/frm_mpt_edit.h"
 #include "tests/app/main_window_fixture.h"
 
 #include <QAction>
@@ -230,10 +231,11 @@ TEST_F(MainWindowTest, TableEditorFreesItselfOnClose) {
     table[405] = 0xF7;
     PutInBuffer(table);
     w.OpenBufferInEditor();
-    TfrmDumpPlaceholder* editor = w.findChild<TfrmDumpPlaceholder*>();
+    TfrmMPTEdit* editor = w.findChild<TfrmMPTEdit*>();
     ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(editor->Dump(), table);
-    QPointer<TfrmDumpPlaceholder> watch = editor;
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->TableBytes(), table);
+    QPointer<TfrmMPTEdit> watch = editor;
     editor->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(watch.isNull());
