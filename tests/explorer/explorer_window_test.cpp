@@ -9,8 +9,10 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QWindow>
 #include <cmath>
 
 namespace {
@@ -142,6 +144,21 @@ TEST_F(ExplorerTest, ADeviceChoiceThatFailsLeavesNoTickOnAClosedPort) {
     EXPECT_EQ(Messages().back().caption, "MIDI In error");
     EXPECT_FALSE(w.InputDeviceItems[0]->MenuItem()->isChecked());
     EXPECT_FALSE(w.InputDeviceItems[1]->MenuItem()->isChecked());
+}
+
+TEST_F(ExplorerTest, AFirstStartShowsTheWholeFrameOnTheScreen) {
+    AddDevices();
+    auto& w = Start();
+    w.show();
+    for (int i = 0; i < 100 && !w.windowHandle()->isExposed(); ++i)
+        Pump();
+    const QRect screen = w.screen()->availableGeometry();
+    EXPECT_GE(w.frameGeometry().top(), screen.top());
+    EXPECT_GE(w.frameGeometry().left(), screen.left());
+    EXPECT_LT(w.frameGeometry().top(), w.geometry().top()); // the platform draws a frame
+    w.close();
+    // Stored as the frame's place, and shown there again.
+    EXPECT_EQ(store->ReadInteger("frmMIDIExplorer.Top", false, -1), w.frameGeometry().top());
 }
 
 TEST_F(ExplorerTest, TheInputHoldsHalfASecondAtAHundredTimesTheWireRate) {
