@@ -272,6 +272,8 @@ TfrmMPTEdit* TfrmMain::NewMptWindow() {
     // Frees itself when closed, and goes with the main window at the latest.
     auto* editor = new TfrmMPTEdit(Settings, this);
     editor->SetSendHandler([this](TStream& stream, QString& text) { SendStream(stream, text); });
+    // Where a printout went shows in the program's status bar too.
+    editor->SetStatusHandler([this](const QString& text) { ShowStatus(text); });
     if (FilePane)
         editor->SetSaveFolder(FilePane->CurrentFolder());
     return editor;

@@ -1,5 +1,7 @@
 #include "editor/print_helpers.h"
 
+#include "model/errors.h"
+
 #include <QDate>
 #include <QLocale>
 
@@ -10,6 +12,10 @@ int LinePos = 0;
 
 void BeginPrintJob(const QFont& font, const QString& title) {
     IPrinterCanvas& printer = Printer();
+    // Refused before anything is measured or set: the metrics and the font
+    // belong to the job that is running (a backup run's list, say).
+    if (printer.Printing())
+        throw EHrzError("Printing in progress");
     LineHeight = printer.TextHeight("A") + printer.ResolutionY() / 10;
     // 95%, half up, in whole numbers so no floating-point step decides the rounding.
     PageBottom = (printer.PageHeight() * 95 + 50) / 100;
@@ -19,9 +25,12 @@ void BeginPrintJob(const QFont& font, const QString& title) {
     printer.BeginDoc(title);
 }
 
+QString ShortDate() {
+    return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+}
+
 void PrintPageHeader(const QString& text) {
-    const QString date = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
-    PrintAt(LeftMargin, date + text);
+    PrintAt(LeftMargin, ShortDate() + text);
     NextLine();
     PrintAt(LeftMargin, "Page: " + QString::number(Printer().PageNumber()));
     NextLine();

@@ -30,6 +30,8 @@ extern int LinePos;
 void BeginPrintJob(const QFont& font, const QString& title);
 // The date in the short format directly followed by text, then "Page: " n.
 void PrintPageHeader(const QString& text);
+// Today in the system's short format, as the page header shows it.
+QString ShortDate();
 // Bold and underlined, centred, two lines from the top; the next line comes
 // four lines below where it was.
 void PrintHeading(const QString& text);

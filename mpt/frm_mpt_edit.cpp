@@ -31,12 +31,10 @@ namespace {
 
 const QString kErrorCaption = QStringLiteral("Error found");
 const QString kConfirmCaption = QStringLiteral("Confirm");
-const QString kSorryCaption = QStringLiteral("Sorry...");
 const QString kConfirmSend =
     QStringLiteral("Please confirm MPT update. This will replace all previous program mapping "
                    "assignments. Do you want to proceed?");
 const QString kAskSave = QStringLiteral("Do you want to save your changes?");
-const QString kNoPrinting = QStringLiteral("Printing is not available in this version yet.");
 const QString kHintFolderPrompt = QStringLiteral("Choose a folder below:");
 
 } // namespace
@@ -107,6 +105,8 @@ void TfrmMPTEdit::CreateControls() {
 
     lblLocation = new QLabel(this);
     lblLocation->setObjectName("lblLocation");
+    // A long line is cut at the window's edge; it never widens the window.
+    lblLocation->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     column->addWidget(lblLocation);
 
     auto* f9 = new QShortcut(QKeySequence(Qt::Key_F9), this);
@@ -339,6 +339,7 @@ void TfrmMPTEdit::SelectHintFolder() {
 }
 
 void TfrmMPTEdit::ShowLocation(int col, int row) {
+    lblLocation->setToolTip({});
     if (!layout_.HoldsEntry(col, row)) {
         lblLocation->clear();
         return;
@@ -407,11 +408,6 @@ void TfrmMPTEdit::btnSendOutClick() {
             }
         },
         this);
-}
-
-void TfrmMPTEdit::btnPrintClick() {
-    grdMPT->CommitEdit();
-    Dialogs().MessageBox(this, kNoPrinting, kSorryCaption, mbOK, TMsgDlgType::mtInformation);
 }
 
 void TfrmMPTEdit::btnPrtSetupClick() {

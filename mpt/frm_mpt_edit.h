@@ -28,9 +28,12 @@ class TfrmMPTEdit : public QWidget {
 public:
     // Sends a whole dump held in a stream; sets a status text.
     using TSendHandler = std::function<void(TStream& stream, QString& statusText)>;
+    // Shows a text in the program's status bar.
+    using TStatusHandler = std::function<void(const QString& text)>;
 
     static constexpr const char* kCaption = "Velmor HRZ2000 MPT Editor";
     static constexpr const char* kFileFilter = "HRZ2000 mpt table (*.mpt)";
+    static constexpr const char* kReportHeading = "Velmor HRZ2000 MPT Table";
 
     // A new table of the current model (Pre-Express or not), which the window
     // keeps whatever the mode is switched to later. settings may be null.
@@ -38,6 +41,7 @@ public:
     ~TfrmMPTEdit() override;
 
     void SetSendHandler(TSendHandler handler) { SendHandler = std::move(handler); }
+    void SetStatusHandler(TStatusHandler handler) { StatusHandler = std::move(handler); }
     // Where the first save dialog starts when the table has no file yet.
     void SetSaveFolder(const QString& folder);
     // Reads one dump from the stream's start into the table and the grid.
@@ -53,6 +57,13 @@ public:
     void GridToTable();
     // Asks for a file and writes the table to it; false when cancelled.
     bool SaveToFile();
+
+    // ---- Report (what the grid shows now, checked or not) ----
+    // One line per program change with its preset number and preset file, or
+    // the grid's rows. Returns where the printout went.
+    QString PrintTable(bool listStyle);
+    // The bold underlined heads of the report's columns, then the next line.
+    void PrintColumnHeads(bool listStyle);
 
     // ---- Commands (buttons, menu, keys) ----
     void btnSaveAsClick();
@@ -80,6 +91,7 @@ public:
     int HintRow = 0;
     int HintCol = 0;
     TSendHandler SendHandler;
+    TStatusHandler StatusHandler;
 
     // ---- Controls ----
     QPushButton* btnSaveAs = nullptr;
@@ -123,6 +135,14 @@ private:
     void grdMPTMouseOver(int col, int row);
     void ShowLocation(int col, int row);
     bool FormCloseQuery();
+    // Page header, heading and column heads at the top of each page.
+    void PrintPageStart(bool listStyle);
+    // Ten blanks and the file name, shortened from the left to fit the page.
+    QString PageHeaderText() const;
+    // The grid's font, made smaller when a line of chars characters would
+    // not fit across the page in it.
+    QFont ReportFont(int chars) const;
+    void ShowStatus(const QString& text);
     void FormClose();
 
     TMptLayout layout_;

@@ -123,10 +123,11 @@ TEST_F(PrintHelpersTest, LinesBreakOntoNewPagesAtTheBottom) {
 
 TEST_F(PrintHelpersTest, OneJobAtATimeAndAFailedReportStillEndsItsJob) {
     BeginPrintJob(ReportFont(10), "First");
+    LinePos = 500;
     EXPECT_THROW(
         {
             try {
-                BeginPrintJob(ReportFont(10), "Second");
+                BeginPrintJob(ReportFont(20), "Second");
             } catch (const EHrzError& e) {
                 EXPECT_STREQ(e.what(), "Printing in progress");
                 throw;
@@ -134,6 +135,10 @@ TEST_F(PrintHelpersTest, OneJobAtATimeAndAFailedReportStillEndsItsJob) {
         },
         EHrzError);
     EXPECT_EQ(printer.DocumentsBegun(), 1);
+    // The refused job leaves the running one's place, metrics and font alone.
+    EXPECT_EQ(LinePos, 500);
+    EXPECT_EQ(CharWidth, 50);
+    EXPECT_EQ(printer.Font().pointSize(), 10);
     EndPrintJob();
     EXPECT_EQ(EndPrintJob(), ""); // nothing open: nothing to end
     EXPECT_EQ(printer.DocumentsEnded(), 1);

@@ -6,59 +6,14 @@
 #include "controls/scripted_dialog_service.h"
 #include "editor/print_helpers.h"
 #include "tests/controls/test_app.h"
+#include "tests/editor/pdf_check.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QFontMetrics>
-#include <QImage>
-#include <QPrinter>
-#include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 namespace {
-
-struct TPdfWord {
-    int Page = 0;
-    double XMin = 0, YMin = 0, XMax = 0, YMax = 0;
-    QString Text;
-    bool Matched = false;
-};
-
-QString RunTool(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return "failed: " + program + " " + process.readAllStandardError();
-    return {};
-}
-
-// Every word of every page, in points from the page's top left corner.
-std::vector<TPdfWord> PdfWords(const QString& pdf, const QString& html) {
-    EXPECT_EQ(RunTool("pdftotext", {"-bbox", pdf, html}), "");
-    QFile file(html);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(file.readAll());
-    std::vector<TPdfWord> words;
-    int page = 0;
-    static const QRegularExpression item(
-        R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
-    for (auto it = item.globalMatch(text); it.hasNext();) {
-        const auto m = it.next();
-        if (m.captured(0).startsWith("<page")) {
-            ++page;
-            continue;
-        }
-        QString word = m.captured(5);
-        word.replace("&amp;", "&").replace("&lt;", "<").replace("&gt;", ">");
-        words.push_back({page, m.captured(1).toDouble(), m.captured(2).toDouble(),
-                         m.captured(3).toDouble(), m.captured(4).toDouble(), word});
-    }
-    return words;
-}
 
 class PrintPdfTest : public ::testing::Test {
 protected:
@@ -184,76 +139,7 @@ TEST_F(PrintPdfTest, TheRealPrintoutShowsWhatWasRecorded) {
     const QString pdf = real.OutputFile();
     ASSERT_TRUE(QFileInfo::exists(pdf));
 
-    const QPrinter& device = real.Device();
-    const int dpi = device.resolution();
-    const QRect paint = device.pageLayout().paintRectPixels(dpi);
-    const double scale = 72.0 / dpi;
-    auto words = PdfWords(pdf, dir.filePath("words.html"));
-
-    // Each text's first word starts where it was put (after its leading
-    // blanks), and no word is there that was not printed.
-    std::size_t expectedWords = 0;
-    for (const TPrintedText& t : recording.Texts()) {
-        const QStringList parts = t.Text.split(' ', Qt::SkipEmptyParts);
-        expectedWords += static_cast<std::size_t>(parts.size());
-        const QString lead = t.Text.left(t.Text.indexOf(parts[0]));
-        const QFontMetrics metrics(WithFontStyles(ReportFont(), t.Style), &device);
-        const double x = (paint.left() + t.X + metrics.horizontalAdvance(lead)) * scale;
-        const double y = (paint.top() + t.Y) * scale;
-        TPdfWord* best = nullptr;
-        for (auto& w : words)
-            if (!w.Matched && w.Page == t.Page && w.Text == parts[0] &&
-                (!best ||
-                 std::hypot(w.XMin - x, w.YMin - y) < std::hypot(best->XMin - x, best->YMin - y)))
-                best = &w;
-        ASSERT_NE(best, nullptr) << t.Text.toStdString();
-        best->Matched = true;
-        EXPECT_NEAR(best->XMin, x, 0.25) << t.Text.toStdString() << " page " << t.Page;
-        EXPECT_NEAR(best->YMin, y, 0.5) << t.Text.toStdString() << " page " << t.Page;
-    }
-    EXPECT_EQ(words.size(), expectedWords);
-
-    // The ink of each page lies inside the recorded boxes, and every box has ink.
-    const int imageDpi = 100;
-    for (int page = 1; page <= 2; ++page) {
-        const QString prefix = dir.filePath(QString("page%1").arg(page));
-        ASSERT_EQ(RunTool("pdftoppm", {"-r", QString::number(imageDpi), "-gray", "-png", "-f",
-                                       QString::number(page), "-l", QString::number(page),
-                                       "-singlefile", pdf, prefix}),
-                  "");
-        const QImage image(prefix + ".png");
-        ASSERT_FALSE(image.isNull());
-        const double toImage = double(imageDpi) / dpi;
-        const auto box = [&](const TPrintedText& t) {
-            return QRectF((paint.left() + t.X) * toImage, (paint.top() + t.Y) * toImage,
-                          t.Width * toImage, t.Height * toImage)
-                .toAlignedRect()
-                .adjusted(-2, -2, 2, 2);
-        };
-        std::vector<QRect> boxes;
-        for (const TPrintedText& t : recording.Texts())
-            if (t.Page == page) {
-                boxes.push_back(box(t));
-                EXPECT_TRUE(image.rect().contains(boxes.back())) << t.Text.toStdString();
-            }
-        std::vector<int> inkIn(boxes.size(), 0);
-        int stray = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x) {
-                if (qGray(image.pixel(x, y)) >= 128)
-                    continue;
-                bool inside = false;
-                for (std::size_t i = 0; i < boxes.size(); ++i)
-                    if (boxes[i].contains(x, y)) {
-                        ++inkIn[i];
-                        inside = true;
-                    }
-                stray += inside ? 0 : 1;
-            }
-        EXPECT_EQ(stray, 0) << "page " << page;
-        for (std::size_t i = 0; i < boxes.size(); ++i)
-            EXPECT_GT(inkIn[i], 0) << "page " << page << " box " << i;
-    }
+    ExpectPdfShowsRecording(pdf, recording, real.Device(), ReportFont().family(), dir.path());
 }
 
 } // namespace
