@@ -71,12 +71,24 @@ void TfrmMain::InitializeWindow(TlvRegUtil* settings, const QString& caption) {
     // wait (negative) or overflow the watchdog interval.
     RequestDelay = (delay < 1 || delay > kMaxRequestDelay) ? kDefaultRequestDelay : delay;
     DeviceChannel = static_cast<std::uint8_t>(TransmitChannel);
+    for (QAction* item : miChannel)
+        connect(item, &QAction::triggered, this, [this] { TransmitChannelChosen(); });
     ApplyPreExpressMode();
     CurrentBank = -1;
     ChildWindows = new TChildWindowList;
     ChildWindows->setObjectName("ChildWindows");
     Owned().Add(ChildWindows);
     Initialized = true;
+}
+
+void TfrmMain::TransmitChannelChosen() {
+    // The unit's messages keep the channel they were started with.
+    const QString channel = QString::number(TransmitChannel + 1);
+    if (TransmitChannel == DeviceChannel)
+        ShowStatus("The HRZ2000 messages use channel " + channel + ".");
+    else
+        ShowStatus("The HRZ2000 messages use channel " + channel +
+                   " after the program is restarted.");
 }
 
 QAction* TfrmMain::AddMenuItem(const QString& caption, QMenu* parent,
@@ -98,7 +110,8 @@ QMenu* TfrmMain::AddOwnedMenu(const QString& caption, const QString& name) {
 }
 
 QAction* TfrmMain::AddSeparator(QMenu* parent) {
-    QAction* separator = AddMenuItem("-", parent, nullptr);
+    // No text: some styles draw a separator's text beside its line.
+    QAction* separator = AddMenuItem(QString(), parent, nullptr);
     separator->setSeparator(true);
     return separator;
 }
@@ -170,8 +183,25 @@ void TfrmMain::BuildEditorMenus() {
 // ---- Showing and activation ----
 
 void TfrmMain::WindowShown() {
-    CheckOnline();
+    // The window is painted first and the check runs from the event loop, so
+    // the window is on screen at once and shows the check's texts as replies
+    // come. A window that is never painted (hidden at once) is checked anyway.
+    onlineCheckDue_ = true;
+    QTimer::singleShot(kUnpaintedCheckMs, this, [this] { RunDueOnlineCheck(); });
     TfrmMIDIExplorer::WindowShown();
+}
+
+void TfrmMain::paintEvent(QPaintEvent* event) {
+    TfrmMIDIExplorer::paintEvent(event);
+    if (onlineCheckDue_)
+        QTimer::singleShot(0, this, [this] { RunDueOnlineCheck(); });
+}
+
+void TfrmMain::RunDueOnlineCheck() {
+    if (!onlineCheckDue_)
+        return;
+    onlineCheckDue_ = false;
+    CheckOnline();
 }
 
 void TfrmMain::CheckInitialized() {

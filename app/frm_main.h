@@ -27,6 +27,8 @@ public:
     static constexpr std::uint32_t kRunWatchdogMs = 10000;
     static constexpr int kDefaultRequestDelay = 1000;
     static constexpr int kMaxRequestDelay = 60000;
+    // Shown but not painted this long: the online check runs all the same.
+    static constexpr int kUnpaintedCheckMs = 500;
 
     explicit TfrmMain(QWidget* parent = nullptr);
     ~TfrmMain() override;
@@ -143,13 +145,18 @@ public:
     QAction* pmiEdit = nullptr;
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     // Open editors are closed first, each asking about unsaved work; the program
     // stays when one of them is kept open.
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The online check that showing the window asked for, once.
+    void RunDueOnlineCheck();
     QMenu* AddOwnedMenu(const QString& caption, const QString& name);
     QAction* AddSeparator(QMenu* parent);
+    // Tells the user when a newly chosen channel reaches the unit's messages.
+    void TransmitChannelChosen();
     void BuildRequestsMenu(bool preExpressChecked);
     void BuildEditorMenus();
     // Sends a message built into LastSentMessage.
@@ -171,5 +178,6 @@ private:
     std::unique_ptr<TOwnedObjects> ownedObjects_;
     bool draining_ = false;
     bool checkingOnline_ = false;
+    bool onlineCheckDue_ = false;
     bool startingRun_ = false;
 };

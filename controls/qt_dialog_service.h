@@ -2,6 +2,8 @@
 // The real dialogs, through Qt.
 #include "controls/dialog_service.h"
 
+class QMessageBox;
+
 class TQtDialogService : public IDialogService {
 public:
     int MessageBox(QWidget* parent, const QString& text, const QString& caption, unsigned buttons,
@@ -16,4 +18,10 @@ public:
     bool ChooseFont(QWidget* parent, QFont& font, bool fixedPitchOnly) override;
     bool PrinterSetup(QWidget* parent, QPrinter& printer) override;
     int ExecModal(QDialog& dialog) override;
+
+    // Sets up the box MessageBox shows.
+    static void PrepareMessageBox(QMessageBox& box, const QString& text, const QString& caption,
+                                  unsigned buttons, TMsgDlgType type);
+    // The width a window needs for caption in its title bar.
+    static int CaptionWidth(const QString& caption);
 };

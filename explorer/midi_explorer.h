@@ -190,6 +190,9 @@ private:
     void ApplyRightPaneWidth();
     void ReadWindowSettings();
     void BuildDeviceMenus(const QString& savedIn, const QString& savedOut);
+    // Opens the output device of item; a failure is shown as "MIDI Out error".
+    void OpenOutputDevice(TlvMIDIMenuItem& item, bool showStatus);
+    static void UncheckDeviceItems(const std::vector<std::unique_ptr<TlvMIDIMenuItem>>& items);
     void WriteFolderHistory();
     void WriteDblClickAction(const char* name, int action);
     bool memMsgBufKeyDown(QKeyEvent& event);

@@ -42,6 +42,12 @@ TEST_F(MainWindowTest, StartBuildsTheDeviceMenusBeforeHelp) {
                            "Print list of presets...", "Get preset bulk dump", "-", "Get MPT Table",
                            "Bypass", "-", "Select Bank &A", "Select Bank &B", "Select Bank &C",
                            "Select Bank &D", "-", "Use Pre-Express options"}));
+    // Real separators: no text for a style to draw beside the line.
+    for (QAction* a : w.miHRZRequests->actions()) {
+        if (a->isSeparator()) {
+            EXPECT_TRUE(a->text().isEmpty());
+        }
+    }
     EXPECT_EQ(Items(w.miPresets), (QStringList{"Open current file in editor", "New preset"}));
     EXPECT_EQ(Items(w.miMPT), (QStringList{"Open current file in editor", "New MPT table"}));
     EXPECT_EQ(w.popMsgBuf->actions().last()->text(), "&Edit...");
@@ -89,12 +95,18 @@ TEST_F(MainWindowTest, ZeroNegativeOrAbsentDelayMeansOneSecond) {
     EXPECT_EQ(RequestDelay, 1000);
 }
 
-TEST_F(MainWindowTest, ChannelIsTakenOnceAtStart) {
+TEST_F(MainWindowTest, ChannelIsTakenOnceAtStartAndTheUserIsToldSo) {
     store->WriteInteger("MIDI_OUT_CH", 5);
     auto& w = StartOnTestPlatform();
     EXPECT_EQ(DeviceChannel, 5);
-    w.miChannelClick(9);
+    w.miChannel[9]->trigger();
     EXPECT_EQ(DeviceChannel, 5);
+    EXPECT_EQ(Status(), "The HRZ2000 messages use channel 10 after the program is restarted.");
+    w.RequestCurrentPreset();
+    EXPECT_EQ(SentBytes().back(), (TBytes{0xF0, 0x1A, 0x05, 0x12, 0x45, 0xF7}));
+    // Back to the channel in use: nothing waits for a restart.
+    w.miChannel[5]->trigger();
+    EXPECT_EQ(Status(), "The HRZ2000 messages use channel 6.");
 }
 
 TEST_F(MainWindowTest, CloseStoresDelayAndPreExpressSwitch) {
