@@ -1,0 +1,117 @@
+#include "model/backup_folder.h"
+
+#include "model/errors.h"
+#include "model/latin1_text.h"
+#include "model/preset.h"
+#include "model/safe_file_name.h"
+#include "model/stream.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace BackupFolder {
+
+namespace {
+
+// Files bigger than this are not read: no preset file is.
+constexpr std::uintmax_t kLargestRead = 64 * 1024;
+
+struct TFound {
+    TFolderPreset Preset;
+    fs::file_time_type Written;
+};
+
+} // namespace
+
+std::string BankFolderName(int bank) {
+    return std::string("Bank ") + static_cast<char>('A' + bank);
+}
+
+std::string BankPath(const std::string& folder, int bank) {
+    if (bank < 0)
+        return fs::path(folder).string();
+    return (fs::path(folder) / BankFolderName(bank)).string();
+}
+
+int FileNumber(const std::string& name) {
+    const auto at = name.rfind(".hrz");
+    if (at == std::string::npos)
+        return -1;
+    const std::string digits = name.substr(at + 4);
+    if (digits.empty() || digits.size() > 6 ||
+        !std::all_of(digits.begin(), digits.end(),
+                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
+        return -1;
+    return std::stoi(digits);
+}
+
+std::string PresetFileName(const std::string& title, int number, const std::string& untitledName) {
+    std::string name = SafeFileName(title.empty() ? untitledName : title);
+    for (char& ch : name) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || c == 0x7F)
+            ch = ' ';
+    }
+    std::string digits = std::to_string(number);
+    if (digits.size() < 3)
+        digits.insert(0, 3 - digits.size(), '0');
+    return Latin1ToUtf8(name) + ".hrz" + digits;
+}
+
+std::map<int, TFolderPreset> ReadBankFolder(const std::string& bankFolder) {
+    std::map<int, TFound> found;
+    std::error_code ec;
+    fs::directory_iterator it(bankFolder, ec);
+    if (ec)
+        return {};
+    for (const fs::directory_entry& entry : it) {
+        std::error_code fileEc;
+        if (!entry.is_regular_file(fileEc))
+            continue;
+        const std::string name = entry.path().filename().string();
+        const int number = FileNumber(name);
+        if (number < 1 || number > 200)
+            continue;
+        TFound file;
+        file.Preset.Path = entry.path().string();
+        file.Preset.Name = name;
+        file.Written = entry.last_write_time(fileEc);
+        const std::uintmax_t size = entry.file_size(fileEc);
+        if (fileEc) {
+            file.Preset.Problem = "cannot be read";
+        } else if (size > kLargestRead) {
+            file.Preset.Problem = "not a preset file (" + std::to_string(size) + " bytes)";
+        } else {
+            try {
+                file.Preset.Dump = ReadWholeFile(file.Preset.Path);
+                if (!TPreset::IsPresetDump(file.Preset.Dump.data(), file.Preset.Dump.size()))
+                    file.Preset.Problem =
+                        "not a preset file (" + std::to_string(file.Preset.Dump.size()) + " bytes)";
+            } catch (const EHrzError& e) {
+                file.Preset.Problem = e.what();
+            }
+        }
+        auto at = found.find(number);
+        if (at == found.end()) {
+            found.emplace(number, std::move(file));
+            continue;
+        }
+        // The newest file of a location counts; on a tie, the first name.
+        TFound& kept = at->second;
+        const int others = kept.Preset.OtherFiles + 1;
+        if (file.Written > kept.Written ||
+            (file.Written == kept.Written && file.Preset.Name < kept.Preset.Name))
+            kept = std::move(file);
+        kept.Preset.OtherFiles = others;
+    }
+    std::map<int, TFolderPreset> presets;
+    for (auto& [number, file] : found)
+        presets.emplace(number, std::move(file.Preset));
+    return presets;
+}
+
+} // namespace BackupFolder
