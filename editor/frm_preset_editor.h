@@ -83,6 +83,8 @@ public:
     void OpenPresetFile();
     // "S&tore...": writes the preset into one of the unit's 200 locations.
     void StorePreset();
+    // "Stored and verified" in the status; a store that did not verify in a message box.
+    void ShowStoreReport(const TStoreReport& report);
     // The location a file name proposes: the number after ".hrz" (Lead.hrz042 gives
     // 42), else 1.
     static int ProposedLocation(const QString& fileName);

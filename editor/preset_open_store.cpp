@@ -95,7 +95,10 @@ void TfrmPresetEditor::StorePreset() {
     dialog->setParent(this, dialog->windowFlags());
     if (Dialogs().ExecModal(*dialog) != mrOk)
         return;
+    std::vector<std::uint8_t> sent;
     if (dialog->SendFirst()) {
+        const auto dump = preset_->DumpBytes();
+        sent.assign(dump.begin(), dump.end());
         SendPreset();
         DelayWithMessages(static_cast<std::uint32_t>(RequestDelay));
     }
@@ -104,6 +107,34 @@ void TfrmPresetEditor::StorePreset() {
     if (n < TfrmStorePrompt::MinNumber || n > TfrmStorePrompt::MaxNumber)
         return;
     const auto message = StoreMessage(n);
-    if (operations_.SendLong)
+    if (operations_.StoreInUnit) {
+        TStoreReport report;
+        {
+            TBusyCursor busy;
+            report = operations_.StoreInUnit(message, n, sent, location);
+        }
+        ShowStoreReport(report);
+    } else if (operations_.SendLong) {
         operations_.SendLong(message.data(), static_cast<std::uint16_t>(message.size()));
+    }
+}
+
+void TfrmPresetEditor::ShowStoreReport(const TStoreReport& report) {
+    using TOutcome = TStoreReport::TOutcome;
+    switch (report.Outcome) {
+    case TOutcome::Verified:
+        SetStatus(report.Text);
+        if (operations_.ShowStatus)
+            operations_.ShowStatus(report.Text);
+        break;
+    case TOutcome::Differs:
+    case TOutcome::NoAnswer:
+        SetStatus("Stored, not verified");
+        Dialogs().MessageBox(this, report.Text, "Store not verified", mbOK, TMsgDlgType::mtWarning);
+        break;
+    case TOutcome::NotChecked:
+        if (!report.Text.isEmpty() && operations_.ShowStatus)
+            operations_.ShowStatus(report.Text);
+        break;
+    }
 }

@@ -1,0 +1,122 @@
+// Storing a preset in the unit and reading it back: the location is selected,
+// asked for and compared with what was stored, then the unit goes back to the
+// preset it was on.
+#include "app/frm_main.h"
+#include "app/hrz_messages.h"
+#include "controls/delay_with_messages.h"
+#include "controls/tick_source.h"
+#include "midi/midi_output.h"
+#include "model/device_globals.h"
+#include "model/dump_compare.h"
+
+#include <QAction>
+
+#include <utility>
+
+using namespace HrzMessages;
+
+namespace {
+
+// Two requests for one dump before the check gives up.
+constexpr int kFetchAttempts = 2;
+
+// Sets a flag for the lifetime of the guard, also when an exception leaves.
+class TFlagOn {
+public:
+    explicit TFlagOn(bool& flag) : flag_(flag) { flag_ = true; }
+    ~TFlagOn() { flag_ = false; }
+    TFlagOn(const TFlagOn&) = delete;
+    TFlagOn& operator=(const TFlagOn&) = delete;
+
+private:
+    bool& flag_;
+};
+
+} // namespace
+
+bool TfrmMain::VerifyStores() const {
+    return miVerifyStore && miVerifyStore->isChecked();
+}
+
+void TfrmMain::SelectPresetIndex(int index) {
+    const TWirePresetNumber n = WirePresetNumber(index);
+    SendBuiltMessage(Sysex(DeviceChannel, CmdPresetSelect, {n.Low, n.High}));
+}
+
+std::optional<std::vector<std::uint8_t>> TfrmMain::FetchPreset(int index) {
+    // The reply wait follows the request delay, as the request timer does.
+    const auto wait = static_cast<std::uint32_t>(RequestDelay) * 10;
+    for (int attempt = 0; attempt < kFetchAttempts; ++attempt) {
+        if (!MidiOut || !MidiOut->IsOpen())
+            break;
+        if (index >= 0) {
+            SelectPresetIndex(index);
+            DelayWithMessages(static_cast<std::uint32_t>(RequestDelay));
+        }
+        // What came before the request cannot be its answer.
+        DiscardPendingInput();
+        capturedDump_.reset();
+        {
+            TFlagOn capturing(capturingDump_);
+            SendBuiltMessage(Sysex(DeviceChannel, CmdCurrentPresetRequest));
+            const std::uint32_t start = GetTickCount();
+            while (!capturedDump_ && GetTickCount() - start < wait)
+                DelayWithMessages(5);
+        }
+        if (capturedDump_)
+            return std::exchange(capturedDump_, std::nullopt);
+    }
+    return std::nullopt;
+}
+
+TStoreReport TfrmMain::StoreInUnit(const std::vector<std::uint8_t>& storeMessage, int location,
+                                   std::vector<std::uint8_t> sent, int previous) {
+    const bool checked = VerifyStores() && !RunActive && !checkingStore_;
+    TRestoreResult result =
+        StoreAndCheck(storeMessage, PreExpressMode ? -1 : CurrentBank, location, std::move(sent));
+    if (checked && previous >= 1 && previous <= 256 && MidiOut && MidiOut->IsOpen()) {
+        SelectPresetIndex(previous - 1);
+        DelayWithMessages(static_cast<std::uint32_t>(RequestDelay));
+    }
+    return result.Report;
+}
+
+TRestoreResult TfrmMain::StoreAndCheck(const std::vector<std::uint8_t>& storeMessage, int bank,
+                                       int location, std::vector<std::uint8_t> sent) {
+    using TOutcome = TStoreReport::TOutcome;
+    TRestoreResult result;
+    // A run's requests, or a check already waiting, would take this check's replies.
+    const bool verify = VerifyStores() && !RunActive && !checkingStore_;
+    if (!verify) {
+        SendBuiltMessage(storeMessage);
+        if (VerifyStores())
+            result.Report = {TOutcome::NotChecked, "Stored; not verified while the unit is busy"};
+        return result;
+    }
+    TFlagOn checking(checkingStore_);
+    const QString where = "Location " + LocationText(bank, location);
+    if (sent.empty()) {
+        // The unit stores its own edit buffer: what it holds is what to expect.
+        if (auto held = FetchPreset(-1))
+            sent = std::move(*held);
+    }
+    SendBuiltMessage(storeMessage);
+    DelayWithMessages(static_cast<std::uint32_t>(RequestDelay));
+    result.ReadBack = FetchPreset(location - 1);
+    const auto& back = result.ReadBack;
+    if (!back)
+        result.Report = {TOutcome::NoAnswer, where + " was stored, but the unit did not send it "
+                                                     "back to be checked."};
+    else if (sent.empty())
+        result.Report = {TOutcome::NoAnswer, where + " was stored, but the unit did not send "
+                                                     "what it was about to store, so it could "
+                                                     "not be checked."};
+    else if (!DumpCompare::SameAsideChannel(sent, *back))
+        result.Report = {TOutcome::Differs,
+                         where + " was stored, but reads back with other bytes:\n" +
+                             QString::fromStdString(
+                                 DumpCompare::DifferenceLines(sent, *back, "stored", "read back"))};
+    else
+        result.Report = {TOutcome::Verified, "Stored and verified"};
+    return result;
+}
