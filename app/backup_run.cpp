@@ -11,6 +11,7 @@
 #include "editor/print_helpers.h"
 #include "explorer/filepane/file_explorer_pane.h"
 #include "midi/midi_output.h"
+#include "model/backup_journal.h"
 #include "model/device_globals.h"
 #include "model/safe_file_name.h"
 #include "model/stream.h"
@@ -18,6 +19,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -82,6 +84,10 @@ void TfrmMain::SetUpBackupDialog(TfrmBkupOpt& dialog, bool saveFiles) {
 }
 
 void TfrmMain::StartBackup(bool saveFiles) {
+    StartRun(saveFiles, false);
+}
+
+void TfrmMain::StartRun(bool saveFiles, bool compare) {
     // One run at a time; the menus stay open during the waits of a run.
     if (RunActive || startingRun_) {
         ShowStatus("Press Ctrl-c to abort");
@@ -97,7 +103,9 @@ void TfrmMain::StartBackup(bool saveFiles) {
     int last = 1;
     {
         TfrmBkupOpt dialog(this);
-        SetUpBackupDialog(dialog, saveFiles);
+        SetUpBackupDialog(dialog, saveFiles || compare);
+        if (compare)
+            dialog.SetCompareMode();
         if (Dialogs().ExecModal(dialog) != mrOk) {
             ShowStatus("Procedure cancelled");
             return;
@@ -106,13 +114,15 @@ void TfrmMain::StartBackup(bool saveFiles) {
         for (std::size_t b = 0; b < 4; ++b)
             RunBanks[b] = dialog.chkBank[b]->isChecked();
         RunByPresetNumber = dialog.LoopMethod() == 0;
-        RunSaveFiles = dialog.chkSave->isChecked();
-        printList = dialog.chkPrint->isChecked();
+        RunSaveFiles = !compare && dialog.chkSave->isChecked();
+        printList = !compare && dialog.chkPrint->isChecked();
         first = dialog.FirstNo();
         last = dialog.LastNo();
         UntitledName = dialog.UntitledName();
     }
 
+    if (compare && !PrepareComparison(first, last))
+        return;
     // The list's print job opens only once the run is sure to start, so an
     // early stop leaves no job open and no page printed with headings only.
     if (RunSaveFiles) {
@@ -135,17 +145,29 @@ void TfrmMain::StartBackup(bool saveFiles) {
             // Nothing was selected: the unit is still on the bank it was.
             CurrentBank = OriginalBank;
             RunSaveFiles = false;
+            runCompare_ = false;
             ShowStatus("Invalid bank selection");
             return;
         }
-        banks = static_cast<int>(std::count(RunBanks.begin() + CurrentBank, RunBanks.end(), true));
+        banks = static_cast<int>(std::count(RunBanks.begin(), RunBanks.end(), true));
     }
+    std::optional<TRunPosition> resume;
+    if (RunSaveFiles && !OfferToContinue(first, last, resume)) {
+        if (!PreExpressMode)
+            CurrentBank = OriginalBank;
+        RunSaveFiles = false;
+        ShowStatus("Procedure cancelled");
+        return;
+    }
+    if (resume && !PreExpressMode)
+        CurrentBank = resume->Bank;
     try {
         SetPrintActive(printList);
     } catch (...) {
         if (!PreExpressMode)
             CurrentBank = OriginalBank;
         RunSaveFiles = false;
+        journalActive_ = false;
         throw;
     }
     if (!PreExpressMode) {
@@ -156,16 +178,27 @@ void TfrmMain::StartBackup(bool saveFiles) {
     DelayWithMessages(static_cast<std::uint32_t>(2 * RequestDelay));
     AddLogLine(PreExpressMode ? QString("Begin processing of Pre-Express presets")
                               : "Begin processing of Bank " + Letter(CurrentBank));
+    RunPresetsTotal = (last - first + 1) + (banks - 1) * last;
     RunPresetIndex = first - 1;
     RunLastIndex = last - 1;
     RunPresetsDone = 0;
-    RunPresetsTotal = (last - first + 1) + (banks - 1) * last;
+    if (resume) {
+        RunPresetIndex = resume->Index;
+        RunPresetsDone = PresetsBefore(runJournal_.Choices, *resume);
+        AddLogLine(
+            "Continuing after preset " +
+            LocationText(PreExpressMode ? -1 : runJournal_.LastBank, runJournal_.LastNumber));
+    }
     RunActive = true;
     timPresetReq->setInterval(RequestDelay * 10);
     timPresetReq->start();
     if (RunSaveFiles) {
         AddLogLine("Backup in progress");
         AddLogLine("Output directory: " + OutputDirectory);
+    }
+    if (runCompare_) {
+        AddLogLine("Comparison in progress");
+        AddLogLine("Backup folder: " + compareFolder_);
     }
     if (PrintActive)
         AddLogLine("Preset title print in progress");
@@ -230,7 +263,9 @@ void TfrmMain::HandleRunPreset() {
     QString title = BufferPresetTitle();
     if (title.isEmpty())
         title = UntitledName;
-    if (title.isEmpty()) {
+    if (runCompare_) {
+        KeepForComparison();
+    } else if (title.isEmpty()) {
         AddLogLine(QString("Preset #%1 is untitled (not saved)").arg(number));
     } else {
         // Saved before it is printed: a file error leaves the preset to be
@@ -241,6 +276,8 @@ void TfrmMain::HandleRunPreset() {
         if (PrintActive)
             PrintPresetLine(title);
     }
+    if (journalActive_)
+        NoteInJournal();
     LastReceptionTick = GetTickCount();
     RunReceptionSeen = true;
     ++RunPresetsDone;
@@ -257,7 +294,15 @@ void TfrmMain::HandleRunPreset() {
             CurrentBank = OriginalBank;
             SelectBank(OriginalBank);
         }
+        // Complete: nothing is left to continue.
+        if (journalActive_)
+            RemoveBackupJournal(JournalFolder());
+        const bool comparing = runCompare_;
         EndRun();
+        if (comparing) {
+            ShowComparison();
+            return;
+        }
         FilePane->RefreshFileList();
         ShowMessage(this, "Procedure is complete", "Congratulations...");
         return;
@@ -309,6 +354,8 @@ void TfrmMain::EndRun() {
     RunActive = false;
     RunSaveFiles = false;
     RunAwaitingDump = false;
+    journalActive_ = false;
+    runCompare_ = false;
     timPresetReq->stop();
     prgRun->hide();
     std::exception_ptr printError;
@@ -373,4 +420,49 @@ void TfrmMain::PrintListColumnHeads() {
     PrintAt(presetX + ColumnChars * CharWidth, ColumnSeparator);
     PrintAt(presetX + (ColumnChars + SeparatorChars) * CharWidth, "Title                      ");
     NextLine();
+}
+
+// ---- The journal ----
+
+std::string TfrmMain::JournalFolder() const {
+    return QFile::encodeName(QDir::toNativeSeparators(OutputDirectory)).toStdString();
+}
+
+bool TfrmMain::OfferToContinue(int first, int last, std::optional<TRunPosition>& resume) {
+    TBackupChoices choices;
+    choices.Banks = PreExpressMode ? std::array<bool, 4>{true, false, false, false} : RunBanks;
+    choices.First = first;
+    choices.Last = last;
+    choices.ByPresetNumber = RunByPresetNumber;
+    choices.UntitledName = UntitledName.toStdString();
+    choices.PreExpress = PreExpressMode;
+
+    runJournal_ = TBackupJournal{choices, -1, 0};
+    const auto kept = ReadBackupJournal(JournalFolder());
+    if (kept && kept->Choices == choices) {
+        if (const auto position = ResumePosition(*kept)) {
+            const int answer = Dialogs().MessageBox(
+                this,
+                "A backup into this folder with the same choices ended early, after preset " +
+                    LocationText(PreExpressMode ? -1 : kept->LastBank, kept->LastNumber) +
+                    ".\n\nYes continues after it; No runs the whole backup again.",
+                "Continue backup", mbYes | mbNo | mbCancel, TMsgDlgType::mtConfirmation);
+            if (answer == mrCancel)
+                return false;
+            if (answer == mrYes) {
+                resume = position;
+                runJournal_ = *kept;
+            }
+        }
+    }
+    // Written before the first request: a run stopped at once still leaves its choices.
+    WriteBackupJournal(JournalFolder(), runJournal_);
+    journalActive_ = true;
+    return true;
+}
+
+void TfrmMain::NoteInJournal() {
+    runJournal_.LastBank = PreExpressMode ? 0 : CurrentBank;
+    runJournal_.LastNumber = RunPresetIndex + 1;
+    WriteBackupJournal(JournalFolder(), runJournal_);
 }

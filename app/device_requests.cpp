@@ -165,6 +165,12 @@ void TfrmMain::MidiInputReceived(TMidiInput& sender) {
                 HandleRunEvent(std::move(event));
                 continue;
             }
+            if (capturingDump_ && event->HasSysex() &&
+                IsPresetDump(event->Sysex.data(), event->Sysex.size())) {
+                capturingDump_ = false;
+                capturedDump_ = event->Sysex;
+                continue;
+            }
             if (HandleStatusReply(*event))
                 continue;
             const int length = MidiEventLength(*event);

@@ -156,6 +156,20 @@ void TfrmBkupOpt::BuildControls() {
     chkSaveClick();
 }
 
+void TfrmBkupOpt::SetCompareMode() {
+    compareMode_ = true;
+    setWindowTitle("Compare with folder");
+    chkSave->setChecked(true);
+    chkPrint->setChecked(false);
+    for (QWidget* w : std::initializer_list<QWidget*>{chkSave, chkPrint, btnPrtSetup})
+        w->hide();
+    btnPrtSetup->setDefault(false);
+    btnOk->setDefault(true);
+    chkUntitled->setText("&Untitled presets saved as:");
+    lblOutPut->setText(PreExpressMode ? "Backup folder:"
+                                      : "Backup folder (the one holding the bank subfolders)");
+}
+
 void TfrmBkupOpt::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (QScreen* s = screen())
@@ -188,7 +202,8 @@ void TfrmBkupOpt::btnBrowseClick() {
     QString start = edtPath->text();
     while (start.size() > 1 && (start.endsWith('/') || start.endsWith(QDir::separator())))
         start.chop(1);
-    QString chosen = Dialogs().FolderName(this, "Select output folder:", start);
+    QString chosen = Dialogs().FolderName(
+        this, compareMode_ ? "Select backup folder:" : "Select output folder:", start);
     if (chosen.isEmpty())
         return;
     chosen = QDir::toNativeSeparators(chosen);

@@ -22,6 +22,10 @@ public:
     static constexpr int kMptPresetsPreExpress = 128;
 
     explicit TfrmBkupOpt(QWidget* parent = nullptr);
+    // The same choices for comparing the unit with a backup folder: the folder is
+    // read, nothing is printed; untitled presets count as saved under the name given.
+    void SetCompareMode();
+    bool CompareMode() const { return compareMode_; }
 
     // ---- Rules ----
     void chkSaveClick();
@@ -84,6 +88,7 @@ private:
     void CheckNumberEdit(QLineEdit* edit, int& value);
     bool NumberKeyAllowed(const QKeyEvent& key) const;
 
+    bool compareMode_ = false;
     int firstNo_ = kLowestPreset;
     int lastNo_ = kPresetsPerBank;
 };

@@ -51,14 +51,16 @@ TOwnedObjects& TfrmMain::Owned() {
 void TfrmMain::InitializeWindow(TlvRegUtil* settings, const QString& caption) {
     TfrmMIDIExplorer::InitializeWindow(settings, caption);
     bool preExpress = false;
+    bool verifyStores = true;
     int delay = kDefaultRequestDelay;
     if (Settings) {
         for (const char* old : {"HRZ_REQ_DELAY", "LEFT_PANE_WIDTH", "RECT_MAIN", "RECT_MPT"})
             Settings->DeleteValue(old);
         preExpress = Settings->ReadBool("PRE_EXPRESS", true, false);
+        verifyStores = Settings->ReadBool("VERIFY_STORE", true, true);
         delay = Settings->ReadInteger("HRZReqDelay", true, kDefaultRequestDelay);
     }
-    BuildRequestsMenu(preExpress);
+    BuildRequestsMenu(preExpress, verifyStores);
     BuildEditorMenus();
 
     pmiEdit = new QAction("&Edit...");
@@ -116,7 +118,7 @@ QAction* TfrmMain::AddSeparator(QMenu* parent) {
     return separator;
 }
 
-void TfrmMain::BuildRequestsMenu(bool preExpressChecked) {
+void TfrmMain::BuildRequestsMenu(bool preExpressChecked, bool verifyChecked) {
     miHRZRequests = AddOwnedMenu("HRZ2000 Requests", "miHRZRequests");
     QMenu* m = miHRZRequests;
     miGetCurrentPreset =
@@ -127,6 +129,8 @@ void TfrmMain::BuildRequestsMenu(bool preExpressChecked) {
     miGetSaveEach->setObjectName("miGetSaveEach");
     miPrintList = AddMenuItem("Print list of presets...", m, [this] { StartBackup(false); });
     miPrintList->setObjectName("miPrintList");
+    miCompare = AddMenuItem("Compare with folder...", m, [this] { StartCompare(); });
+    miCompare->setObjectName("miCompare");
     miGetBulkDump = AddMenuItem("Get preset bulk dump", m, [this] { RequestAllPresets(); });
     miGetBulkDump->setObjectName("miGetBulkDump");
     AddSeparator(m);
@@ -149,6 +153,14 @@ void TfrmMain::BuildRequestsMenu(bool preExpressChecked) {
     miPreExpress->setObjectName("miPreExpress");
     miPreExpress->setCheckable(true);
     miPreExpress->setChecked(preExpressChecked);
+    miVerifyStore = AddMenuItem("Verify stored presets", m, [this] {
+        if (Settings)
+            RunShowingErrors(
+                [this] { Settings->WriteBool("VERIFY_STORE", miVerifyStore->isChecked()); }, this);
+    });
+    miVerifyStore->setObjectName("miVerifyStore");
+    miVerifyStore->setCheckable(true);
+    miVerifyStore->setChecked(verifyChecked);
     AddTopLevelMenu(miHRZRequests);
 }
 
@@ -234,6 +246,10 @@ TEditorOperations TfrmMain::EditorOperations() {
     operations.SendStream = [this](TStream& stream, QString& text) { SendStream(stream, text); };
     operations.QueryCurrentPresetNumber = [this] { return QueryCurrentPresetNumber(); };
     operations.ShowStatus = [this](const QString& text) { ShowStatus(text); };
+    operations.StoreInUnit = [this](const std::vector<std::uint8_t>& message, int location,
+                                    const std::vector<std::uint8_t>& sent, int previous) {
+        return StoreInUnit(message, location, sent, previous);
+    };
     return operations;
 }
 
@@ -341,7 +357,8 @@ void TfrmMain::ReleaseResources() {
         ownedObjects_.reset();
     }
     ChildWindows = nullptr;
-    pmiEdit = miBypass = miPreExpress = miPresetsOpen = miMPTOpen = nullptr;
+    pmiEdit = miBypass = miPreExpress = miVerifyStore = miCompare = miPresetsOpen = miMPTOpen =
+        nullptr;
     miHRZRequests = miPresets = miMPT = nullptr;
     miSelectBank.fill(nullptr);
     TfrmMIDIExplorer::ReleaseResources();

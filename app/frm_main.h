@@ -2,13 +2,19 @@
 // The program's main window: the MIDI workbench extended with the unit's
 // requests, the preset and table editors and their menus.
 #include "app/owned_objects.h"
+#include "app/unit_store.h"
 #include "controls/editor_operations.h"
 #include "explorer/midi_explorer.h"
+#include "model/backup_journal.h"
+#include "model/library_compare.h"
+
+#include <QPointer>
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -17,6 +23,7 @@ class QProgressBar;
 class QTimer;
 class TStream;
 class TfrmBkupOpt;
+class TfrmCompare;
 class TfrmMPTEdit;
 class TfrmPresetEditor;
 
@@ -89,6 +96,9 @@ public:
 
     // ---- The backup run ----
     void StartBackup(bool saveFiles);
+    // "Compare with folder...": the same run, keeping each preset to compare it
+    // with a backup folder's file of the same location.
+    void StartCompare();
     void HandleRunPreset();
     void NextSelectedBank();
     void EndRun();
@@ -96,6 +106,30 @@ public:
     void SetPrintActive(bool flag);
     void BeginPresetList();
     void PrintListColumnHeads();
+
+    // ---- Verified store ----
+    // "Verify stored presets" is checked (the setting "VERIFY_STORE", on at first).
+    bool VerifyStores() const;
+    // Sends the store message for location 1..200 of the unit's current bank; with
+    // verification on, reads the location back, compares it with sent (empty: the
+    // unit's edit buffer, asked for first) and selects previous (1..256) again.
+    TStoreReport StoreInUnit(const std::vector<std::uint8_t>& storeMessage, int location,
+                             std::vector<std::uint8_t> sent, int previous);
+    // The store and its check alone, for location of bank (text only), with what
+    // the unit sent back; the unit stays on the stored location.
+    TRestoreResult StoreAndCheck(const std::vector<std::uint8_t>& storeMessage, int bank,
+                                 int location, std::vector<std::uint8_t> sent);
+    // The comparison window's "Store": each folder dump into the edit buffer and
+    // stored at its location (bank by bank), checked; then the unit's bank and
+    // preset from before.
+    std::vector<TRestoreResult> RestoreIntoUnit(const std::vector<TRestoreItem>& items);
+    // An editor for a dump (the file it came from, or none).
+    void OpenDumpInEditor(const std::vector<std::uint8_t>& dump, const QString& fileName);
+    TfrmCompare* CompareWindow() const;
+    // Selects the 0-based preset index (-1: stays on the current one), asks for it
+    // and waits; nothing when two requests got no dump.
+    std::optional<std::vector<std::uint8_t>> FetchPreset(int index);
+    void SelectPresetIndex(int index);
 
     // ---- State ----
     std::vector<std::uint8_t> LastSentMessage;
@@ -131,11 +165,13 @@ public:
     QAction* miGetCurrentPreset = nullptr;
     QAction* miGetSaveEach = nullptr;
     QAction* miPrintList = nullptr;
+    QAction* miCompare = nullptr;
     QAction* miGetBulkDump = nullptr;
     QAction* miGetMPT = nullptr;
     QAction* miBypass = nullptr;
     std::array<QAction*, 4> miSelectBank{};
     QAction* miPreExpress = nullptr;
+    QAction* miVerifyStore = nullptr;
     QMenu* miPresets = nullptr;
     QAction* miPresetsOpen = nullptr;
     QAction* miNewPreset = nullptr;
@@ -157,7 +193,7 @@ private:
     QAction* AddSeparator(QMenu* parent);
     // Tells the user when a newly chosen channel reaches the unit's messages.
     void TransmitChannelChosen();
-    void BuildRequestsMenu(bool preExpressChecked);
+    void BuildRequestsMenu(bool preExpressChecked, bool verifyChecked);
     void BuildEditorMenus();
     // Sends a message built into LastSentMessage.
     void SendBuiltMessage(std::vector<std::uint8_t> bytes);
@@ -172,12 +208,35 @@ private:
     void PrintPresetLine(const QString& title);
     void ShowRunProgress();
     void DiscardPendingInput();
+    // A saving run's journal: offers to continue an earlier run with the same
+    // choices (false: the user cancelled), then notes every preset handled.
+    bool OfferToContinue(int first, int last, std::optional<TRunPosition>& resume);
+    void NoteInJournal();
+    std::string JournalFolder() const;
+    void StartRun(bool saveFiles, bool compare);
+    // Takes the comparison's folder and range; false (and a message) when the
+    // folder is not there.
+    bool PrepareComparison(int first, int last);
+    void KeepForComparison();
+    void ShowComparison();
     TfrmPresetEditor* NewPresetWindow();
     TfrmMPTEdit* NewMptWindow();
 
     std::unique_ptr<TOwnedObjects> ownedObjects_;
+    TBackupJournal runJournal_;
+    bool journalActive_ = false;
+    // The comparison run: its folder and the unit's presets as they came.
+    bool runCompare_ = false;
+    QString compareFolder_;
+    QString compareUntitled_;
+    std::vector<TCompareRow> compareRows_;
+    QPointer<TfrmCompare> compareWindow_;
     bool draining_ = false;
     bool checkingOnline_ = false;
     bool onlineCheckDue_ = false;
     bool startingRun_ = false;
+    // A store being checked waits for its one dump here.
+    bool capturingDump_ = false;
+    bool checkingStore_ = false;
+    std::optional<std::vector<std::uint8_t>> capturedDump_;
 };

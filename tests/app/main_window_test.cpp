@@ -39,9 +39,10 @@ TEST_F(MainWindowTest, StartBuildsTheDeviceMenusBeforeHelp) {
                                              "Presets", "MPT", "&Help"}));
     EXPECT_EQ(Items(w.miHRZRequests),
               (QStringList{"Get current preset only (F10)", "Get/Save each preset individually...",
-                           "Print list of presets...", "Get preset bulk dump", "-", "Get MPT Table",
-                           "Bypass", "-", "Select Bank &A", "Select Bank &B", "Select Bank &C",
-                           "Select Bank &D", "-", "Use Pre-Express options"}));
+                           "Print list of presets...", "Compare with folder...",
+                           "Get preset bulk dump", "-", "Get MPT Table", "Bypass", "-",
+                           "Select Bank &A", "Select Bank &B", "Select Bank &C", "Select Bank &D",
+                           "-", "Use Pre-Express options", "Verify stored presets"}));
     // Real separators: no text for a style to draw beside the line.
     for (QAction* a : w.miHRZRequests->actions()) {
         if (a->isSeparator()) {

@@ -64,6 +64,13 @@ protected:
             return TBytes(p.begin(), p.end());
         });
     }
+    // The preset as a backup writes it: the unit's reply, on channel 0.
+    QByteArray UnitPresetFile(int bank, int index) {
+        TBytes bytes = UnitPreset(bank, index);
+        bytes[2] = 0;
+        return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                          static_cast<qsizetype>(bytes.size()));
+    }
     int UnitCurrentPreset() {
         return unit->WithUnit([](const THrzVirtualUnit& u) { return u.Memory().CurrentPreset; });
     }
