@@ -1,6 +1,7 @@
 #include "explorer/filepane/file_explorer_pane.h"
 
 #include "controls/app_error_handler.h"
+#include "controls/browse_folder.h"
 #include "controls/busy_cursor.h"
 #include "controls/dialog_service.h"
 #include "explorer/filepane/file_item.h"
@@ -547,7 +548,7 @@ void TFileExplorerPane::btnPrevFolderClick() {
 }
 
 void TFileExplorerPane::btnBrowseClick() {
-    const QString chosen = Dialogs().FolderName(this, kBrowsePrompt, currentFolder_);
+    const QString chosen = BrowseFolder(this, kBrowsePrompt, currentFolder_);
     if (chosen.isEmpty())
         return;
     const QString folder = NormalizeFolder(chosen);
