@@ -13,6 +13,7 @@
 #include "unit/unit_memory.h"
 #include "unit/virtual_unit_platform.h"
 
+#include <QIcon>
 #include <QPointer>
 #include <QTimer>
 #include <cstdio>
@@ -51,6 +52,12 @@ int main(int argc, char* argv[]) {
     const QString title = "HRZ2000e";
     QApplication::setApplicationName(title);
     QApplication::setApplicationVersion(QStringLiteral(HRZ_VERSION));
+    // Ties the windows to the menu entry (hrz2000e.desktop) and its icon.
+    QApplication::setDesktopFileName("hrz2000e");
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QString(":/icons/hrz2000e-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
     TProductTexts texts;
     texts.ProductName = title;
     texts.Description = "Librarian and editor for the HRZ2000 Express guitar multi-effects unit";
