@@ -1,7 +1,7 @@
 #include "controls/lv_splash_about.h"
 
 #include "controls/dialog_service.h"
-#include "controls/help_page.h"
+#include "controls/install_paths.h"
 #include "controls/shell_service.h"
 #include "controls/system_info.h"
 

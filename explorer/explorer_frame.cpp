@@ -3,7 +3,7 @@
 #include "controls/app_error_handler.h"
 #include "controls/busy_cursor.h"
 #include "controls/dialog_service.h"
-#include "controls/help_page.h"
+#include "controls/install_paths.h"
 #include "controls/shell_service.h"
 #include "explorer/filepane/file_explorer_pane.h"
 #include "explorer/midi_explorer.h"

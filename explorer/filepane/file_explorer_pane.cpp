@@ -4,6 +4,7 @@
 #include "controls/browse_folder.h"
 #include "controls/busy_cursor.h"
 #include "controls/dialog_service.h"
+#include "controls/install_paths.h"
 #include "explorer/filepane/file_item.h"
 #include "explorer/filepane/file_list_format.h"
 #include "explorer/filepane/file_list_model.h"
@@ -216,7 +217,10 @@ void TFileExplorerPane::Setup(const QStringList& folderHistory) {
         cbxFolder_->addItem(folder);
     }
     if (cbxFolder_->count() == 0) {
-        QString start = NormalizeFolder(QCoreApplication::applicationDirPath());
+        // An installed program's folder (/usr/bin) holds nothing of the user's.
+        QString start = InstalledUnderPrefix()
+                            ? QString()
+                            : NormalizeFolder(QCoreApplication::applicationDirPath());
         if (start.isEmpty() || !QFileInfo(start).isDir())
             start = NormalizeFolder(QDir::homePath());
         cbxFolder_->addItem(start);

@@ -1,4 +1,4 @@
-#include "controls/help_page.h"
+#include "controls/install_paths.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,7 +15,7 @@ void Touch(const QString& path) {
 
 } // namespace
 
-TEST(HelpPage, BesideTheProgramThenInTheInstalledDocsElseNamedBesideTheProgram) {
+TEST(InstallPaths, HelpPageBesideTheProgramThenInTheInstalledDocsElseNamedBesideTheProgram) {
     QTemporaryDir root;
     ASSERT_TRUE(root.isValid());
     const QString bin = root.filePath("bin");
@@ -25,13 +25,16 @@ TEST(HelpPage, BesideTheProgramThenInTheInstalledDocsElseNamedBesideTheProgram) 
 
     // Nothing anywhere: the place beside the program, for the message.
     EXPECT_EQ(HelpPagePath(bin), beside);
+    EXPECT_FALSE(InstalledUnderPrefix(bin));
 
     // An install under a prefix.
     Touch(installed);
     EXPECT_EQ(HelpPagePath(bin), installed);
+    EXPECT_TRUE(InstalledUnderPrefix(bin));
     // The build folder (and a Windows install) keeps it beside the program.
     Touch(beside);
     EXPECT_EQ(HelpPagePath(bin), beside);
+    EXPECT_FALSE(InstalledUnderPrefix(bin));
 
     // A folder of that name is no page.
     QFile::remove(installed);
