@@ -35,6 +35,10 @@ bool InstalledUnderPrefix() {
     return InstalledUnderPrefix(QCoreApplication::applicationDirPath());
 }
 
+QString DefaultUserFolder() {
+    return InstalledUnderPrefix() ? QDir::homePath() : QCoreApplication::applicationDirPath();
+}
+
 bool InstalledUnderPrefix(const QString& programFolder) {
     return !QFileInfo(BesideProgram(programFolder)).isFile() &&
            QFileInfo(InInstalledDocs(programFolder)).isFile();

@@ -17,3 +17,8 @@ QString HelpPagePath(const QString& programFolder);
 // holding nothing of the user's.
 bool InstalledUnderPrefix();
 bool InstalledUnderPrefix(const QString& programFolder);
+
+// Where folder choices start before the user made one: the program's own
+// folder, as on Windows, except for an install under a prefix, where it is
+// the home folder.
+QString DefaultUserFolder();

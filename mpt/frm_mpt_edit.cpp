@@ -4,6 +4,7 @@
 #include "controls/browse_folder.h"
 #include "controls/busy_cursor.h"
 #include "controls/dialog_service.h"
+#include "controls/install_paths.h"
 #include "controls/printer_canvas.h"
 #include "model/device_globals.h"
 #include "model/mpt.h"
@@ -187,7 +188,7 @@ void TfrmMPTEdit::ReadSettings() {
         }
     }
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        folder = QCoreApplication::applicationDirPath();
+        folder = DefaultUserFolder();
     HintFolder = NativeFolder(folder);
 }
 

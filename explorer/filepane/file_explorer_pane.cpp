@@ -217,10 +217,7 @@ void TFileExplorerPane::Setup(const QStringList& folderHistory) {
         cbxFolder_->addItem(folder);
     }
     if (cbxFolder_->count() == 0) {
-        // An installed program's folder (/usr/bin) holds nothing of the user's.
-        QString start = InstalledUnderPrefix()
-                            ? QString()
-                            : NormalizeFolder(QCoreApplication::applicationDirPath());
+        QString start = NormalizeFolder(DefaultUserFolder());
         if (start.isEmpty() || !QFileInfo(start).isDir())
             start = NormalizeFolder(QDir::homePath());
         cbxFolder_->addItem(start);
