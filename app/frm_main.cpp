@@ -238,6 +238,7 @@ TEditorOperations TfrmMain::EditorOperations() {
     };
     operations.SendStream = [this](TStream& stream, QString& text) { SendStream(stream, text); };
     operations.QueryCurrentPresetNumber = [this] { return QueryCurrentPresetNumber(); };
+    operations.ShowStatus = [this](const QString& text) { ShowStatus(text); };
     return operations;
 }
 
