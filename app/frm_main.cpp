@@ -236,6 +236,11 @@ void TfrmMain::OpenBufferInEditor() {
         OpenMptEditor(LoadedFileName);
 }
 
+void TfrmMain::OpenGivenFile(const QString& path) {
+    if (RunShowingErrors([&] { LoadFileToBuffer(path); }))
+        OpenBufferInEditor();
+}
+
 TEditorOperations TfrmMain::EditorOperations() {
     TEditorOperations operations;
     operations.SendLong = [this](const std::uint8_t* bytes, std::uint16_t length) {
