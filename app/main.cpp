@@ -32,7 +32,9 @@ int main(int argc, char* argv[]) {
     TUnitOptions unit;
     unit.WirePacing = true;
     unit.StatePath = DefaultUnitStatePath(unit.PreExpress);
-    SystemMidiPlatform().AddBackend(std::make_unique<TVirtualUnitMidiPlatform>(unit));
+    auto virtualUnit = std::make_unique<TVirtualUnitMidiPlatform>(unit);
+    const QString unitNotice = QString::fromStdString(virtualUnit->StartNotice());
+    SystemMidiPlatform().AddBackend(std::move(virtualUnit));
 
     QApplication::processEvents();
     TfrmMain mainWindow;
@@ -57,6 +59,8 @@ int main(int argc, char* argv[]) {
     // A failed start-up is shown here; the window then refuses to run.
     RunShowingErrors([&] { mainWindow.InitializeWindow(&settings, title); });
     mainWindow.show();
+    if (!unitNotice.isEmpty())
+        mainWindow.ShowStatus(unitNotice); // its memory file was damaged and set aside
     const int result = QApplication::exec();
     SetRegUtil(nullptr);
     return result;

@@ -144,7 +144,7 @@ std::string DefaultUnitStatePath(bool preExpress) {
     return (base / file).string();
 }
 
-THrzUnitMemory LoadUnitMemory(const std::string& path, bool preExpress) {
+THrzUnitMemory LoadUnitMemory(const std::string& path, bool preExpress, std::string* notice) {
     THrzUnitMemory memory(preExpress);
     if (path.empty())
         return memory;
@@ -152,17 +152,39 @@ THrzUnitMemory LoadUnitMemory(const std::string& path, bool preExpress) {
     if (!std::filesystem::is_regular_file(path, ec))
         return memory; // missing, or not a file at all: saving will say why
 
-    std::vector<std::uint8_t> bytes;
+    TReadLimits limits;
+    limits.MaxBytes = SerializedSize(THrzUnitMemory::ExpressBankCount) + 1;
+    std::string problem = "it is damaged";
     bool ok = false;
     try {
-        bytes = ReadWholeFile(path);
+        const auto bytes = ReadWholeFile(path, limits);
         ok = memory.Deserialize(bytes);
+        if (!ok) {
+            THrzUnitMemory other(!preExpress);
+            if (other.Deserialize(bytes))
+                problem = std::string("it holds the memory of the ") +
+                          (preExpress ? "Express" : "Pre-Express") + " model";
+        }
+    } catch (const EFileReadError& e) {
+        if (e.Kind() != EFileReadError::TKind::TooLarge) {
+            // Unreadable now (permissions): leave it where it is and say so.
+            if (notice)
+                *notice = "The virtual unit's memory " + path + " cannot be read (" + e.Reason() +
+                          "); the unit starts from factory state.";
+            return memory;
+        }
     } catch (const EHrzError&) {
         ok = false;
     }
     if (!ok) {
         // Keep the damaged file for inspection; the unit starts from factory state.
-        std::filesystem::rename(path, path + ".damaged", ec);
+        const std::string aside = path + ".damaged";
+        std::filesystem::rename(path, aside, ec);
+        if (notice)
+            *notice = "The virtual unit's memory " + path + " could not be used (" + problem +
+                      (ec ? "); it could not be moved aside (" + ec.message() + ")"
+                          : "); it was kept as " + aside) +
+                      " and the unit starts from factory state.";
     }
     return memory;
 }
