@@ -38,11 +38,28 @@ std::string EnvOrEmpty(const char* name) {
 
 } // namespace
 
-THrzUnitMemory::THrzUnitMemory(bool preExpress) : preExpress_(preExpress) {
-    presets_.reserve(static_cast<std::size_t>(BankCount() * PresetsPerBank));
-    for (int bank = 0; bank < BankCount(); ++bank)
-        for (int index = 0; index < PresetsPerBank; ++index)
-            presets_.push_back(FactoryPresetDump(bank, index, preExpress));
+namespace {
+
+// Made once per model: every unit, and every test that makes one, starts from a copy.
+const std::vector<TPresetDumpBytes>& FactoryMemory(bool preExpress) {
+    static const auto make = [](bool pre) {
+        std::vector<TPresetDumpBytes> presets;
+        const int banks = pre ? 1 : THrzUnitMemory::ExpressBankCount;
+        presets.reserve(static_cast<std::size_t>(banks * THrzUnitMemory::PresetsPerBank));
+        for (int bank = 0; bank < banks; ++bank)
+            for (int index = 0; index < THrzUnitMemory::PresetsPerBank; ++index)
+                presets.push_back(FactoryPresetDump(bank, index, pre));
+        return presets;
+    };
+    static const std::vector<TPresetDumpBytes> express = make(false);
+    static const std::vector<TPresetDumpBytes> older = make(true);
+    return preExpress ? older : express;
+}
+
+} // namespace
+
+THrzUnitMemory::THrzUnitMemory(bool preExpress)
+    : preExpress_(preExpress), presets_(FactoryMemory(preExpress)) {
     Table.SetDefaults();
     RecallCurrent();
 }
