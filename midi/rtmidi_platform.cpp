@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <filesystem>
@@ -65,10 +66,42 @@ void SilenceLibraries() {
 #endif
 }
 
+// Whether the JACK server a client would connect to is there. JACK 2 on Linux
+// listens on /dev/shm/jack_<server>_<uid>_0; without that socket no client can
+// connect. Asking libjack anyway costs four failed client opens and leaves what
+// it prints, and how long it takes, to the machine-wide JACK state that other
+// programs change; so the answer here depends on the server alone.
+bool JackServerListening() {
+#ifdef __linux__
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!fs::is_directory("/dev/shm", ec))
+        return true; // another layout: let libjack find out
+    const char* env = std::getenv("JACK_DEFAULT_SERVER");
+    const std::string prefix = "jack_" + std::string(env && *env ? env : "default") + "_";
+    for (fs::directory_iterator it("/dev/shm", ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() <= prefix.size() + 2 || name.compare(0, prefix.size(), prefix) != 0 ||
+            name.compare(name.size() - 2, 2, "_0") != 0)
+            continue;
+        const std::string uid = name.substr(prefix.size(), name.size() - prefix.size() - 2);
+        if (!uid.empty() &&
+            std::all_of(uid.begin(), uid.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
+            it->is_socket(ec))
+            return true;
+    }
+    return false;
+#else
+    return true;
+#endif
+}
+
 bool ApiCanStart(RtMidi::Api api) {
     // Without the sequencer device the ALSA library complains on stderr.
     if (api == RtMidi::LINUX_ALSA)
         return std::filesystem::exists("/dev/snd/seq");
+    if (api == RtMidi::UNIX_JACK)
+        return JackServerListening();
     return api != RtMidi::RTMIDI_DUMMY && api != RtMidi::WEB_MIDI_API;
 }
 
