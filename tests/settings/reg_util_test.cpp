@@ -2,7 +2,9 @@
 #include "settings/qt_registry_layer.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -175,4 +177,20 @@ TEST_F(RegUtil, ADamagedFileIsKeptAsideAndTheStoreStartsOnDefaults) {
     // And it can be written again.
     s.WriteInteger("MIDI_OUT_CH", 9);
     EXPECT_EQ(MakeStore(iniPath)->ReadInteger("MIDI_OUT_CH", true, 0), 9);
+}
+
+TEST_F(RegUtil, TheEmptyLockOfAKilledWriterDoesNotHoldUpTheNextSave) {
+    QFile lock(iniPath + ".lock");
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly)); // created, killed before writing its id
+    lock.close();
+    ASSERT_TRUE(lock.open(QIODevice::ReadWrite));
+    lock.setFileTime(QDateTime::currentDateTime().addSecs(-5), QFileDevice::FileModificationTime);
+    lock.close();
+    QElapsedTimer timer;
+    timer.start();
+    store->WriteInteger("MIDI_OUT_CH", 3);
+    // Qt on its own waits 30 seconds before it takes such a lock as stale.
+    EXPECT_LT(timer.elapsed(), 10000);
+    EXPECT_FALSE(QFile::exists(iniPath + ".lock"));
+    EXPECT_EQ(MakeStore(iniPath)->ReadInteger("MIDI_OUT_CH", true, 0), 3);
 }
