@@ -194,3 +194,31 @@ TEST_F(RegUtil, TheEmptyLockOfAKilledWriterDoesNotHoldUpTheNextSave) {
     EXPECT_FALSE(QFile::exists(iniPath + ".lock"));
     EXPECT_EQ(MakeStore(iniPath)->ReadInteger("MIDI_OUT_CH", true, 0), 3);
 }
+
+namespace {
+
+// A registry whose values can be read but not deleted (a key the user may not change).
+class TUndeletableLayer : public IRegistryLayer {
+public:
+    void SetRootKey(TRootKey) override {}
+    bool OpenKey(const QString&, bool) override { return true; }
+    void CloseKey() override {}
+    bool ValueExists(const QString&) override { return true; }
+    QString ReadString(const QString&) override { return "kept"; }
+    int ReadInteger(const QString&) override { return 1; }
+    bool ReadBool(const QString&) override { return true; }
+    void WriteString(const QString&, const QString&) override {}
+    void WriteInteger(const QString&, int) override {}
+    void WriteBool(const QString&, bool) override {}
+    void DeleteValue(const QString&) override { throw ERegistryError("Access is denied."); }
+};
+
+} // namespace
+
+TEST_F(RegUtil, AFailedDeletionNamesTheValue) {
+    TlvRegUtil s(std::make_unique<TUndeletableLayer>());
+    s.SetPath(kPath);
+    EXPECT_EQ(ErrorOf([&] { s.DeleteValue("HRZ_REQ_DELAY"); }),
+              "Access is denied. Registry value \"HRZ_REQ_DELAY\" deletion failed!");
+    EXPECT_EQ(s.ReadString("MIDI_IN", true), "kept") << "the store goes on working";
+}
