@@ -1,20 +1,29 @@
-// The run that walks the unit's presets: each preset that arrives is handled
-// and the next one requested; the request timer repeats a request that got
-// no answer.
+// The run that walks the unit's presets: each preset that arrives is saved
+// and/or printed and the next one requested; the request timer repeats a
+// request that got no answer.
+#include "app/frm_bkup_opt.h"
 #include "app/frm_main.h"
 #include "app/hrz_messages.h"
+#include "controls/app_error_handler.h"
 #include "controls/delay_with_messages.h"
 #include "controls/dialog_service.h"
 #include "controls/tick_source.h"
+#include "editor/print_helpers.h"
 #include "explorer/filepane/file_explorer_pane.h"
 #include "midi/midi_output.h"
 #include "model/device_globals.h"
 #include "model/safe_file_name.h"
 #include "model/stream.h"
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
 #include <QTimer>
 #include <algorithm>
+#include <exception>
 
 using namespace HrzMessages;
 
@@ -24,23 +33,196 @@ QString Letter(int bank) {
     return QString::fromStdString(BankLetter(bank));
 }
 
-} // namespace
+// Sets a flag for the lifetime of the guard.
+class TFlagSet {
+public:
+    explicit TFlagSet(bool& flag) : flag_(flag) { flag_ = true; }
+    ~TFlagSet() { flag_ = false; }
+    TFlagSet(const TFlagSet&) = delete;
+    TFlagSet& operator=(const TFlagSet&) = delete;
 
-void TfrmMain::StartBackup(bool /*saveFiles*/) {
-    if (!OutputReady(true))
-        return;
-    ShowStatus("Automated backup and preset list printing are not available in this version");
+private:
+    bool& flag_;
+};
+
+QString ListHeading() {
+    return QApplication::applicationName() + " Preset Listing";
 }
 
-void TfrmMain::HandleRunEvent(std::unique_ptr<TMyMidiEvent> event) {
-    if (!event->HasSysex() || event->Sysex.size() != PresetDumpLength)
+// The list's preset column: after the bank column and its separator, or first
+// when there is only one bank.
+int PresetColumnX() {
+    return PreExpressMode ? LeftMargin : LeftMargin + (ColumnChars + SeparatorChars) * CharWidth;
+}
+
+} // namespace
+
+// ---- Starting ----
+
+void TfrmMain::SetUpBackupDialog(TfrmBkupOpt& dialog, bool saveFiles) {
+    if (PreExpressMode)
+        dialog.lblCurrentBank->setText("Pre-Express unit - single bank");
+    else if (CurrentBank < 0 || CurrentBank > 3)
+        dialog.lblCurrentBank->setText("Cannot determine current bank");
+    else
+        dialog.lblCurrentBank->setText("Currently selected bank: " + Letter(CurrentBank));
+    dialog.chkBank[0]->setChecked(true);
+    for (std::size_t b = 1; b < 4; ++b)
+        dialog.chkBank[b]->setChecked(!PreExpressMode);
+    dialog.SetLoopMethod(0);
+    dialog.edtFirstNo->setText("1");
+    dialog.edtLastNo->setText("200");
+    dialog.chkUntitled->setChecked(false);
+    dialog.edtUntitled->setText("Untitled");
+    dialog.chkSave->setChecked(saveFiles);
+    dialog.chkPrint->setChecked(!saveFiles);
+    dialog.chkSaveClick();
+    dialog.chkPrintClick();
+    dialog.edtPath->setText(QDir::toNativeSeparators(FilePane->CurrentFolder()));
+}
+
+void TfrmMain::StartBackup(bool saveFiles) {
+    // One run at a time; the menus stay open during the waits of a run.
+    if (RunActive || startingRun_) {
+        ShowStatus("Press Ctrl-c to abort");
         return;
+    }
+    if (!OutputReady(true))
+        return;
+    TFlagSet starting(startingRun_);
+    CheckOnline();
+
+    bool printList = false;
+    int first = 1;
+    int last = 1;
+    {
+        TfrmBkupOpt dialog(this);
+        SetUpBackupDialog(dialog, saveFiles);
+        if (Dialogs().ExecModal(dialog) != mrOk) {
+            ShowStatus("Procedure cancelled");
+            return;
+        }
+        OutputDirectory = dialog.Path();
+        for (std::size_t b = 0; b < 4; ++b)
+            RunBanks[b] = dialog.chkBank[b]->isChecked();
+        RunByPresetNumber = dialog.LoopMethod() == 0;
+        RunSaveFiles = dialog.chkSave->isChecked();
+        printList = dialog.chkPrint->isChecked();
+        first = dialog.FirstNo();
+        last = dialog.LastNo();
+        UntitledName = dialog.UntitledName();
+    }
+
+    // The list's print job opens only once the run is sure to start, so an
+    // early stop leaves no job open and no page printed with headings only.
+    if (RunSaveFiles) {
+        if (OutputDirectory.isEmpty()) {
+            RunSaveFiles = false;
+            return;
+        }
+        if (!OutputDirectory.endsWith('/') && !OutputDirectory.endsWith(QDir::separator()))
+            OutputDirectory += QDir::separator();
+        if (!QDir(OutputDirectory).exists())
+            QDir().mkdir(OutputDirectory);
+    }
+    int banks = 1;
+    if (!PreExpressMode) {
+        AddLogLine("Originally selected Bank is: " + Letter(CurrentBank));
+        OriginalBank = CurrentBank;
+        CurrentBank = -1;
+        NextSelectedBank();
+        if (CurrentBank == -1) {
+            // Nothing was selected: the unit is still on the bank it was.
+            CurrentBank = OriginalBank;
+            RunSaveFiles = false;
+            ShowStatus("Invalid bank selection");
+            return;
+        }
+        banks = static_cast<int>(std::count(RunBanks.begin() + CurrentBank, RunBanks.end(), true));
+    }
+    try {
+        SetPrintActive(printList);
+    } catch (...) {
+        if (!PreExpressMode)
+            CurrentBank = OriginalBank;
+        RunSaveFiles = false;
+        throw;
+    }
+    if (!PreExpressMode) {
+        if (RunSaveFiles)
+            TouchFolder(BankFolder(CurrentBank), Letter(CurrentBank));
+        SelectBank(CurrentBank);
+    }
+    DelayWithMessages(static_cast<std::uint32_t>(2 * RequestDelay));
+    AddLogLine(PreExpressMode ? QString("Begin processing of Pre-Express presets")
+                              : "Begin processing of Bank " + Letter(CurrentBank));
+    RunPresetIndex = first - 1;
+    RunLastIndex = last - 1;
+    RunPresetsDone = 0;
+    RunPresetsTotal = (last - first + 1) + (banks - 1) * last;
+    RunActive = true;
+    timPresetReq->setInterval(RequestDelay * 10);
+    timPresetReq->start();
+    if (RunSaveFiles) {
+        AddLogLine("Backup in progress");
+        AddLogLine("Output directory: " + OutputDirectory);
+    }
+    if (PrintActive)
+        AddLogLine("Preset title print in progress");
+    AddLogLine("Press Ctrl-c to abort");
+    ShowStatus("Press Ctrl-c to abort");
+    ShowRunProgress();
+    RequestPreset();
+}
+
+// ---- Each preset ----
+
+void TfrmMain::HandleRunEvent(std::unique_ptr<TMyMidiEvent> event) {
+    // Only a preset dump counts; anything else that is 252 bytes long would
+    // be saved under a preset's number.
+    if (!event->HasSysex() || !IsPresetDump(event->Sysex.data(), event->Sysex.size()))
+        return;
+    // A second answer to one request (the watchdog asked again while the
+    // first was on its way) would be taken for the next preset.
+    if (!RunAwaitingDump)
+        return;
+    RunAwaitingDump = false;
     MessageBufferBytes.fill(0);
     std::copy(event->Sysex.begin(), event->Sysex.end(), MessageBufferBytes.begin());
     MessageBufferCount = static_cast<std::uint32_t>(PresetDumpLength);
+    // The last preset ends the run, and with it the saving flag.
+    const bool saving = RunSaveFiles;
     HandleRunPreset();
-    if (!RunSaveFiles)
+    if (!saving)
         AddEventLine(std::move(event));
+}
+
+QString TfrmMain::BankFolder(int bank) const {
+    return OutputDirectory + "Bank " + Letter(bank) + QDir::separator();
+}
+
+void TfrmMain::SavePresetFile(const QString& name) {
+    const QString folder = PreExpressMode ? OutputDirectory : BankFolder(CurrentBank);
+    WriteFileAtomically(QDir::toNativeSeparators(folder + name).toStdString(),
+                        MessageBufferBytes.data(), PresetDumpLength);
+    AddLogLine(QString("Preset #%1 received: %2").arg(RunPresetIndex + 1).arg(name));
+}
+
+void TfrmMain::PrintPresetLine(const QString& title) {
+    if (PageBottomReached()) {
+        NewPrintPage();
+        PrintPageHeader("");
+        PrintHeading(ListHeading());
+    }
+    const int presetX = PresetColumnX();
+    if (!PreExpressMode) {
+        PrintAt(LeftMargin, Letter(CurrentBank));
+        PrintAt(LeftMargin + ColumnChars * CharWidth, ColumnSeparator);
+    }
+    PrintAt(presetX, QString::number(RunPresetIndex + 1));
+    PrintAt(presetX + ColumnChars * CharWidth, ColumnSeparator);
+    PrintAt(presetX + (ColumnChars + SeparatorChars) * CharWidth, title);
+    NextLine();
 }
 
 void TfrmMain::HandleRunPreset() {
@@ -50,21 +232,22 @@ void TfrmMain::HandleRunPreset() {
         title = UntitledName;
     if (title.isEmpty()) {
         AddLogLine(QString("Preset #%1 is untitled (not saved)").arg(number));
-    } else if (RunSaveFiles) {
-        const QString name = QString::fromStdString(SafeFileName(
-            (title + ".hrz" + QString("%1").arg(number, 3, 10, QChar('0'))).toStdString()));
-        const QString folder =
-            PreExpressMode ? OutputDirectory
-                           : OutputDirectory + "Bank " + Letter(CurrentBank) + QDir::separator();
-        WriteFileAtomically(QDir::toNativeSeparators(folder + name).toStdString(),
-                            MessageBufferBytes.data(), PresetDumpLength);
-        AddLogLine(QString("Preset #%1 received: %2").arg(number).arg(name));
+    } else {
+        // Saved before it is printed: a file error leaves the preset to be
+        // asked for again, and it must not then be listed twice.
+        if (RunSaveFiles)
+            SavePresetFile(QString::fromStdString(SafeFileName(
+                (title + ".hrz" + QString("%1").arg(number, 3, 10, QChar('0'))).toStdString())));
+        if (PrintActive)
+            PrintPresetLine(title);
     }
     LastReceptionTick = GetTickCount();
     RunReceptionSeen = true;
+    ++RunPresetsDone;
 
     if (RunPresetIndex < RunLastIndex) {
         ++RunPresetIndex;
+        ShowRunProgress();
         RequestPreset();
         return;
     }
@@ -80,12 +263,12 @@ void TfrmMain::HandleRunPreset() {
         return;
     }
     if (RunSaveFiles)
-        TouchFolder(OutputDirectory + "Bank " + Letter(CurrentBank) + QDir::separator(),
-                    Letter(CurrentBank));
+        TouchFolder(BankFolder(CurrentBank), Letter(CurrentBank));
     SelectBank(CurrentBank);
     AddLogLine("Begin processing Bank " + Letter(CurrentBank));
     DelayWithMessages(static_cast<std::uint32_t>(2 * RequestDelay));
     RunPresetIndex = 0;
+    ShowRunProgress();
     RequestPreset();
 }
 
@@ -110,19 +293,84 @@ void TfrmMain::NextSelectedBank() {
     }
 }
 
+void TfrmMain::ShowRunProgress() {
+    const QString preset = QString("preset %1 of %2").arg(RunPresetIndex + 1).arg(RunLastIndex + 1);
+    prgRun->setFormat(PreExpressMode ? "Pre-Express " + preset
+                                     : "Bank " + Letter(CurrentBank) + ": " + preset);
+    prgRun->setRange(0, std::max(1, RunPresetsTotal));
+    prgRun->setValue(std::min(RunPresetsDone, RunPresetsTotal));
+    prgRun->show();
+}
+
+// ---- Ending ----
+
 void TfrmMain::EndRun() {
-    // The run is over even when the port refuses the reset below.
+    // The run is over even when the port or the printer fails below.
     RunActive = false;
     RunSaveFiles = false;
+    RunAwaitingDump = false;
     timPresetReq->stop();
+    prgRun->hide();
+    std::exception_ptr printError;
+    try {
+        SetPrintActive(false);
+    } catch (...) {
+        printError = std::current_exception();
+    }
     if (MidiOut && MidiOut->IsOpen()) {
         MidiOut->SendShort(ControlChange, BankSelectCoarse, 0);
         MidiOut->SendShort(ControlChange, BankSelectFine, 0);
     }
+    if (printError)
+        std::rethrow_exception(printError);
 }
 
 void TfrmMain::AbortRun() {
     EndRun();
     AddLogLine("Procedure aborted");
     ShowStatus("Procedure aborted");
+}
+
+// ---- The preset list ----
+
+void TfrmMain::SetPrintActive(bool flag) {
+    if (flag == PrintActive)
+        return;
+    if (flag) {
+        BeginPresetList();
+        PrintActive = true;
+        return;
+    }
+    PrintActive = false;
+    const QString where = EndPrintJob();
+    if (!where.isEmpty()) {
+        AddLogLine(where);
+        ShowStatus(where);
+    }
+}
+
+void TfrmMain::BeginPresetList() {
+    BeginPrintJob(font(), windowTitle());
+    try {
+        PrintPageHeader("");
+        PrintHeading(ListHeading());
+        PrintListColumnHeads();
+    } catch (...) {
+        { TPrintJobGuard endsTheJob; }
+        throw;
+    }
+}
+
+void TfrmMain::PrintListColumnHeads() {
+    TSavedFontStyle saved;
+    Printer().SetFontStyle(fsBold | fsUnderline);
+    const int presetX = PresetColumnX();
+    if (!PreExpressMode) {
+        PrintAt(LeftMargin, "Bank       ");
+        PrintAt(LeftMargin + ColumnChars * CharWidth, ColumnSeparator);
+    }
+    PrintAt(presetX, "Preset#   ");
+    PrintAt(presetX + ColumnChars * CharWidth, ColumnSeparator);
+    PrintAt(presetX + (ColumnChars + SeparatorChars) * CharWidth, "Title                      ");
+    NextLine();
 }

@@ -3,6 +3,7 @@
 #include "app/frm_main.h"
 #include "app/hrz_messages.h"
 #include "controls/delay_with_messages.h"
+#include "midi/midi_input.h"
 #include "midi/midi_output.h"
 #include "model/device_globals.h"
 #include "model/errors.h"
@@ -102,8 +103,19 @@ void TfrmMain::RequestPreset() {
     // Aborted during the wait: asking now would only bring an unwanted dump.
     if (!RunActive)
         return;
+    // What came before the request cannot be its answer.
+    DiscardPendingInput();
     SendBuiltMessage(Sysex(DeviceChannel, CmdCurrentPresetRequest));
+    RunAwaitingDump = true;
     ShowStatus(QString("Requested preset #%1").arg(RunPresetIndex + 1));
+}
+
+void TfrmMain::DiscardPendingInput() {
+    if (!MidiIn)
+        return;
+    for (int n = MidiIn->Capacity(); n > 0 && MidiIn->PendingEventCount() != 0; --n)
+        if (!MidiIn->ReadEvent())
+            break;
 }
 
 // ---- Recognisers ----

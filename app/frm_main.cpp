@@ -1,18 +1,25 @@
 // The main window: start-up, its menus, the editors it opens, close and destruction.
 #include "app/frm_main.h"
 
-#include "app/dump_placeholder.h"
 #include "app/hrz_messages.h"
+#include "controls/app_error_handler.h"
 #include "controls/busy_cursor.h"
+#include "editor/frm_preset_editor.h"
+#include "explorer/filepane/file_explorer_pane.h"
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
 #include "model/device_globals.h"
 #include "model/errors.h"
 #include "model/stream.h"
+#include "mpt/frm_mpt_edit.h"
 #include "settings/lv_reg_util.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
 #include <QMenu>
+#include <QProgressBar>
+#include <QStatusBar>
 #include <QTimer>
 
 TfrmMain::TfrmMain(QWidget* parent) : TfrmMIDIExplorer(parent) {
@@ -21,6 +28,12 @@ TfrmMain::TfrmMain(QWidget* parent) : TfrmMIDIExplorer(parent) {
     timPresetReq->setObjectName("timPresetReq");
     timPresetReq->setInterval(10000);
     connect(timPresetReq, &QTimer::timeout, this, [this] { timPresetReqTimer(); });
+    // A run's progress, shown while it lasts.
+    prgRun = new QProgressBar(stbStatBar);
+    prgRun->setObjectName("prgRun");
+    prgRun->setTextVisible(true);
+    prgRun->hide();
+    stbStatBar->addPermanentWidget(prgRun);
 }
 
 TfrmMain::~TfrmMain() {
@@ -58,12 +71,24 @@ void TfrmMain::InitializeWindow(TlvRegUtil* settings, const QString& caption) {
     // wait (negative) or overflow the watchdog interval.
     RequestDelay = (delay < 1 || delay > kMaxRequestDelay) ? kDefaultRequestDelay : delay;
     DeviceChannel = static_cast<std::uint8_t>(TransmitChannel);
+    for (QAction* item : miChannel)
+        connect(item, &QAction::triggered, this, [this] { TransmitChannelChosen(); });
     ApplyPreExpressMode();
     CurrentBank = -1;
     ChildWindows = new TChildWindowList;
     ChildWindows->setObjectName("ChildWindows");
     Owned().Add(ChildWindows);
     Initialized = true;
+}
+
+void TfrmMain::TransmitChannelChosen() {
+    // The unit's messages keep the channel they were started with.
+    const QString channel = QString::number(TransmitChannel + 1);
+    if (TransmitChannel == DeviceChannel)
+        ShowStatus("The HRZ2000 messages use channel " + channel + ".");
+    else
+        ShowStatus("The HRZ2000 messages use channel " + channel +
+                   " after the program is restarted.");
 }
 
 QAction* TfrmMain::AddMenuItem(const QString& caption, QMenu* parent,
@@ -85,7 +110,8 @@ QMenu* TfrmMain::AddOwnedMenu(const QString& caption, const QString& name) {
 }
 
 QAction* TfrmMain::AddSeparator(QMenu* parent) {
-    QAction* separator = AddMenuItem("-", parent, nullptr);
+    // No text: some styles draw a separator's text beside its line.
+    QAction* separator = AddMenuItem(QString(), parent, nullptr);
     separator->setSeparator(true);
     return separator;
 }
@@ -140,7 +166,7 @@ void TfrmMain::BuildEditorMenus() {
     miMPT = AddOwnedMenu("MPT", "miMPT");
     miMPTOpen = AddMenuItem("Open current file in editor", miMPT, [this] {
         if (BufferHoldsMptDump())
-            OpenMptEditor(QString());
+            OpenMptEditor(LoadedFileName);
     });
     miMPTOpen->setObjectName("miMPTOpen");
     miNewMPT = AddMenuItem("New MPT table", miMPT, [this] { NewMptTable(); });
@@ -157,8 +183,25 @@ void TfrmMain::BuildEditorMenus() {
 // ---- Showing and activation ----
 
 void TfrmMain::WindowShown() {
-    CheckOnline();
+    // The window is painted first and the check runs from the event loop, so
+    // the window is on screen at once and shows the check's texts as replies
+    // come. A window that is never painted (hidden at once) is checked anyway.
+    onlineCheckDue_ = true;
+    QTimer::singleShot(kUnpaintedCheckMs, this, [this] { RunDueOnlineCheck(); });
     TfrmMIDIExplorer::WindowShown();
+}
+
+void TfrmMain::paintEvent(QPaintEvent* event) {
+    TfrmMIDIExplorer::paintEvent(event);
+    if (onlineCheckDue_)
+        QTimer::singleShot(0, this, [this] { RunDueOnlineCheck(); });
+}
+
+void TfrmMain::RunDueOnlineCheck() {
+    if (!onlineCheckDue_)
+        return;
+    onlineCheckDue_ = false;
+    CheckOnline();
 }
 
 void TfrmMain::CheckInitialized() {
@@ -178,7 +221,7 @@ void TfrmMain::OpenBufferInEditor() {
     if (BufferHoldsPresetDump())
         OpenPresetEditor();
     else if (BufferHoldsMptDump())
-        OpenMptEditor(QString());
+        OpenMptEditor(LoadedFileName);
 }
 
 TEditorOperations TfrmMain::EditorOperations() {
@@ -193,8 +236,8 @@ TEditorOperations TfrmMain::EditorOperations() {
     return operations;
 }
 
-TfrmDumpPlaceholder* TfrmMain::NewPresetWindow() {
-    auto* editor = new TfrmDumpPlaceholder(TfrmDumpPlaceholder::TKind::Preset);
+TfrmPresetEditor* TfrmMain::NewPresetWindow() {
+    auto* editor = new TfrmPresetEditor;
     editor->SetOperations(EditorOperations());
     return editor;
 }
@@ -203,7 +246,7 @@ void TfrmMain::OpenPresetEditor() {
     if (!BufferHoldsPresetDump())
         return;
     TBusyCursor busy;
-    TfrmDumpPlaceholder* editor = ChildWindows->FirstHidden<TfrmDumpPlaceholder>();
+    TfrmPresetEditor* editor = ChildWindows->FirstHidden<TfrmPresetEditor>();
     if (editor) {
         editor->Reset();
         editor->SetOperations(EditorOperations());
@@ -221,39 +264,67 @@ void TfrmMain::OpenPresetEditor() {
 
 void TfrmMain::NewPreset() {
     TBusyCursor busy;
-    TfrmDumpPlaceholder* editor = NewPresetWindow();
+    TfrmPresetEditor* editor = NewPresetWindow();
     Owned().Add(editor);
     editor->show();
 }
 
+TfrmMPTEdit* TfrmMain::NewMptWindow() {
+    // Frees itself when closed, and goes with the main window at the latest.
+    auto* editor = new TfrmMPTEdit(Settings, this);
+    editor->SetSendHandler([this](TStream& stream, QString& text) { SendStream(stream, text); });
+    // Where a printout went shows in the program's status bar too.
+    editor->SetStatusHandler([this](const QString& text) { ShowStatus(text); });
+    if (FilePane)
+        editor->SetSaveFolder(FilePane->CurrentFolder());
+    return editor;
+}
+
 void TfrmMain::OpenMptEditor(const QString& fileName) {
     const auto length = HrzMessages::MptDumpLength(PreExpressMode);
-    // Freed when closed, and with the main window at the latest.
-    auto* editor = new TfrmDumpPlaceholder(TfrmDumpPlaceholder::TKind::Mpt, this);
-    editor->setAttribute(Qt::WA_DeleteOnClose);
-    editor->SetOperations(EditorOperations());
+    TBusyCursor busy;
     TMemoryStream dump(
         std::vector<std::uint8_t>(MessageBufferBytes.begin(), MessageBufferBytes.begin() + length));
+    TfrmMPTEdit* editor = NewMptWindow();
+    // A table from a file is saved back to that file unless the user picks another.
     if (!fileName.isEmpty())
         editor->SetFileName(fileName);
-    editor->LoadDump(dump);
+    editor->LoadTable(dump);
     editor->show();
+    editor->raise();
 }
 
 void TfrmMain::NewMptTable() {
     TBusyCursor busy;
-    auto* editor = new TfrmDumpPlaceholder(TfrmDumpPlaceholder::TKind::Mpt, this);
-    editor->setAttribute(Qt::WA_DeleteOnClose);
-    editor->SetOperations(EditorOperations());
-    editor->show();
+    NewMptWindow()->show();
 }
 
 // ---- Closing and destruction ----
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    // Editors with unsaved changes ask first; one that stays open keeps the
+    // program running.
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+        auto* editor = qobject_cast<TfrmPresetEditor*>(top);
+        if (editor && editor->isVisible() && !editor->close()) {
+            event->ignore();
+            return;
+        }
+    }
+    for (TfrmMPTEdit* editor : findChildren<TfrmMPTEdit*>(Qt::FindDirectChildrenOnly))
+        if (editor->isVisible() && !editor->close()) {
+            event->ignore();
+            return;
+        }
+    TfrmMIDIExplorer::closeEvent(event);
+}
 
 void TfrmMain::CloseMidiDevices() {
     // Nothing may reach for the ports once they are closed.
     timPresetReq->stop();
     RunActive = false;
+    // What the list printed so far is kept.
+    RunShowingErrors([this] { SetPrintActive(false); }, this);
     if (Settings) {
         Settings->WriteInteger("HRZReqDelay", RequestDelay);
         if (miPreExpress)

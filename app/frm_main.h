@@ -1,8 +1,8 @@
 #pragma once
 // The program's main window: the MIDI workbench extended with the unit's
 // requests, the preset and table editors and their menus.
-#include "app/editor_operations.h"
 #include "app/owned_objects.h"
+#include "controls/editor_operations.h"
 #include "explorer/midi_explorer.h"
 
 #include <array>
@@ -13,9 +13,12 @@
 
 class QAction;
 class QMenu;
+class QProgressBar;
 class QTimer;
 class TStream;
-class TfrmDumpPlaceholder;
+class TfrmBkupOpt;
+class TfrmMPTEdit;
+class TfrmPresetEditor;
 
 class TfrmMain : public TfrmMIDIExplorer {
     Q_OBJECT
@@ -24,6 +27,8 @@ public:
     static constexpr std::uint32_t kRunWatchdogMs = 10000;
     static constexpr int kDefaultRequestDelay = 1000;
     static constexpr int kMaxRequestDelay = 60000;
+    // Shown but not painted this long: the online check runs all the same.
+    static constexpr int kUnpaintedCheckMs = 500;
 
     explicit TfrmMain(QWidget* parent = nullptr);
     ~TfrmMain() override;
@@ -87,6 +92,10 @@ public:
     void HandleRunPreset();
     void NextSelectedBank();
     void EndRun();
+    // Opens (true) or ends (false) the preset list's print job.
+    void SetPrintActive(bool flag);
+    void BeginPresetList();
+    void PrintListColumnHeads();
 
     // ---- State ----
     std::vector<std::uint8_t> LastSentMessage;
@@ -107,11 +116,17 @@ public:
     // Tick of the last preset a run handled; none yet counts as long ago.
     std::uint32_t LastReceptionTick = 0;
     bool RunReceptionSeen = false;
+    // The run's request is out and its dump not yet taken: one dump per request.
+    bool RunAwaitingDump = false;
+    // For the progress shown in the status bar.
+    int RunPresetsDone = 0;
+    int RunPresetsTotal = 0;
 
     TChildWindowList* ChildWindows = nullptr;
 
     // ---- Controls ----
     QTimer* timPresetReq = nullptr;
+    QProgressBar* prgRun = nullptr;
     QMenu* miHRZRequests = nullptr;
     QAction* miGetCurrentPreset = nullptr;
     QAction* miGetSaveEach = nullptr;
@@ -129,9 +144,19 @@ public:
     QAction* miNewMPT = nullptr;
     QAction* pmiEdit = nullptr;
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    // Open editors are closed first, each asking about unsaved work; the program
+    // stays when one of them is kept open.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    // The online check that showing the window asked for, once.
+    void RunDueOnlineCheck();
     QMenu* AddOwnedMenu(const QString& caption, const QString& name);
     QAction* AddSeparator(QMenu* parent);
+    // Tells the user when a newly chosen channel reaches the unit's messages.
+    void TransmitChannelChosen();
     void BuildRequestsMenu(bool preExpressChecked);
     void BuildEditorMenus();
     // Sends a message built into LastSentMessage.
@@ -141,9 +166,18 @@ private:
     void HandleRunEvent(std::unique_ptr<TMyMidiEvent> event);
     void AbortRun();
     void TouchFolder(const QString& path, const QString& bank);
-    TfrmDumpPlaceholder* NewPresetWindow();
+    void SetUpBackupDialog(TfrmBkupOpt& dialog, bool saveFiles);
+    QString BankFolder(int bank) const;
+    void SavePresetFile(const QString& name);
+    void PrintPresetLine(const QString& title);
+    void ShowRunProgress();
+    void DiscardPendingInput();
+    TfrmPresetEditor* NewPresetWindow();
+    TfrmMPTEdit* NewMptWindow();
 
     std::unique_ptr<TOwnedObjects> ownedObjects_;
     bool draining_ = false;
     bool checkingOnline_ = false;
+    bool onlineCheckDue_ = false;
+    bool startingRun_ = false;
 };

@@ -3,6 +3,7 @@
 #include "app/frm_main.h"
 #include "controls/app_error_handler.h"
 #include "controls/dialog_service.h"
+#include "controls/first_paint_probe.h"
 #include "controls/lv_splash_about.h"
 #include "midi/system_midi_platform.h"
 #include "settings/lv_reg_util.h"
@@ -13,8 +14,23 @@
 
 #include <QPointer>
 #include <memory>
+#include <thread>
 
 int main(int argc, char* argv[]) {
+    // The devices of this machine, then the built-in virtual unit. Looking for
+    // the devices takes a while (the JACK and ALSA clients), so it runs while
+    // the windows are built; no port is made before it is done. The unit keeps
+    // its memory between runs, as hardware does.
+    std::string unitNotice; // what the unit says about its memory file, read after the join
+    std::jthread findDevices([&unitNotice] {
+        TUnitOptions unit;
+        unit.WirePacing = true;
+        unit.StatePath = DefaultUnitStatePath(unit.PreExpress);
+        auto virtualUnit = std::make_unique<TVirtualUnitMidiPlatform>(unit);
+        unitNotice = virtualUnit->StartNotice();
+        SystemMidiPlatform().AddBackend(std::move(virtualUnit));
+    });
+
     TlvApplication app(argc, argv);
     const QString title = "HRZ2000e";
     QApplication::setApplicationName(title);
@@ -26,15 +42,6 @@ int main(int argc, char* argv[]) {
     TlvSplashAbout::SetProductTexts(texts);
     // Frees itself a second after the main window is on screen.
     QPointer<TlvSplashAbout> splash = TlvSplashAbout::ShowSplash();
-
-    // The devices of this machine, then the built-in virtual unit, before any
-    // port is made. The unit keeps its memory between runs, as hardware does.
-    TUnitOptions unit;
-    unit.WirePacing = true;
-    unit.StatePath = DefaultUnitStatePath(unit.PreExpress);
-    auto virtualUnit = std::make_unique<TVirtualUnitMidiPlatform>(unit);
-    const QString unitNotice = QString::fromStdString(virtualUnit->StartNotice());
-    SystemMidiPlatform().AddBackend(std::move(virtualUnit));
 
     QApplication::processEvents();
     TfrmMain mainWindow;
@@ -56,11 +63,13 @@ int main(int argc, char* argv[]) {
     if (!notice.isEmpty())
         ShowMessage(nullptr, notice, title);
 
+    findDevices.join();
     // A failed start-up is shown here; the window then refuses to run.
     RunShowingErrors([&] { mainWindow.InitializeWindow(&settings, title); });
+    ExitAtFirstPaintIfAsked(mainWindow);
     mainWindow.show();
-    if (!unitNotice.isEmpty())
-        mainWindow.ShowStatus(unitNotice); // its memory file was damaged and set aside
+    if (!unitNotice.empty()) // its memory file was damaged and set aside
+        mainWindow.ShowStatus(QString::fromStdString(unitNotice));
     const int result = QApplication::exec();
     SetRegUtil(nullptr);
     return result;

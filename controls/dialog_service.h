@@ -60,7 +60,8 @@ public:
                                  const QString& filter) = 0;
     virtual QString FolderName(QWidget* parent, const QString& prompt, const QString& folder) = 0;
     // Font and printer dialogs change their argument and return true on OK.
-    virtual bool ChooseFont(QWidget* parent, QFont& font) = 0;
+    // fixedPitchOnly offers fixed-pitch fonts only.
+    virtual bool ChooseFont(QWidget* parent, QFont& font, bool fixedPitchOnly = false) = 0;
     virtual bool PrinterSetup(QWidget* parent, QPrinter& printer) = 0;
     // Runs one of the system's own modal dialogs (store prompt, backup options,
     // pick list, report options...) and returns its modal result.

@@ -68,7 +68,8 @@ TlvSplashAbout::TlvSplashAbout(TMode mode, QWidget* parent, int checkIntervalMs,
     connect(timClose, &QTimer::timeout, this, &QWidget::close);
 
     if (mode_ == TMode::Splash) {
-        setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
+        // Above the main window for the second it stays after that appears.
+        setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
         setAttribute(Qt::WA_DeleteOnClose);
         btnOK->hide();
         SetStatus("Initializing...");
@@ -160,8 +161,21 @@ TlvSplashAbout* TlvSplashAbout::ShowSplash(int checkIntervalMs, int closeDelayMs
 }
 
 void TlvSplashAbout::WatchWindow(QWidget* window) {
+    if (watched_)
+        watched_->removeEventFilter(this);
     watched_ = window;
     watching_ = window != nullptr;
+    // The moment it shows counts, not the next look at it.
+    if (window)
+        window->installEventFilter(this);
+}
+
+bool TlvSplashAbout::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == watched_ && event->type() == QEvent::Show && !timClose->isActive()) {
+        timSplash->stop();
+        timClose->start();
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TlvSplashAbout::SetStatus(const QString& text) {

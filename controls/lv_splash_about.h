@@ -42,8 +42,8 @@ public:
     // Shows a splash at once, without waiting; it frees itself when it closes.
     static TlvSplashAbout* ShowSplash(int checkIntervalMs = kCheckIntervalMs,
                                       int closeDelayMs = kCloseDelayMs);
-    // The window whose appearance ends the splash. Should it be destroyed
-    // before it ever shows, the splash closes too.
+    // The window whose appearance ends the splash, closeDelayMs after it
+    // shows. Should it be destroyed before it ever shows, the splash closes too.
     void WatchWindow(QWidget* window);
     void SetStatus(const QString& text);
     TMode Mode() const { return mode_; }
@@ -66,6 +66,7 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildControls();

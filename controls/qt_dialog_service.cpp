@@ -1,11 +1,17 @@
 #include "controls/qt_dialog_service.h"
 
+#include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
+#include <QStyle>
 
 namespace {
 
@@ -40,9 +46,18 @@ void SetDialogService(IDialogService* service) {
     g_installed = service;
 }
 
-int TQtDialogService::MessageBox(QWidget* parent, const QString& text, const QString& caption,
-                                 unsigned buttons, TMsgDlgType type) {
-    QMessageBox box(parent);
+int TQtDialogService::CaptionWidth(const QString& caption) {
+    // Title bars commonly use a bold face of the application's font, and
+    // hold an icon and three buttons beside the caption.
+    QFont font = QApplication::font();
+    font.setBold(true);
+    const int titleBar = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    return QFontMetrics(font).horizontalAdvance(caption) + 5 * titleBar;
+}
+
+void TQtDialogService::PrepareMessageBox(QMessageBox& box, const QString& text,
+                                         const QString& caption, unsigned buttons,
+                                         TMsgDlgType type) {
     box.setWindowTitle(caption);
     box.setText(text);
     switch (type) {
@@ -68,6 +83,17 @@ int TQtDialogService::MessageBox(QWidget* parent, const QString& text, const QSt
     if (!qtButtons)
         qtButtons = QMessageBox::Ok;
     box.setStandardButtons(qtButtons);
+    // The box sizes itself to its text; a spacer keeps it as wide as its caption.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(
+            new QSpacerItem(CaptionWidth(caption), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+            grid->rowCount(), 0, 1, grid->columnCount());
+}
+
+int TQtDialogService::MessageBox(QWidget* parent, const QString& text, const QString& caption,
+                                 unsigned buttons, TMsgDlgType type) {
+    QMessageBox box(parent);
+    PrepareMessageBox(box, text, caption, buttons, type);
     const auto pressed = static_cast<QMessageBox::StandardButton>(box.exec());
     for (const auto& b : kButtons)
         if ((buttons & b.ours) && b.qt == pressed)
@@ -95,9 +121,11 @@ QString TQtDialogService::FolderName(QWidget* parent, const QString& prompt,
     return QFileDialog::getExistingDirectory(parent, prompt, folder);
 }
 
-bool TQtDialogService::ChooseFont(QWidget* parent, QFont& font) {
+bool TQtDialogService::ChooseFont(QWidget* parent, QFont& font, bool fixedPitchOnly) {
     bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, font, parent);
+    const QFont chosen = QFontDialog::getFont(&ok, font, parent, QString(),
+                                              fixedPitchOnly ? QFontDialog::MonospacedFonts
+                                                             : QFontDialog::FontDialogOptions());
     if (ok)
         font = chosen;
     return ok;
@@ -105,6 +133,11 @@ bool TQtDialogService::ChooseFont(QWidget* parent, QFont& font) {
 
 bool TQtDialogService::PrinterSetup(QWidget* parent, QPrinter& printer) {
     QPrintDialog dialog(&printer, parent);
+    // The choice is kept for later printouts; nothing prints on OK.
+    dialog.setWindowTitle("Printer setup");
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+        if (QPushButton* ok = buttons->button(QDialogButtonBox::Ok))
+            ok->setText("OK");
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -58,8 +58,8 @@ QString TScriptedDialogService::FolderName(QWidget*, const QString& prompt, cons
     return NextPath();
 }
 
-bool TScriptedDialogService::ChooseFont(QWidget*, QFont& font) {
-    history_.push_back({"font", {}, font.family(), 0});
+bool TScriptedDialogService::ChooseFont(QWidget*, QFont& font, bool fixedPitchOnly) {
+    history_.push_back({"font", fixedPitchOnly ? "fixed pitch" : "", font.family(), 0});
     if (fonts_.empty())
         return false;
     auto [accept, chosen] = fonts_.front();

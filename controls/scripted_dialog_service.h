@@ -13,8 +13,8 @@ class TScriptedDialogService : public IDialogService {
 public:
     struct Asked {
         QString kind; // "message", "open", "openMany", "save", "folder", "font", "printer", "modal"
-        QString caption;
-        QString text; // message text, prompt, folder or dialog class name
+        QString caption; // for a font dialog: "fixed pitch" when limited to such fonts
+        QString text;    // message text, prompt, folder or dialog class name
         unsigned buttons = 0;
     };
 
@@ -47,7 +47,7 @@ public:
     QString SaveFileName(QWidget* parent, const QString& caption, const QString& suggested,
                          const QString& filter) override;
     QString FolderName(QWidget* parent, const QString& prompt, const QString& folder) override;
-    bool ChooseFont(QWidget* parent, QFont& font) override;
+    bool ChooseFont(QWidget* parent, QFont& font, bool fixedPitchOnly) override;
     bool PrinterSetup(QWidget* parent, QPrinter& printer) override;
     int ExecModal(QDialog& dialog) override;
 

@@ -7,6 +7,7 @@
 #include "explorer/filepane/file_explorer_pane.h"
 #include "explorer/midi_explorer.h"
 #include "explorer/msg_buf_memo.h"
+#include "midi/input_capacity.h"
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
 #include "settings/lv_reg_util.h"
@@ -68,6 +69,7 @@ void TfrmMIDIExplorer::InitializeWindow(TlvRegUtil* settings, const QString& cap
     TBusyCursor busy;
 
     MidiIn = std::make_unique<TMidiInput>();
+    MidiIn->SetCapacity(kWorkbenchInputCapacity);
     MidiIn->OnMidiInput = [this](QObject*) { MidiInputReceived(*MidiIn); };
     MidiIn->OnOverflow = [this](QObject*) { InputOverflowed(); };
     if (MidiIn->NumDevs() == 0)
@@ -170,31 +172,55 @@ void TfrmMIDIExplorer::BuildDeviceMenus(const QString& savedIn, const QString& s
 // ---- Devices and channel ----
 
 void TfrmMIDIExplorer::SelectInputDevice(TlvMIDIMenuItem& item) {
-    TBusyCursor busy;
-    try {
-        MidiIn->Close();
-        MidiOut->Close();
-        MidiIn->SetProductName(item.DeviceName().toStdString());
-        MidiIn->Open();
-        MidiIn->Start();
-        ShowStatus(QString::fromStdString(MidiIn->ProductName()) + " opened for input");
-        item.MenuItem()->setChecked(true);
-    } catch (const std::exception& e) {
-        ShowMessage(this, QString::fromUtf8(e.what()), "MIDI In error");
+    // The output is closed with the input; the one that was open comes back.
+    TlvMIDIMenuItem* openOutput = nullptr;
+    if (MidiOut && MidiOut->IsOpen())
+        for (const auto& candidate : OutputDeviceItems)
+            if (candidate->MenuItem()->isChecked())
+                openOutput = candidate.get();
+    {
+        TBusyCursor busy;
+        try {
+            MidiIn->Close();
+            MidiOut->Close();
+            MidiIn->SetProductName(item.DeviceName().toStdString());
+            MidiIn->Open();
+            MidiIn->Start();
+            ShowStatus(QString::fromStdString(MidiIn->ProductName()) + " opened for input");
+            item.MenuItem()->setChecked(true);
+        } catch (const std::exception& e) {
+            UncheckDeviceItems(InputDeviceItems);
+            ShowMessage(this, QString::fromUtf8(e.what()), "MIDI In error");
+        }
     }
+    if (openOutput)
+        OpenOutputDevice(*openOutput, false);
 }
 
 void TfrmMIDIExplorer::SelectOutputDevice(TlvMIDIMenuItem& item) {
+    OpenOutputDevice(item, true);
+}
+
+void TfrmMIDIExplorer::OpenOutputDevice(TlvMIDIMenuItem& item, bool showStatus) {
     TBusyCursor busy;
     try {
         MidiOut->Close();
         MidiOut->SetProductName(item.DeviceName().toStdString());
         MidiOut->Open();
-        ShowStatus(QString::fromStdString(MidiOut->ProductName()) + " opened for output");
+        if (showStatus)
+            ShowStatus(QString::fromStdString(MidiOut->ProductName()) + " opened for output");
         item.MenuItem()->setChecked(true);
     } catch (const std::exception& e) {
+        // Nothing is open now: no tick may say otherwise.
+        UncheckDeviceItems(OutputDeviceItems);
         ShowMessage(this, QString::fromUtf8(e.what()), "MIDI Out error");
     }
+}
+
+void TfrmMIDIExplorer::UncheckDeviceItems(
+    const std::vector<std::unique_ptr<TlvMIDIMenuItem>>& items) {
+    for (const auto& item : items)
+        item->MenuItem()->setChecked(false);
 }
 
 void TfrmMIDIExplorer::miChannelClick(int tag) {

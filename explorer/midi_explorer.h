@@ -196,6 +196,9 @@ private:
     // that a device plugged in again is found without a restart.
     void RefreshDeviceMenu(bool input);
     void InputOverflowed();
+    // Opens the output device of item; a failure is shown as "MIDI Out error".
+    void OpenOutputDevice(TlvMIDIMenuItem& item, bool showStatus);
+    static void UncheckDeviceItems(const std::vector<std::unique_ptr<TlvMIDIMenuItem>>& items);
     void WriteFolderHistory();
     void WriteDblClickAction(const char* name, int action);
     bool memMsgBufKeyDown(QKeyEvent& event);

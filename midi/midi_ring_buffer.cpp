@@ -1,7 +1,9 @@
 #include "midi/midi_ring_buffer.h"
 
 TMidiRingBuffer::TMidiRingBuffer(std::uint16_t capacity)
-    : capacity_(capacity), slots_(std::make_unique<TMidiRingItem[]>(capacity ? capacity : 1)) {}
+    : capacity_(capacity), slots_(static_cast<TMidiRingItem*>(
+                               ::operator new(sizeof(TMidiRingItem) * (capacity ? capacity : 1)))) {
+}
 
 bool TMidiRingBuffer::Put(const TMidiRingItem& item) noexcept {
     if (count_.load(std::memory_order_acquire) >= capacity_)

@@ -9,12 +9,17 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <new>
+#include <type_traits>
 
 struct TMidiRingItem {
     std::uint32_t Time = 0;    // ms since the input was started
     std::uint32_t Message = 0; // packed short message (status in the low byte); 0 for sysex
     MIDIHDR* Header = nullptr; // filled sysex buffer; null for short messages
 };
+
+static_assert(std::is_trivially_copyable_v<TMidiRingItem> &&
+              std::is_trivially_destructible_v<TMidiRingItem>);
 
 class TMidiRingBuffer {
 public:
@@ -34,8 +39,13 @@ public:
     std::uint16_t Capacity() const noexcept { return capacity_; }
 
 private:
+    // Raw storage: each slot is written before it is read, so a large ring
+    // costs no memory until it fills.
+    struct TFreeSlots {
+        void operator()(TMidiRingItem* items) const noexcept { ::operator delete(items); }
+    };
     const std::uint16_t capacity_;
-    std::unique_ptr<TMidiRingItem[]> slots_;
+    std::unique_ptr<TMidiRingItem[], TFreeSlots> slots_;
     std::uint16_t nextPut_ = 0; // producer only
     std::uint16_t nextGet_ = 0; // consumer only
     std::atomic<std::uint16_t> count_{0};

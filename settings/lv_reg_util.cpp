@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 
 namespace {
 
@@ -161,38 +162,40 @@ void TlvRegUtil::DeleteValue(const QString& name) {
 }
 
 void TlvRegUtil::RestorePlacement(QWidget& window) {
-    QSize screen(1024, 768);
+    QRect screen(0, 0, 1024, 768);
     if (const QScreen* s = window.screen() ? window.screen() : QGuiApplication::primaryScreen())
-        screen = s->geometry().size();
+        screen = s->availableGeometry();
     RestorePlacement(window, screen);
 }
 
-void TlvRegUtil::RestorePlacement(QWidget& window, const QSize& screen) {
+void TlvRegUtil::RestorePlacement(QWidget& window, const QRect& screen) {
     RequirePath();
     const QString name = window.objectName();
-    const QRect current = window.geometry();
-    const int top = ReadInteger(name + ".Top", true, current.top());
-    const int left = ReadInteger(name + ".Left", true, current.left());
-    const int height = ReadInteger(name + ".Height", true, current.height());
-    const int width = ReadInteger(name + ".Width", true, current.width());
-    QRect placed(left, top, width, height);
+    // Left and Top place the outer frame, title bar included; Width and
+    // Height are the window's own area.
+    const QPoint at = window.isWindow() ? window.frameGeometry().topLeft() : window.pos();
+    const int top = ReadInteger(name + ".Top", true, at.y());
+    const int left = ReadInteger(name + ".Left", true, at.x());
+    const int height = ReadInteger(name + ".Height", true, window.height());
+    const int width = ReadInteger(name + ".Width", true, window.width());
+    QPoint placed(left, top);
     if (window.isWindow()) {
-        // A window saved on a larger or a detached screen stays reachable.
-        const int maxLeft = screen.width() * 90 / 100;
-        const int maxTop = screen.height() * 90 / 100;
-        if (placed.left() > maxLeft)
-            placed.moveLeft(maxLeft);
-        if (placed.top() > maxTop)
-            placed.moveTop(maxTop);
+        // A window saved on a larger or a detached screen stays reachable, and
+        // its title bar is never above the screen, where it cannot be dragged.
+        const int maxLeft = screen.left() + screen.width() * 90 / 100;
+        const int maxTop = screen.top() + screen.height() * 90 / 100;
+        placed.setX(std::min(left, maxLeft));
+        placed.setY(std::clamp(top, screen.top(), maxTop));
     }
-    window.setGeometry(placed);
+    window.resize(width, height);
+    window.move(placed);
 }
 
 void TlvRegUtil::SavePlacement(const QWidget& window) {
     const QString name = window.objectName();
-    const QRect g = window.geometry();
-    WriteInteger(name + ".Top", g.top());
-    WriteInteger(name + ".Left", g.left());
-    WriteInteger(name + ".Height", g.height());
-    WriteInteger(name + ".Width", g.width());
+    const QPoint at = window.isWindow() ? window.frameGeometry().topLeft() : window.pos();
+    WriteInteger(name + ".Top", at.y());
+    WriteInteger(name + ".Left", at.x());
+    WriteInteger(name + ".Height", window.height());
+    WriteInteger(name + ".Width", window.width());
 }

@@ -5,7 +5,7 @@
 // Failures of the registry itself raise EHrzError with the value's name.
 #include "settings/registry_layer.h"
 
-#include <QSize>
+#include <QRect>
 #include <QString>
 #include <memory>
 
@@ -35,9 +35,10 @@ public:
     void DeleteValue(const QString& name);
 
     // Window placement under objectName + ".Top", ".Left", ".Height", ".Width".
-    // A top-level window is kept within 90% of the screen's width and height.
+    // Top and Left are the outer frame's. A top-level window's frame is kept
+    // within 90% of the screen's width and height, and not above its top.
     void RestorePlacement(QWidget& window);
-    void RestorePlacement(QWidget& window, const QSize& screen);
+    void RestorePlacement(QWidget& window, const QRect& screen);
     void SavePlacement(const QWidget& window);
 
     IRegistryLayer& Layer();

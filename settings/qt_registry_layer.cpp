@@ -1,9 +1,12 @@
 #include "settings/qt_registry_layer.h"
 
+#include "settings/registry_ini_format.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringList>
 
@@ -13,6 +16,18 @@
 #ifndef Q_OS_WIN
 #include <csignal>
 #endif
+
+namespace {
+
+// A file name beside path that is not taken yet.
+QString FreeName(const QString& path, const QString& suffix) {
+    QString name = path + suffix;
+    for (int n = 1; QFile::exists(name); ++n)
+        name = path + suffix + QString::number(n);
+    return name;
+}
+
+} // namespace
 
 QString DefaultSettingsFilePath() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
@@ -34,8 +49,41 @@ TQtRegistryLayer::TQtRegistryLayer(const QString& iniPath) {
 
 TQtRegistryLayer::~TQtRegistryLayer() = default;
 
+bool TQtRegistryLayer::ConvertOldStyleFile(const QString& iniPath) {
+    QSettings old(iniPath, QSettings::IniFormat);
+    if (old.status() != QSettings::NoError)
+        return false;
+    // Same map, other file format: every value comes over as it is.
+    QSettings::SettingsMap map;
+    for (const QString& key : old.allKeys()) {
+        const QVariant value = old.value(key);
+        map.insert(key, value.typeId() == QMetaType::QStringList
+                            ? value.toStringList().join(QStringLiteral(", "))
+                            : value.toString());
+    }
+    // The old file stays beside the new one, in case anything was missed.
+    const QString kept = FreeName(iniPath, QStringLiteral(".old"));
+    if (!QFile::copy(iniPath, kept))
+        return false;
+    QSaveFile file(iniPath);
+    const QByteArray text = RegistryIni::WriteText(map);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        QFile::remove(kept);
+        return false;
+    }
+    return true;
+}
+
 void TQtRegistryLayer::OpenIniFile(const QString& iniPath) {
-    settings_ = std::make_unique<QSettings>(iniPath, QSettings::IniFormat);
+    QSettings::Format format = RegistryIni::Format();
+    if (RegistryIni::IsOldStyleFile(iniPath) && !ConvertOldStyleFile(iniPath)) {
+        // Read and written the old way until it can be converted.
+        format = QSettings::IniFormat;
+        notice_ = QStringLiteral("The settings file %1 could not be converted to the current "
+                                 "format; it is used as it is.")
+                      .arg(QDir::toNativeSeparators(iniPath));
+    }
+    settings_ = std::make_unique<QSettings>(iniPath, format);
     if (settings_->status() != QSettings::FormatError)
         return;
     // A damaged file is kept aside for the user and the program starts on
@@ -51,38 +99,15 @@ void TQtRegistryLayer::OpenIniFile(const QString& iniPath) {
         notice_ = QStringLiteral("The settings file %1 could not be read; default settings are "
                                  "used and changes cannot be saved.")
                       .arg(QDir::toNativeSeparators(iniPath));
-    settings_ = std::make_unique<QSettings>(iniPath, QSettings::IniFormat);
+    settings_ = std::make_unique<QSettings>(iniPath, RegistryIni::Format());
 }
 
 QString TQtRegistryLayer::FileName() const {
-    return settings_->format() == QSettings::IniFormat ? settings_->fileName() : QString();
-}
-
-QString TQtRegistryLayer::EscapeName(const QString& name) {
-    QString out;
-    out.reserve(name.size());
-    for (const QChar c : name) {
-        if (c == u'%')
-            out += QStringLiteral("%25");
-        else if (c == u'/')
-            out += QStringLiteral("%2F");
-        else if (c == u'\\')
-            out += QStringLiteral("%5C");
-        else
-            out += c;
-    }
-    return out;
-}
-
-QString TQtRegistryLayer::GroupOfKey(const QString& key) {
-    QStringList parts;
-    for (const QString& part : key.split(u'\\', Qt::SkipEmptyParts))
-        parts << EscapeName(part);
-    return parts.join(u'/');
+    return settings_->format() == QSettings::NativeFormat ? QString() : settings_->fileName();
 }
 
 bool TQtRegistryLayer::OpenKey(const QString& key, bool canCreate) {
-    QString group = GroupOfKey(key);
+    QString group = RegistryIni::GroupOfKey(key);
     if (root_ == TRootKey::LocalMachine)
         group.prepend(QStringLiteral("HKEY_LOCAL_MACHINE/"));
     bool exists = canCreate;
@@ -107,7 +132,8 @@ void TQtRegistryLayer::RequireKey() const {
 }
 
 QString TQtRegistryLayer::FullName(const QString& name) const {
-    return currentGroup_.isEmpty() ? EscapeName(name) : currentGroup_ + u'/' + EscapeName(name);
+    const QString part = RegistryIni::EscapeName(name);
+    return currentGroup_.isEmpty() ? part : currentGroup_ + u'/' + part;
 }
 
 void TQtRegistryLayer::ClearLeftovers() {

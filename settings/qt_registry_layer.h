@@ -1,9 +1,8 @@
 #pragma once
 // The registry over QSettings: an INI file in the user's configuration folder
-// with the same keys and names (Windows uses the registry itself, see
-// win_registry_layer.h).
-// Key names may hold "/" (the program's key "Lumivale/HRZ2000e" is one key),
-// so every key and value name is escaped before QSettings sees it.
+// with the same keys and names (registry_ini_format.h; Windows uses the
+// registry itself, see win_registry_layer.h). A file of the earlier format is
+// converted once when it is opened.
 #include "settings/registry_layer.h"
 
 #include <QSettings>
@@ -34,13 +33,11 @@ public:
     void WriteBool(const QString& name, bool value) override;
     void DeleteValue(const QString& name) override;
 
-    // Escapes one key or value name so that QSettings keeps it as one level.
-    static QString EscapeName(const QString& name);
-    // The QSettings group of a registry key path below the root.
-    static QString GroupOfKey(const QString& key);
-
 private:
     void OpenIniFile(const QString& iniPath);
+    // Rewrites a file of the earlier format in this one, keeping the old file
+    // beside it; false (and the file untouched) when that cannot be done.
+    static bool ConvertOldStyleFile(const QString& iniPath);
     QString FullName(const QString& name) const;
     void Commit();
     // Removes what a writer killed in the middle of a save leaves: its lock file,

@@ -1,5 +1,7 @@
-// Lists a folder of 20,000 files with the file pane and with `ls -l`, side by
-// side, and prints the ratio (target: at most 3).
+// Lists a folder of many files with the file pane and with `ls -l`, side by
+// side, and prints the ratio. Target: the pane takes no longer than `ls -l`.
+//
+// Usage: bench_file_pane [number of files, default 20000]
 #include "explorer/filepane/file_explorer_pane.h"
 
 #include <QApplication>
@@ -14,8 +16,9 @@
 
 namespace {
 
-constexpr int kFiles = 20000;
+constexpr int kDefaultFiles = 20000;
 constexpr int kRuns = 5;
+constexpr double kTarget = 1.0;
 
 double BestMs(const std::function<void()>& run) {
     double best = 1e30;
@@ -34,6 +37,12 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    const int files = argc > 1 ? QString(argv[1]).toInt() : kDefaultFiles;
+    if (files < 1) {
+        std::fprintf(stderr, "usage: bench_file_pane [number of files, default %d]\n",
+                     kDefaultFiles);
+        return 2;
+    }
 
     QTemporaryDir tmp;
     if (!tmp.isValid()) {
@@ -42,8 +51,8 @@ int main(int argc, char** argv) {
     }
     const char* suffixes[] = {".hrz", ".mpt", ".hrz001", ".syx", ".txt", ".mid", ""};
     const QByteArray body(252, '\x11');
-    for (int i = 0; i < kFiles; ++i) {
-        QFile f(tmp.filePath(QStringLiteral("Preset %1").arg(i, 5, 10, QChar('0')) +
+    for (int i = 0; i < files; ++i) {
+        QFile f(tmp.filePath(QStringLiteral("Preset %1").arg(i, 6, 10, QChar('0')) +
                              QString::fromLatin1(suffixes[i % 7])));
         if (!f.open(QIODevice::WriteOnly) || f.write(body.left(i % 253)) < 0) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(f.fileName()));
@@ -70,9 +79,12 @@ int main(int argc, char** argv) {
     });
     const int count = pane.FileInfoText(0).section(' ', 0, 0).toInt();
 
-    std::printf("files listed:      %d (%s)\n", count, qPrintable(pane.FileInfoText(1)));
-    std::printf("ls -l:             %8.1f ms\n", lsMs);
-    std::printf("RefreshFileList:   %8.1f ms\n", paneMs);
-    std::printf("ratio pane/ls:     %8.2f  (target <= 3)\n", paneMs / lsMs);
-    return count == kFiles + 50 ? 0 : 1;
+    const double ratio = paneMs / lsMs;
+    std::printf("files listed:      %d of %d (%s)\n", count, files + 50,
+                qPrintable(pane.FileInfoText(1)));
+    std::printf("ls -l:             %8.1f ms (best of %d)\n", lsMs, kRuns);
+    std::printf("RefreshFileList:   %8.1f ms (best of %d)\n", paneMs, kRuns);
+    std::printf("pane / ls -l (target <= %.0f)\n", kTarget);
+    std::printf("ratio: %.2f\n", ratio);
+    return count == files + 50 && ratio <= kTarget ? 0 : 1;
 }

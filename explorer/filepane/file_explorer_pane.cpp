@@ -105,6 +105,9 @@ void TFileExplorerPane::BuildControls() {
     cbxFolder_->setEditable(true);
     cbxFolder_->setInsertPolicy(QComboBox::NoInsert);
     cbxFolder_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // The keyboard's keys go to the focused combo box, which hands them to its
+    // line edit without passing that one's filters; both are watched.
+    cbxFolder_->installEventFilter(this);
     cbxFolder_->lineEdit()->installEventFilter(this);
     connect(cbxFolder_, &QComboBox::activated, this, &TFileExplorerPane::cbxFolderClick);
 
@@ -520,7 +523,8 @@ bool TFileExplorerPane::cbxFolderKeyPress() {
 }
 
 bool TFileExplorerPane::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == cbxFolder_->lineEdit() && event->type() == QEvent::KeyPress) {
+    if ((watched == cbxFolder_ || watched == cbxFolder_->lineEdit()) &&
+        event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter)
             return cbxFolderKeyPress();

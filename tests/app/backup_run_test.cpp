@@ -93,6 +93,7 @@ TEST_F(MainWindowTest, DuringARunOnlyWholePresetDumpsCount) {
     w.RunSaveFiles = false;
     w.RunPresetIndex = 0;
     w.RunLastIndex = 5;
+    w.RunAwaitingDump = true;
     w.PendingStatusReplies = 1;
     platform.InjectSysex(0, Reply(0, 1), 0);
     platform.InjectShort(0, 0x00C0, 0);

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QKeyEvent>
 #include <QTabWidget>
+#include <functional>
 
 namespace {
 
@@ -16,6 +17,27 @@ void Key(QWidget* target, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) 
 }
 
 const TBytes kCurrentPresetRequest{0xF0, 0x1A, 0x00, 0x12, 0x45, 0xF7};
+
+// Notes a value at the first paint of a window.
+class TPaintSpy : public QObject {
+public:
+    TPaintSpy(QWidget& window, std::function<int()> value) : value_(std::move(value)) {
+        window.installEventFilter(this);
+    }
+    bool Seen() const { return atFirstPaint_ >= 0; }
+    int ValueAtFirstPaint() const { return atFirstPaint_; }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && atFirstPaint_ < 0)
+            atFirstPaint_ = value_();
+        return false;
+    }
+
+private:
+    std::function<int()> value_;
+    int atFirstPaint_ = -1;
+};
 
 } // namespace
 
@@ -38,12 +60,32 @@ TEST_F(MainWindowTest, OnlineCheckAgainstTheUnitReportsItsBankAndBypass) {
     EXPECT_EQ(w.LogCount(), 0); // replies are consumed, not logged
 }
 
-TEST_F(MainWindowTest, ShowingTheWindowRunsTheOnlineCheck) {
-    auto& w = StartOnUnit();
+TEST_F(MainWindowTest, ShowingTheWindowPaintsItFirstThenRunsTheOnlineCheck) {
+    auto& w = StartOnTestPlatform();
+    TScriptedReplies unitReplies(platform);
+    unitReplies.Reply(0, Reply(0, 0));
+    unitReplies.Reply(9, Reply(9, 0));
+    TPaintSpy painted(w, [this] { return SentItemRequestCount(); });
+    QElapsedTimer clock;
+    clock.start();
     w.show();
-    Wait(30);
-    EXPECT_EQ(Status(), "The HRZ2000 is online! Your currently selected bank is: A");
-    EXPECT_EQ(w.CurrentBank, 0);
+    // Nothing waits inside show().
+    EXPECT_LT(clock.elapsed(), kDelay);
+    EXPECT_EQ(SentItemRequestCount(), 0);
+    QStringList texts;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (w.isVisible() && (texts.isEmpty() || texts.last() != Status()))
+            texts << Status();
+    });
+    watch.start(1);
+    EXPECT_TRUE(WaitFor([&] { return w.CurrentBank == 0; }, 5000));
+    EXPECT_EQ(SentItemRequests(), (std::vector<int>{0, 9}));
+    ASSERT_TRUE(painted.Seen());
+    EXPECT_EQ(painted.ValueAtFirstPaint(), 0); // painted before the first request
+    // The check's texts were shown, in turn, in the visible window.
+    EXPECT_TRUE(texts.contains("The HRZ2000 is online!")) << texts.join('|').toStdString();
+    EXPECT_EQ(texts.last(), "The HRZ2000 is online! Your currently selected bank is: A");
 }
 
 TEST_F(MainWindowTest, PreExpressOnlineCheckAsksOnlyForTheBypassItem) {

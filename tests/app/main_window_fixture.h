@@ -130,6 +130,14 @@ protected:
         std::copy(bytes.begin(), bytes.end(), window->MessageBufferBytes.begin());
         window->MessageBufferCount = static_cast<std::uint32_t>(bytes.size());
     }
+    int SentItemRequestCount() const { return static_cast<int>(SentItemRequests().size()); }
+    template <typename Done> static bool WaitFor(Done done, int timeoutMs) {
+        QElapsedTimer t;
+        t.start();
+        while (!done() && t.elapsed() < timeoutMs)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        return done();
+    }
     static void Wait(int ms) {
         QElapsedTimer t;
         t.start();

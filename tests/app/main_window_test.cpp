@@ -1,11 +1,13 @@
 // Start-up, menus, settings and the windows the main window opens.
-#include "app/dump_placeholder.h"
+#include "editor/frm_preset_editor.h"
 #include "midi/midi_output.h"
 #include "model/digital_groups.h"
 #include "model/stream.h"
+#include "mpt/frm_mpt_edit.h"
 #include "tests/app/main_window_fixture.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -38,6 +40,12 @@ TEST_F(MainWindowTest, StartBuildsTheDeviceMenusBeforeHelp) {
                            "Print list of presets...", "Get preset bulk dump", "-", "Get MPT Table",
                            "Bypass", "-", "Select Bank &A", "Select Bank &B", "Select Bank &C",
                            "Select Bank &D", "-", "Use Pre-Express options"}));
+    // Real separators: no text for a style to draw beside the line.
+    for (QAction* a : w.miHRZRequests->actions()) {
+        if (a->isSeparator()) {
+            EXPECT_TRUE(a->text().isEmpty());
+        }
+    }
     EXPECT_EQ(Items(w.miPresets), (QStringList{"Open current file in editor", "New preset"}));
     EXPECT_EQ(Items(w.miMPT), (QStringList{"Open current file in editor", "New MPT table"}));
     EXPECT_EQ(w.popMsgBuf->actions().last()->text(), "&Edit...");
@@ -85,12 +93,18 @@ TEST_F(MainWindowTest, ZeroNegativeOrAbsentDelayMeansOneSecond) {
     EXPECT_EQ(RequestDelay, 1000);
 }
 
-TEST_F(MainWindowTest, ChannelIsTakenOnceAtStart) {
+TEST_F(MainWindowTest, ChannelIsTakenOnceAtStartAndTheUserIsToldSo) {
     store->WriteInteger("MIDI_OUT_CH", 5);
     auto& w = StartOnTestPlatform();
     EXPECT_EQ(DeviceChannel, 5);
-    w.miChannelClick(9);
+    w.miChannel[9]->trigger();
     EXPECT_EQ(DeviceChannel, 5);
+    EXPECT_EQ(Status(), "The HRZ2000 messages use channel 10 after the program is restarted.");
+    w.RequestCurrentPreset();
+    EXPECT_EQ(SentBytes().back(), (TBytes{0xF0, 0x1A, 0x05, 0x12, 0x45, 0xF7}));
+    // Back to the channel in use: nothing waits for a restart.
+    w.miChannel[5]->trigger();
+    EXPECT_EQ(Status(), "The HRZ2000 messages use channel 6.");
 }
 
 TEST_F(MainWindowTest, CloseStoresDelayAndPreExpressSwitch) {
@@ -163,30 +177,31 @@ TEST_F(MainWindowTest, ShownPresetEditorsAreNeverReusedHiddenOnesAre) {
     w.OpenBufferInEditor();
     w.OpenBufferInEditor();
     ASSERT_EQ(w.ChildWindows->Count(), 2);
-    auto* first = qobject_cast<TfrmDumpPlaceholder*>(w.ChildWindows->At(0));
-    auto* second = qobject_cast<TfrmDumpPlaceholder*>(w.ChildWindows->At(1));
+    auto* first = qobject_cast<TfrmPresetEditor*>(w.ChildWindows->At(0));
+    auto* second = qobject_cast<TfrmPresetEditor*>(w.ChildWindows->At(1));
     ASSERT_TRUE(first && second);
     EXPECT_NE(first, second);
     EXPECT_TRUE(first->isVisible());
-    EXPECT_EQ(first->DumpTitle(), "Clean");
-    EXPECT_EQ(first->Dump().size(), 252u);
+    EXPECT_EQ(first->edtTitle->text(), "Clean");
     EXPECT_EQ(first->FileName(), "/tmp/Clean.hrz");
+    EXPECT_EQ(first->windowTitle(), "HRZ2000e Preset Editor - /tmp/Clean.hrz");
 
+    second->Preset().Params[0] = 3; // unsaved work: the close asks, and is told No
+    dialogs.service.QueueResult(mrNo);
     second->close(); // hidden, not freed
     PutInBuffer(PresetDump("Lead"));
     w.LoadedFileName.clear();
     w.OpenPresetEditor();
     EXPECT_EQ(w.ChildWindows->Count(), 2);
     EXPECT_TRUE(second->isVisible());
-    EXPECT_EQ(second->DumpTitle(), "Lead");
+    EXPECT_EQ(second->edtTitle->text(), "Lead");
     EXPECT_EQ(second->FileName(), "");
-    EXPECT_EQ(first->DumpTitle(), "Clean");
+    EXPECT_EQ(second->History().UndoCount(), 1);
+    EXPECT_EQ(first->edtTitle->text(), "Clean");
     // The editor reaches the unit through what it was handed.
-    TMemoryStream dump(PresetDump("Lead"));
-    QString text;
-    second->Operations().SendStream(dump, text);
-    EXPECT_EQ(text, "MIDI data sent to MIDI Out");
-    EXPECT_EQ(SentBytes().back(), PresetDump("Lead"));
+    second->SendPreset();
+    EXPECT_EQ(SentBytes().back().size(), 252u);
+    EXPECT_EQ(SentBytes().back()[121], 'L');
 }
 
 TEST_F(MainWindowTest, NewPresetWindowsAreNotReusedAndAllGoWithTheMainWindow) {
@@ -197,15 +212,15 @@ TEST_F(MainWindowTest, NewPresetWindowsAreNotReusedAndAllGoWithTheMainWindow) {
     w.OpenPresetEditor();
     QPointer<QWidget> fromBuffer = w.ChildWindows->At(0);
     QPointer<QObject> menu = w.miHRZRequests;
-    int placeholders = 0;
+    int editors = 0;
     for (QWidget* top : QApplication::topLevelWidgets())
-        placeholders += qobject_cast<TfrmDumpPlaceholder*>(top) != nullptr;
-    EXPECT_EQ(placeholders, 2);
+        editors += qobject_cast<TfrmPresetEditor*>(top) != nullptr;
+    EXPECT_EQ(editors, 2);
     window.reset();
     EXPECT_TRUE(fromBuffer.isNull());
     EXPECT_TRUE(menu.isNull());
     for (QWidget* top : QApplication::topLevelWidgets())
-        EXPECT_EQ(qobject_cast<TfrmDumpPlaceholder*>(top), nullptr);
+        EXPECT_EQ(qobject_cast<TfrmPresetEditor*>(top), nullptr);
 }
 
 TEST_F(MainWindowTest, TableEditorFreesItselfOnClose) {
@@ -218,10 +233,11 @@ TEST_F(MainWindowTest, TableEditorFreesItselfOnClose) {
     table[405] = 0xF7;
     PutInBuffer(table);
     w.OpenBufferInEditor();
-    TfrmDumpPlaceholder* editor = w.findChild<TfrmDumpPlaceholder*>();
+    TfrmMPTEdit* editor = w.findChild<TfrmMPTEdit*>();
     ASSERT_NE(editor, nullptr);
-    EXPECT_EQ(editor->Dump(), table);
-    QPointer<TfrmDumpPlaceholder> watch = editor;
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->TableBytes(), table);
+    QPointer<TfrmMPTEdit> watch = editor;
     editor->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(watch.isNull());
@@ -241,4 +257,22 @@ TEST_F(MainWindowTest, OwnedObjectsLeaveParentedEntriesToTheirParent) {
     }
     EXPECT_TRUE(loose.isNull());
     EXPECT_EQ(parent.children().size(), 1);
+}
+
+TEST_F(MainWindowTest, ClosingTheProgramAsksOpenEditorsAboutUnsavedWork) {
+    auto& w = StartOnTestPlatform();
+    w.show();
+    PutInBuffer(PresetDump("Clean"));
+    w.OpenPresetEditor();
+    auto* editor = qobject_cast<TfrmPresetEditor*>(w.ChildWindows->At(0));
+    editor->Preset().Title = "Changed";
+    dialogs.service.QueueResult(mrCancel);
+    EXPECT_FALSE(w.close());
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(editor->isVisible());
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, "Do you want to save your changes?");
+    dialogs.service.QueueResult(mrNo);
+    EXPECT_TRUE(w.close());
+    EXPECT_FALSE(editor->isVisible());
 }

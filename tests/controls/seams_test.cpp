@@ -1,5 +1,6 @@
 #include "controls/busy_cursor.h"
 #include "controls/delay_with_messages.h"
+#include "controls/qt_dialog_service.h"
 #include "controls/scripted_dialog_service.h"
 #include "controls/shell_service.h"
 #include "controls/tick_source.h"
@@ -7,6 +8,8 @@
 
 #include <QCursor>
 #include <QDir>
+#include <QFontMetrics>
+#include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -115,4 +118,25 @@ TEST(DesktopShell, ReportsMissingFilesAndFoldersWithShellCodes) {
     // A folder is not a document.
     QDir(dir.path()).mkdir("sub.htm");
     EXPECT_EQ(Shell().OpenDocument(dir.filePath("sub.htm")), shFileNotFound);
+}
+
+TEST(QtMessageBox, IsWideEnoughForItsCaptionHoweverShortItsText) {
+    TestApp();
+    const QString caption = "MIDI communications error";
+    QMessageBox box;
+    TQtDialogService::PrepareMessageBox(box, "X", caption, mbOK, TMsgDlgType::mtError);
+    box.show();
+    QCoreApplication::processEvents();
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    const int captionText = QFontMetrics(bold).horizontalAdvance(caption);
+    EXPECT_GT(TQtDialogService::CaptionWidth(caption), captionText);
+    EXPECT_GE(box.width(), TQtDialogService::CaptionWidth(caption));
+    // A long text still decides the width itself.
+    QMessageBox wide;
+    const QString text(60, u'W');
+    TQtDialogService::PrepareMessageBox(wide, text, "OK", mbOK, TMsgDlgType::mtInformation);
+    wide.show();
+    QCoreApplication::processEvents();
+    EXPECT_GE(wide.width(), QFontMetrics(QApplication::font()).horizontalAdvance(text));
 }

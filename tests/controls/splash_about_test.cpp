@@ -77,6 +77,19 @@ TEST(SplashWindow, WaitsForTheWatchedWindowThenTheDelayThenFreesItself) {
     EXPECT_GE(shown.elapsed(), kDelay);
 }
 
+TEST(SplashWindow, ClosesTheDelayAfterTheWindowShowsNotAtTheNextLook) {
+    TestApp();
+    QPointer<TlvSplashAbout> splash = TlvSplashAbout::ShowSplash(3000, 100);
+    QWidget mainWindow;
+    splash->WatchWindow(&mainWindow);
+    mainWindow.show();
+    QElapsedTimer shown;
+    shown.start();
+    EXPECT_TRUE(PumpUntil([&] { return splash.isNull(); }));
+    EXPECT_GE(shown.elapsed(), 100);
+    EXPECT_LT(shown.elapsed(), 2000);
+}
+
 TEST(SplashWindow, NeverOutlivesAFailedStart) {
     TestApp();
     {

@@ -11,9 +11,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QUrl>
+#include <QWindow>
+#include <cmath>
 
 namespace {
 
@@ -92,19 +95,90 @@ TEST_F(ExplorerTest, ADeviceThatFailsToOpenIsReportedUnderItsCaption) {
     EXPECT_FALSE(platform.IsOutputOpen(0));
 }
 
-TEST_F(ExplorerTest, ChoosingAnInputLeavesTheOutputClosed) {
-    AddDevices(2, 1);
+TEST_F(ExplorerTest, ChoosingAnInputOpensAgainTheOutputThatWasOpen) {
+    AddDevices(2, 2);
+    store->WriteString("MIDI_OUT", "Test Out 1");
     auto& w = Start();
-    ASSERT_TRUE(platform.IsOutputOpen(0));
+    ASSERT_TRUE(platform.IsOutputOpen(1));
     w.InputDeviceItems[1]->MenuItem()->trigger();
     EXPECT_TRUE(platform.IsInputOpen(1));
+    EXPECT_TRUE(platform.IsOutputOpen(1));
     EXPECT_FALSE(platform.IsOutputOpen(0));
+    EXPECT_TRUE(w.OutputDeviceItems[1]->MenuItem()->isChecked());
     EXPECT_EQ(w.StatusText(0), "Test In 1 opened for input");
     SetMemo("F0 F7 ");
     w.miSendClick();
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(platform.Sent().size(), 1u);
+}
+
+TEST_F(ExplorerTest, AnOutputThatCannotBeOpenedAgainIsReportedAndLosesItsTick) {
+    AddDevices(2, 1);
+    auto& w = Start();
+    ASSERT_TRUE(platform.IsOutputOpen(0));
+    platform.Fail(TMidiOp::OutOpen, MMSYSERR_ALLOCATED);
+    w.InputDeviceItems[1]->MenuItem()->trigger();
+    EXPECT_TRUE(platform.IsInputOpen(1));
+    EXPECT_FALSE(platform.IsOutputOpen(0));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages().back().caption, "MIDI Out error");
+    EXPECT_FALSE(w.OutputDeviceItems[0]->MenuItem()->isChecked());
+    SetMemo("F0 F7 ");
+    w.miSendClick();
     EXPECT_EQ(LastMessage(), "MIDI Out device not available");
+
+    // Choosing it again opens it, with its tick.
     w.OutputDeviceItems[0]->MenuItem()->trigger();
+    EXPECT_TRUE(platform.IsOutputOpen(0));
+    EXPECT_TRUE(w.OutputDeviceItems[0]->MenuItem()->isChecked());
     EXPECT_EQ(w.StatusText(0), "Test Out 0 opened for output");
+}
+
+TEST_F(ExplorerTest, ADeviceChoiceThatFailsLeavesNoTickOnAClosedPort) {
+    AddDevices(2, 2);
+    auto& w = Start();
+    platform.Fail(TMidiOp::OutOpen, MMSYSERR_ALLOCATED);
+    w.OutputDeviceItems[1]->MenuItem()->trigger();
+    EXPECT_FALSE(platform.IsOutputOpen(0));
+    EXPECT_FALSE(w.OutputDeviceItems[0]->MenuItem()->isChecked());
+    EXPECT_FALSE(w.OutputDeviceItems[1]->MenuItem()->isChecked());
+    platform.Fail(TMidiOp::InOpen, MMSYSERR_ALLOCATED);
+    w.InputDeviceItems[1]->MenuItem()->trigger();
+    EXPECT_EQ(Messages().back().caption, "MIDI In error");
+    EXPECT_FALSE(w.InputDeviceItems[0]->MenuItem()->isChecked());
+    EXPECT_FALSE(w.InputDeviceItems[1]->MenuItem()->isChecked());
+}
+
+TEST_F(ExplorerTest, AFirstStartShowsTheWholeFrameOnTheScreen) {
+    AddDevices();
+    auto& w = Start();
+    w.show();
+    for (int i = 0; i < 100 && !w.windowHandle()->isExposed(); ++i)
+        Pump();
+    const QRect screen = w.screen()->availableGeometry();
+    EXPECT_GE(w.frameGeometry().top(), screen.top());
+    EXPECT_GE(w.frameGeometry().left(), screen.left());
+    EXPECT_LT(w.frameGeometry().top(), w.geometry().top()); // the platform draws a frame
+    w.close();
+    // Stored as the frame's place, and shown there again.
+    EXPECT_EQ(store->ReadInteger("frmMIDIExplorer.Top", false, -1), w.frameGeometry().top());
+}
+
+TEST_F(ExplorerTest, TheInputHoldsHalfASecondAtAHundredTimesTheWireRate) {
+    AddDevices();
+    auto& w = Start();
+    // 31,250 baud, ten bits a byte, three bytes a message.
+    const int halfSecond = static_cast<int>(std::ceil(31250.0 / 30 * 100 / 2));
+    ASSERT_GE(w.MidiIn->Capacity(), halfSecond);
+    // That many arrive while the window thread is busy elsewhere: none is lost.
+    int overflows = 0;
+    w.MidiIn->OnOverflow = [&](QObject*) { ++overflows; };
+    for (int n = 0; n < halfSecond; ++n)
+        ASSERT_TRUE(platform.InjectShort(0, 0x403C90, static_cast<std::uint32_t>(n)));
+    EXPECT_EQ(w.MidiIn->PendingEventCount(), halfSecond);
+    Pump();
+    EXPECT_EQ(overflows, 0);
+    EXPECT_EQ(w.MidiIn->PendingEventCount(), 0);
 }
 
 TEST_F(ExplorerTest, TheChannelIsStoredAtOnceAndABadStoredOneStopsStartUp) {

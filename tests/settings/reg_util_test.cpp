@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -87,18 +88,105 @@ TEST_F(RegUtil, ValuesSurviveANewStoreAndMissingOnesGiveDefaults) {
     EXPECT_EQ(again->ReadString("1", false), "");
 }
 
-TEST_F(RegUtil, TheSlashInTheProgramsKeyNameIsNotALevel) {
+QString FileText(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+void WriteFile(const QString& path, const QByteArray& text) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+}
+
+TEST_F(RegUtil, TheFileReadsLikeTheRegistryAndTheSlashIsNotALevel) {
     store->WriteInteger("MIDI_OUT_CH", 3);
-    store->WriteKeyString(kPath + "\\Folders", "2", "C:/x");
-    QSettings raw(iniPath, QSettings::IniFormat);
-    raw.beginGroup("SOFTWARE");
-    EXPECT_EQ(raw.childGroups().size(), 1);
-    EXPECT_EQ(raw.childGroups().value(0), TQtRegistryLayer::EscapeName("Lumivale/HRZ2000e"));
+    store->WriteString("MIDI_IN", "HRZ2000 virtual unit");
+    store->WriteKeyString(kPath + "\\Folders", "2", "/home/me/100% presets");
+    EXPECT_EQ(FileText(iniPath), "[SOFTWARE\\Lumivale/HRZ2000e]\n"
+                                 "MIDI_IN=HRZ2000 virtual unit\n"
+                                 "MIDI_OUT_CH=3\n"
+                                 "\n"
+                                 "[SOFTWARE\\Lumivale/HRZ2000e\\Folders]\n"
+                                 "2=/home/me/100% presets\n");
     // A key named "Lumivale" with a sub-key "HRZ2000e" is a different key.
     TlvRegUtil other(std::make_unique<TQtRegistryLayer>(iniPath));
     other.SetPath("\\SOFTWARE\\Lumivale\\HRZ2000e");
     EXPECT_EQ(other.ReadInteger("MIDI_OUT_CH", false, -1), -1);
     EXPECT_EQ(store->ReadInteger("MIDI_OUT_CH", false, -1), 3);
+}
+
+TEST_F(RegUtil, NamesAndValuesThatWouldBreakALineSurviveTheFile) {
+    const QString key = kPath + "\\Odd]Key%";
+    const std::vector<std::pair<QString, QString>> values = {
+        {"a=b", "x=y"},
+        {"[section", "  padded  "},
+        {"; not a comment", "line one\nline two\r\tend"},
+        {" blank", "C:\\Presets\\new"},
+        {"back\\slash/and%", "\u00e9t\u00e9 \u20ac"},
+        {"Ende\u00A0", "\u00A0"},
+    };
+    for (const auto& [name, value] : values)
+        store->WriteKeyString(key, name, value);
+    auto again = MakeStore(iniPath);
+    for (const auto& [name, value] : values)
+        EXPECT_EQ(again->ReadKeyString(key, name, false), value) << name.toStdString();
+    // Nothing is escaped twice, and plain text stays plain.
+    const QString text = FileText(iniPath);
+    EXPECT_TRUE(text.contains("[SOFTWARE\\Lumivale/HRZ2000e\\Odd%5DKey%25]")) << text.toStdString();
+    EXPECT_TRUE(text.contains("a%3Db=x=y")) << text.toStdString();
+    EXPECT_TRUE(text.contains("back%5Cslash/and%25=\u00e9t\u00e9 \u20ac")) << text.toStdString();
+    EXPECT_FALSE(text.contains("%2525") || text.contains("%255")) << text.toStdString();
+}
+
+TEST_F(RegUtil, AHandEditedFileIsRead) {
+    WriteFile(iniPath, "; my settings\r\n"
+                       "[SOFTWARE\\Lumivale/HRZ2000e]\r\n"
+                       "  HRZReqDelay = 250  \r\n"
+                       "MIDI_IN = C:\\Music\\in\r\n"
+                       "# channel\r\n"
+                       "MIDI_OUT_CH=4\r\n");
+    auto s = MakeStore(iniPath);
+    EXPECT_EQ(s->ReadInteger("HRZReqDelay", false, 0), 250);
+    EXPECT_EQ(s->ReadString("MIDI_IN", false), "C:\\Music\\in");
+    EXPECT_EQ(s->ReadInteger("MIDI_OUT_CH", false, 0), 4);
+}
+
+TEST_F(RegUtil, AFileOfTheEarlierFormatIsConvertedOnceLosingNothing) {
+    {
+        // As the earlier store wrote it: QSettings' own INI over names escaped once more.
+        QSettings old(iniPath, QSettings::IniFormat);
+        old.setValue("SOFTWARE/Lumivale%2FHRZ2000e/MIDI_IN", "HRZ2000 virtual unit");
+        old.setValue("SOFTWARE/Lumivale%2FHRZ2000e/HRZReqDelay", 250);
+        old.setValue("SOFTWARE/Lumivale%2FHRZ2000e/frmMain.Left", -4);
+        old.setValue("SOFTWARE/Lumivale%2FHRZ2000e/Folders/1", "/home/me/a, b");
+        old.setValue("SOFTWARE/Lumivale%2FHRZ2000e/Folders/2", " /tmp/\"quoted\" ");
+        old.setValue("SOFTWARE/Lumivale%2FHRZ2000e/Controllers/3", "Wah 100%");
+        old.sync();
+    }
+    ASSERT_TRUE(FileText(iniPath).contains("Lumivale%252FHRZ2000e"));
+    const QString before = FileText(iniPath);
+
+    auto s = MakeStore(iniPath);
+    EXPECT_EQ(s->ReadString("MIDI_IN", false), "HRZ2000 virtual unit");
+    EXPECT_EQ(s->ReadInteger("HRZReqDelay", false, 0), 250);
+    EXPECT_EQ(s->ReadInteger("frmMain.Left", false, 0), -4);
+    EXPECT_EQ(s->ReadKeyString(kPath + "\\Folders", "1", false), "/home/me/a, b");
+    EXPECT_EQ(s->ReadKeyString(kPath + "\\Folders", "2", false), " /tmp/\"quoted\" ");
+    EXPECT_EQ(s->ReadKeyString(kPath + "\\Controllers", "3", false), "Wah 100%");
+    const QString converted = FileText(iniPath);
+    EXPECT_TRUE(converted.contains("[SOFTWARE\\Lumivale/HRZ2000e]\n")) << converted.toStdString();
+    EXPECT_FALSE(converted.contains("%252F")) << converted.toStdString();
+    // The old file is kept beside the new one.
+    EXPECT_EQ(FileText(iniPath + ".old"), before);
+
+    // Once: a value written afterwards is read back as written, and the file
+    // is not converted again.
+    s->WriteInteger("HRZReqDelay", 300);
+    auto again = MakeStore(iniPath);
+    EXPECT_EQ(again->ReadInteger("HRZReqDelay", false, 0), 300);
+    EXPECT_EQ(again->ReadString("MIDI_IN", false), "HRZ2000 virtual unit");
+    EXPECT_FALSE(QFile::exists(iniPath + ".old1"));
 }
 
 TEST_F(RegUtil, DeleteRemovesOnlyExistingValuesAndNeverCreatesTheKey) {
@@ -138,28 +226,60 @@ TEST_F(RegUtil, RegistryFailuresNameTheValueInTheMessage) {
 
 TEST_F(RegUtil, PlacementRoundTripsAndIsPulledBackOntoTheScreen) {
     App();
+    const QRect screen(0, 0, 1024, 768);
     QWidget w;
     w.setObjectName("frmMain");
-    w.setGeometry(10, 20, 640, 480);
+    w.move(10, 20);
+    w.resize(640, 480);
     // Nothing stored: the designed placement stays.
-    store->RestorePlacement(w, QSize(1024, 768));
-    EXPECT_EQ(w.geometry(), QRect(10, 20, 640, 480));
+    store->RestorePlacement(w, screen);
+    EXPECT_EQ(w.pos(), QPoint(10, 20));
+    EXPECT_EQ(w.size(), QSize(640, 480));
 
     store->WriteInteger("frmMain.Left", 2000);
     store->WriteInteger("frmMain.Top", 700);
     store->WriteInteger("frmMain.Width", 500);
     store->WriteInteger("frmMain.Height", 300);
-    store->RestorePlacement(w, QSize(1024, 768));
-    EXPECT_EQ(w.geometry().left(), 921);
-    EXPECT_EQ(w.geometry().top(), 691);
-    EXPECT_EQ(w.geometry().size(), QSize(500, 300));
+    store->RestorePlacement(w, screen);
+    EXPECT_EQ(w.pos(), QPoint(921, 691));
+    EXPECT_EQ(w.size(), QSize(500, 300));
 
-    w.setGeometry(30, 40, 700, 500);
+    // A frame above the screen comes down to its top, below a panel there.
+    store->WriteInteger("frmMain.Left", -40);
+    store->WriteInteger("frmMain.Top", -30);
+    store->RestorePlacement(w, screen);
+    EXPECT_EQ(w.pos(), QPoint(-40, 0));
+    store->RestorePlacement(w, QRect(0, 24, 1024, 744));
+    EXPECT_EQ(w.pos(), QPoint(-40, 24));
+
+    w.move(30, 40);
+    w.resize(700, 500);
     store->SavePlacement(w);
     QWidget other;
     other.setObjectName("frmMain");
-    store->RestorePlacement(other, QSize(1920, 1080));
-    EXPECT_EQ(other.geometry(), QRect(30, 40, 700, 500));
+    store->RestorePlacement(other, QRect(0, 0, 1920, 1080));
+    EXPECT_EQ(other.pos(), QPoint(30, 40));
+    EXPECT_EQ(other.size(), QSize(700, 500));
+}
+
+TEST_F(RegUtil, LeftAndTopPlaceTheOuterFrameSoTheTitleBarIsOnTheScreen) {
+    App();
+    store->WriteInteger("frmMain.Left", 0);
+    store->WriteInteger("frmMain.Top", 0);
+    QWidget w;
+    w.setObjectName("frmMain");
+    store->RestorePlacement(w, QRect(0, 0, 1024, 768));
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    EXPECT_EQ(w.frameGeometry().topLeft(), QPoint(0, 0));
+    // The window's own area lies inside the frame, below the title bar.
+    EXPECT_GE(w.geometry().top(), w.frameGeometry().top());
+    EXPECT_NE(w.geometry(), w.frameGeometry()) << "the platform shows no frame to test with";
+
+    // Saved and restored as often as the user likes, the window does not creep.
+    store->SavePlacement(w);
+    EXPECT_EQ(store->ReadInteger("frmMain.Top", false, -1), 0);
+    EXPECT_EQ(store->ReadInteger("frmMain.Left", false, -1), 0);
 }
 
 TEST_F(RegUtil, ADamagedFileIsKeptAsideAndTheStoreStartsOnDefaults) {

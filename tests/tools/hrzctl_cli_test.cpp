@@ -71,6 +71,13 @@ TEST(HrzctlCli, HelpVersionAndOptionPlacement) {
     const auto r = RunTool({"--pre-express", "show", "--json", "--", dir.File("-odd.hrz")});
     EXPECT_EQ(r.Status, 0) << r.Err;
     ParseJson(r.Out);
+
+    // Files may be named like commands.
+    WriteBytes(dir.File("check"), DumpOf(FactoryPreset(0, 3)));
+    WriteBytes(dir.File("show"), DumpOf(FactoryPreset(0, 3)));
+    const auto named = RunTool({"diff", dir.File("check"), dir.File("show")});
+    EXPECT_EQ(named.Status, 0) << named.Err;
+    EXPECT_EQ(RunTool({"show", "check"}).Err.find("needs"), std::string::npos);
 }
 
 TEST(HrzctlCli, TheProgramReportsThroughItsExitStatus) {
@@ -97,6 +104,7 @@ TEST(HrzctlCli, TheProgramReportsThroughItsExitStatus) {
               0);
     EXPECT_EQ(RunProgram("check /dev/stdin < " + Quoted(dir.File("bad.hrz")) + quiet), 1);
     EXPECT_EQ(RunProgram("check <(cat " + Quoted(dir.File("good.hrz")) + ")" + quiet), 0);
+    EXPECT_EQ(RunProgram("check - < " + Quoted(dir.File("bad.hrz")) + quiet), 1);
 
     // Binary output survives the trip through standard output.
     const Bytes bulk = BulkDump(2);

@@ -162,6 +162,8 @@ int Run(const std::vector<std::string>& args, TConsole& console) {
     for (const auto& [name, info] : Commands())
         addCommand(name);
     addCommand("help");
+    // One command: after it, a file named like a command is a file.
+    app.require_subcommand(0, 1);
 
     // "--" ends the options: what follows are files, even "-odd.hrz".
     const auto end = std::find(args.begin(), args.end(), "--");

@@ -21,12 +21,14 @@ TInputFile ReadInputFile(const std::string& path, int idleTimeoutMs) {
     TInputFile file;
     file.Path = path;
     file.Name = HrzctlText::QuotedName(path);
+    // "-" is standard input, as for most tools.
+    const std::string source = path == "-" ? "/dev/stdin" : path;
     TReadLimits limits;
     limits.MaxBytes = MaxInputFileSize;
     limits.Streams = true;
     limits.IdleTimeoutMs = idleTimeoutMs;
     try {
-        file.Bytes = ReadWholeFile(path, limits);
+        file.Bytes = ReadWholeFile(source, limits);
     } catch (const EFileReadError& e) {
         using TKind = EFileReadError::TKind;
         switch (e.Kind()) {

@@ -221,20 +221,41 @@ TEST_F(FilePane, OpeningFoldersMovesThemToTheTopOfTheHistory) {
 
 TEST_F(FilePane, TypingAFolderAndEnterListsItWithSeparator) {
     const QString c = Dir("c");
+    const QString d = Dir("d");
     Write("c/x.hrz", 1);
+    Write("d/y.hrz", 1);
     pane.Setup({root});
     auto* box = pane.findChild<QComboBox*>("cbxFolder");
-    box->setEditText(c.chopped(1));
-    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    box->setFocus();
+    // Keys go where the keyboard sends them: to the focused widget.
+    QWidget* focused = QApplication::focusWidget();
+    ASSERT_NE(focused, nullptr);
+    const auto typeAndPress = [&](const QString& text, int key, Qt::KeyboardModifiers mods) {
+        box->lineEdit()->selectAll();
+        QTest::keyClicks(QApplication::focusWidget(), text);
+        QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), mods);
+    };
+    typeAndPress(c.chopped(1), Qt::Key_Return, Qt::NoModifier);
     EXPECT_EQ(pane.CurrentFolder(), c);
     EXPECT_EQ(pane.FolderHistory().first(), c);
     EXPECT_THAT(Std(Captions()), ElementsAre("x.hrz"));
 
-    box->setEditText(root + "typo");
-    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    box->setFocus();
+    typeAndPress(d, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(pane.CurrentFolder(), d);
+    EXPECT_EQ(pane.FolderHistory().mid(0, 2), (QStringList{d, c}));
+    EXPECT_THAT(Std(Captions()), ElementsAre("y.hrz"));
+
+    box->setFocus();
+    typeAndPress(root + "typo", Qt::Key_Return, Qt::NoModifier);
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].text, "Invalid folder: " + root + "typo");
     EXPECT_FALSE(pane.FolderHistory().contains(root + "typo" + QDir::separator()));
+    EXPECT_EQ(pane.CurrentFolder(), d);
+
+    // Sent to the line edit itself, the key works as well.
+    box->setEditText(c);
+    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
     EXPECT_EQ(pane.CurrentFolder(), c);
 }
 

@@ -1,0 +1,109 @@
+// The preset editor's "&Open" and "S&tore...".
+#include "controls/busy_cursor.h"
+#include "controls/delay_with_messages.h"
+#include "controls/dialog_service.h"
+#include "editor/frm_preset_editor.h"
+#include "editor/frm_store_prompt.h"
+#include "model/device_globals.h"
+#include "model/errors.h"
+#include "model/stream.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+constexpr std::uint8_t kStoreCommand = 0x0A;
+
+} // namespace
+
+// ---- Open ----
+
+void TfrmPresetEditor::OpenPresetFile() {
+    if (neverSaved_ || preset_->IsChanged()) {
+        const int answer =
+            Dialogs().MessageBox(this, "Do you want to save your changes?", "Confirm",
+                                 mbYes | mbNo | mbCancel, TMsgDlgType::mtConfirmation);
+        if (answer != mrYes && answer != mrNo)
+            return;
+        // Changes the user wanted kept are never dropped by a save that did not happen.
+        if (answer == mrYes && !SavePreset())
+            return;
+    }
+    const QString folder = fileName_.isEmpty() ? QCoreApplication::applicationDirPath()
+                                               : QFileInfo(fileName_).absolutePath();
+    const QString path = Dialogs().OpenFileName(this, "Open preset", folder, SaveFilter);
+    if (path.isEmpty())
+        return;
+    const std::vector<std::uint8_t> bytes = ReadWholeFile(QFile::encodeName(path).toStdString());
+    if (bytes.size() != TPreset::DumpSize)
+        throw EInvalidData("Not a valid preset file");
+    TMemoryStream dump(bytes);
+    // Checked on a scratch record first: a bad file leaves the window as it was.
+    TPreset check;
+    check.ReadDump(dump);
+    history_.Clear();
+    LoadDump(dump);
+    SetFileName(path);
+    ShowPreset();
+}
+
+// ---- Store ----
+
+int TfrmPresetEditor::ProposedLocation(const QString& fileName) {
+    // Backups are named title + ".hrz" + the three-digit location.
+    const QString name = QFileInfo(fileName).fileName();
+    const int p = name.indexOf(".hrz");
+    if (p < 0 || p + 5 >= name.size())
+        return 1;
+    bool ok = false;
+    const int n = name.mid(p + 4, 3).toInt(&ok);
+    return ok ? n : 1;
+}
+
+std::vector<std::uint8_t> TfrmPresetEditor::StoreMessage(int location) {
+    const int v = location - 1;
+    return {0xF0,
+            0x1A,
+            DeviceChannel,
+            0x12,
+            kStoreCommand,
+            static_cast<std::uint8_t>(v < 128 ? v : v - 128),
+            static_cast<std::uint8_t>(v < 128 ? 0 : 1),
+            0xF7};
+}
+
+TfrmStorePrompt* TfrmPresetEditor::StoreDialog() {
+    return SharedStoreDialog().get();
+}
+
+void TfrmPresetEditor::StorePreset() {
+    int location = -1;
+    if (operations_.QueryCurrentPresetNumber) {
+        TBusyCursor busy;
+        location = operations_.QueryCurrentPresetNumber();
+    }
+    auto& dialog = SharedStoreDialog();
+    if (!dialog) {
+        dialog = std::make_unique<TfrmStorePrompt>();
+        dialog->SetPresetNumber(location == -1 ? ProposedLocation(fileName_) : location);
+    } else if (location != -1) {
+        dialog->SetPresetNumber(location);
+    }
+    // Shown over the editor that stores (the dialog goes before any editor does).
+    dialog->setParent(this, dialog->windowFlags());
+    if (Dialogs().ExecModal(*dialog) != mrOk)
+        return;
+    if (dialog->SendFirst()) {
+        SendPreset();
+        DelayWithMessages(static_cast<std::uint32_t>(RequestDelay));
+    }
+    // The dialog may have gone with an editor closed during the wait.
+    const int n = dialog ? dialog->PresetNumber() : 0;
+    if (n < TfrmStorePrompt::MinNumber || n > TfrmStorePrompt::MaxNumber)
+        return;
+    const auto message = StoreMessage(n);
+    if (operations_.SendLong)
+        operations_.SendLong(message.data(), static_cast<std::uint16_t>(message.size()));
+}

@@ -1,0 +1,408 @@
+// Whole backup and print runs, started from the menu command through the
+// options dialog, against the virtual unit (and its faults).
+#include "app/frm_bkup_opt.h"
+#include "controls/recording_printer_canvas.h"
+#include "editor/print_helpers.h"
+#include "model/safe_file_name.h"
+#include "tests/app/main_window_fixture.h"
+#include "unit/factory_presets.h"
+#include "unit/unit_memory.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+#include <functional>
+#include <tuple>
+
+namespace {
+
+class BackupRunTest : public MainWindowTest {
+protected:
+    struct TTitle {
+        int Bank;
+        int Index;
+        std::string Text;
+    };
+
+    void TearDown() override {
+        window.reset();
+        MainWindowTest::TearDown();
+    }
+
+    // The unit's memory is factory state with these titles, bank B selected.
+    TfrmMain& StartOnUnitWithTitles(const std::vector<TTitle>& titles, TUnitOptions options = {}) {
+        THrzUnitMemory memory(options.PreExpress);
+        for (const auto& t : titles) {
+            auto& dump = memory.Preset(t.Bank, t.Index);
+            for (std::size_t i = 0; i < 16; ++i) {
+                dump[121 + 2 * i] = i < t.Text.size() ? static_cast<std::uint8_t>(t.Text[i]) : ' ';
+                dump[122 + 2 * i] = 0;
+            }
+        }
+        memory.CurrentBank = options.PreExpress ? 0 : 1;
+        options.StatePath = dir.filePath("unit.state").toStdString();
+        SaveUnitMemory(options.StatePath, memory);
+        TfrmMain& w = StartOnUnit(options);
+        QFont font("Liberation Sans");
+        font.setPointSize(10); // 50 x 160 printer pixels on the recording printer
+        w.setFont(font);
+        return w;
+    }
+    // Fills the options dialog and presses OK.
+    void AnswerOptions(std::function<void(TfrmBkupOpt&)> fill) {
+        dialogs.service.QueueModal([fill = std::move(fill)](QDialog& dialog) {
+            auto& d = static_cast<TfrmBkupOpt&>(dialog);
+            fill(d);
+            d.show();
+            QTest::mouseClick(d.btnOk, Qt::LeftButton);
+            return d.result();
+        });
+    }
+    static void Banks(TfrmBkupOpt& d, const std::string& letters) {
+        for (int b = 0; b < 4; ++b)
+            d.chkBank[static_cast<std::size_t>(b)]->setChecked(letters.find(char('A' + b)) !=
+                                                               std::string::npos);
+    }
+    static void Range(TfrmBkupOpt& d, int first, int last) {
+        d.edtFirstNo->setText(QString::number(first));
+        d.edtLastNo->setText(QString::number(last));
+    }
+    bool WaitForRunEnd(int ms) {
+        QElapsedTimer t;
+        t.start();
+        while (window->RunActive && t.elapsed() < ms)
+            Wait(10);
+        return !window->RunActive;
+    }
+    QString Out() const { return dir.filePath("out"); }
+    QString Path(const QString& relative) const { return QDir(Out()).filePath(relative); }
+    // What the unit sends for a stored preset.
+    QByteArray Stored(int bank, int index) {
+        auto dump = unit->WithUnit(
+            [&](const THrzVirtualUnit& u) { return u.Memory().Preset(bank, index); });
+        dump[2] = 0;
+        return QByteArray(reinterpret_cast<const char*>(dump.data()), dump.size());
+    }
+    static QByteArray FileBytes(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("missing");
+    }
+    static QStringList Files(const QString& folder) {
+        return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    }
+    int UnitBank() {
+        return unit->WithUnit([](const THrzVirtualUnit& u) { return u.Memory().CurrentBank; });
+    }
+    static QString Line(const QString& bank, int number, const QString& title) {
+        return (bank.isEmpty() ? QString() : bank + "  |  ") + QString::number(number) + "  |  " +
+               title;
+    }
+
+    TRecordingPrinterCanvas printer{TRecordingPrinterCanvas::TMetrics{}};
+    TScopedPrinter installed{printer};
+};
+
+TEST_F(BackupRunTest, BanksAAndCAreSavedIntoBankFoldersAndTheBankIsRestored) {
+    auto& w = StartOnUnitWithTitles({{0, 0, "Clean"},
+                                     {0, 1, "Lead/Solo"},
+                                     {0, 2, ""},
+                                     {2, 0, "A:B*C?"},
+                                     {2, 1, "Lead/Solo"},
+                                     {2, 2, ""}});
+    AnswerOptions([&](TfrmBkupOpt& d) {
+        EXPECT_EQ(d.lblCurrentBank->text(), "Currently selected bank: B");
+        EXPECT_TRUE(d.chkSave->isChecked());
+        EXPECT_FALSE(d.chkPrint->isChecked());
+        Banks(d, "AC");
+        Range(d, 1, 3);
+        d.edtPath->setText(QDir::toNativeSeparators(Out())); // no separator at the end
+    });
+    w.StartBackup(true);
+    ASSERT_TRUE(WaitForRunEnd(5000));
+
+    EXPECT_EQ(Files(Path("Bank A")), (QStringList{"Clean.hrz001", "Lead-Solo.hrz002"}));
+    EXPECT_EQ(Files(Path("Bank C")), (QStringList{"A B C .hrz001", "Lead-Solo.hrz002"}));
+    EXPECT_EQ(FileBytes(Path("Bank A/Clean.hrz001")), Stored(0, 0));
+    EXPECT_EQ(FileBytes(Path("Bank A/Lead-Solo.hrz002")), Stored(0, 1));
+    EXPECT_EQ(FileBytes(Path("Bank C/A B C .hrz001")), Stored(2, 0));
+    EXPECT_EQ(FileBytes(Path("Bank C/Lead-Solo.hrz002")), Stored(2, 1));
+
+    const QString out = QDir::toNativeSeparators(Out()) + QDir::separator();
+    EXPECT_EQ(
+        Log(),
+        (QStringList{"Originally selected Bank is: B", "Created subdirectory for bank A",
+                     "Begin processing of Bank A", "Backup in progress", "Output directory: " + out,
+                     "Press Ctrl-c to abort", "Preset #1 received: Clean.hrz001",
+                     "Preset #2 received: Lead-Solo.hrz002", "Preset #3 is untitled (not saved)",
+                     "Created subdirectory for bank C", "Begin processing Bank C",
+                     "Preset #1 received: A B C .hrz001", "Preset #2 received: Lead-Solo.hrz002",
+                     "Preset #3 is untitled (not saved)"}));
+    for (int i = 0; i < w.LogCount(); ++i)
+        EXPECT_EQ(w.LogEvent(i), nullptr) << "saved presets are not logged as events";
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, "Procedure is complete");
+    EXPECT_EQ(Messages()[0].caption, "Congratulations...");
+    EXPECT_EQ(UnitBank(), 1);
+    EXPECT_EQ(w.CurrentBank, 1);
+    EXPECT_FALSE(w.prgRun->isVisible());
+    EXPECT_EQ(printer.DocumentsBegun(), 0);
+}
+
+TEST_F(BackupRunTest, LaterBanksStartAtOneAndTheListIsPrintedAlongside) {
+    auto& w = StartOnUnitWithTitles({});
+    AnswerOptions([&](TfrmBkupOpt& d) {
+        Banks(d, "AB");
+        Range(d, 5, 10);
+        d.chkPrint->setChecked(true);
+        d.chkUntitled->setChecked(true);
+        d.edtPath->setText(Out());
+    });
+    QStringList progress;
+    QObject::connect(w.prgRun, &QProgressBar::valueChanged, [&](int value) {
+        progress << QString("%1/%2 %3").arg(value).arg(w.prgRun->maximum()).arg(w.prgRun->format());
+    });
+    w.StartBackup(true);
+    ASSERT_TRUE(WaitForRunEnd(5000));
+    ASSERT_EQ(progress.size(), 16);
+    EXPECT_EQ(progress[0], "0/16 Bank A: preset 5 of 10");
+    EXPECT_EQ(progress[6], "6/16 Bank B: preset 1 of 10");
+    EXPECT_EQ(progress[15], "15/16 Bank B: preset 10 of 10");
+
+    QStringList lines{"Bank         |  Preset#     |  Title                      "};
+    for (const auto& [bank, first] : {std::pair{0, 5}, {1, 1}})
+        for (int n = first; n <= 10; ++n) {
+            auto title = QString::fromStdString(FactoryPresetTitle(bank, n - 1));
+            if (title.isEmpty()) // bank B's preset 7
+                title = "Untitled";
+            const QString folder = Path(QString("Bank %1").arg(QChar('A' + bank)));
+            const QString name = QString::fromStdString(
+                SafeFileName((title + QString(".hrz%1").arg(n, 3, 10, QChar('0'))).toStdString()));
+            EXPECT_EQ(FileBytes(QDir(folder).filePath(name)), Stored(bank, n - 1))
+                << name.toStdString();
+            lines << Line(QChar('A' + bank), n, title);
+        }
+    EXPECT_EQ(Files(Path("Bank A")).size(), 6);
+    EXPECT_EQ(Files(Path("Bank B")).size(), 10);
+    EXPECT_EQ(printer.Lines().mid(3), lines);
+    EXPECT_EQ(printer.DocumentsEnded(), 1);
+    EXPECT_TRUE(Log().contains("Preset title print in progress"));
+    EXPECT_EQ(Log().back(), "Printout recorded");
+}
+
+TEST_F(BackupRunTest, PrintOnlyListsTitlesOnPagesWithHeadersAndColumnHeadsOnce) {
+    TRecordingPrinterCanvas shortPages({600, 600, 4800, 2000}); // bottom 1900
+    TScopedPrinter use(shortPages);
+    auto& w = StartOnUnitWithTitles({});
+    AnswerOptions([&](TfrmBkupOpt& d) {
+        EXPECT_FALSE(d.chkSave->isChecked());
+        EXPECT_TRUE(d.chkPrint->isChecked());
+        EXPECT_FALSE(d.edtPath->isEnabled());
+        Banks(d, "D");
+        Range(d, 15, 30); // 21 is untitled
+        d.edtPath->setText(Out());
+    });
+    w.StartBackup(false);
+    ASSERT_TRUE(WaitForRunEnd(5000));
+    EXPECT_FALSE(QDir(Out()).exists());
+    EXPECT_TRUE(Log().contains("Preset #21 is untitled (not saved)"));
+    EXPECT_FALSE(Log().contains("Backup in progress"));
+
+    const auto texts = shortPages.TextsOf();
+    ASSERT_EQ(shortPages.PageCount(), 3);
+    const int lh = 160;
+    const int cw = 50;
+    for (int page = 1; page <= 3; ++page) {
+        const TPrintedText* header = shortPages.Find(QString("Page: %1").arg(page));
+        ASSERT_NE(header, nullptr);
+        EXPECT_EQ(std::tie(header->Page, header->X, header->Y),
+                  std::make_tuple(page, LeftMargin, lh));
+    }
+    std::vector<const TPrintedText*> headings;
+    std::vector<const TPrintedText*> heads;
+    for (const auto& t : texts) {
+        if (t.Text == "HRZ2000e Preset Listing")
+            headings.push_back(&t);
+        if (t.Text.startsWith("Title "))
+            heads.push_back(&t);
+    }
+    ASSERT_EQ(headings.size(), 3u);
+    for (const auto* h : headings) {
+        EXPECT_EQ(h->X, 2400 - 11 * cw);
+        EXPECT_EQ(h->Y, 2 * lh);
+        EXPECT_EQ(h->Style, fsBold | fsUnderline);
+    }
+    ASSERT_EQ(heads.size(), 1u); // column heads on the first page only
+    EXPECT_EQ(heads[0]->Page, 1);
+    EXPECT_EQ(heads[0]->Style, fsBold | fsUnderline);
+    EXPECT_EQ(heads[0]->X, LeftMargin + 30 * cw);
+    // Lines from 7 line heights down to the bottom, then on from 6 down.
+    const TPrintedText* first = shortPages.Find("15");
+    EXPECT_EQ(std::tie(first->X, first->Y, first->Style),
+              std::make_tuple(LeftMargin + 15 * cw, 7 * lh, fsNormal));
+    const TPrintedText* last = shortPages.Find("19");
+    EXPECT_EQ(std::tie(last->Page, last->Y), std::make_tuple(1, 11 * lh));
+    const TPrintedText* next = shortPages.Find("20");
+    EXPECT_EQ(std::tie(next->Page, next->Y), std::make_tuple(2, 6 * lh));
+    EXPECT_EQ(shortPages.Find("21"), nullptr);
+    EXPECT_EQ(shortPages.Find("26")->Y, 11 * lh);
+    EXPECT_EQ(shortPages.Find("30")->Page, 3);
+    // Where the printout went stays in the status bar.
+    EXPECT_EQ(Status(), "Printout recorded");
+    EXPECT_EQ(UnitBank(), 1);
+    EXPECT_FALSE(w.PrintActive);
+}
+
+TEST_F(BackupRunTest, PreExpressHasOneBankNoBankFoldersAndNoBankColumn) {
+    store->WriteBool("PRE_EXPRESS", true);
+    TUnitOptions options;
+    options.PreExpress = true;
+    auto& w = StartOnUnitWithTitles({{0, 0, "Clean"}, {0, 1, "Lead/Solo"}}, options);
+    AnswerOptions([&](TfrmBkupOpt& d) {
+        EXPECT_EQ(d.lblCurrentBank->text(), "Pre-Express unit - single bank");
+        EXPECT_TRUE(d.chkBank[0]->isChecked());
+        EXPECT_FALSE(d.chkBank[1]->isChecked());
+        Range(d, 1, 2);
+        d.chkPrint->setChecked(true);
+        d.edtPath->setText(Out());
+    });
+    w.StartBackup(true);
+    ASSERT_TRUE(WaitForRunEnd(5000));
+    EXPECT_EQ(Files(Out()), (QStringList{"Clean.hrz001", "Lead-Solo.hrz002"}));
+    EXPECT_EQ(FileBytes(Path("Clean.hrz001")), Stored(0, 0));
+    EXPECT_EQ(Log().first(), "Begin processing of Pre-Express presets");
+    EXPECT_EQ(printer.Lines().mid(3),
+              (QStringList{"Preset#     |  Title                      ", Line("", 1, "Clean"),
+                           Line("", 2, "Lead/Solo")}));
+    EXPECT_EQ(printer.Find("Clean")->X, LeftMargin + 15 * 50);
+}
+
+TEST_F(BackupRunTest, EarlyStopsOpenNoPrintJob) {
+    auto& w = StartOnUnitWithTitles({});
+    AnswerOptions([&](TfrmBkupOpt& d) {
+        Banks(d, "");
+        d.chkPrint->setChecked(true);
+        d.edtPath->setText(Out());
+    });
+    w.StartBackup(true);
+    EXPECT_EQ(Status(), "Invalid bank selection");
+    EXPECT_FALSE(w.RunActive);
+    EXPECT_EQ(w.CurrentBank, 1);
+
+    AnswerOptions([&](TfrmBkupOpt& d) {
+        d.chkPrint->setChecked(true);
+        d.edtPath->setText("");
+    });
+    const int lines = w.LogCount();
+    w.StartBackup(true);
+    EXPECT_EQ(w.LogCount(), lines); // nothing happens after OK
+    EXPECT_FALSE(w.RunActive);
+    EXPECT_EQ(printer.DocumentsBegun(), 0);
+    EXPECT_FALSE(w.PrintActive);
+
+    dialogs.service.QueueModal([](QDialog&) { return int(mrCancel); });
+    w.StartBackup(false);
+    EXPECT_EQ(Status(), "Procedure cancelled");
+}
+
+TEST_F(BackupRunTest, ForeignAndSecondAnswersAreNotTakenForPresets) {
+    auto& w = StartOnTestPlatform();
+    w.RunActive = true;
+    w.RunLastIndex = 5;
+    w.RunPresetIndex = 0;
+    w.RunAwaitingDump = true;
+    TBytes table = PresetDump("Not a preset");
+    table[4] = 0x13; // 252 bytes, but not a preset dump's header
+    platform.InjectSysex(0, table, 0);
+    Wait(2 * kDelay);
+    EXPECT_EQ(w.RunPresetIndex, 0);
+    EXPECT_EQ(w.MessageBufferCount, 0u);
+
+    // Two answers to one request: the second one is not preset 2.
+    platform.InjectSysex(0, PresetDump("First"), 0);
+    platform.InjectSysex(0, PresetDump("Again"), 0);
+    Wait(4 * kDelay);
+    EXPECT_EQ(w.RunPresetIndex, 1);
+    EXPECT_EQ(w.BufferPresetTitle(), "First");
+    w.RunActive = false;
+}
+
+TEST_F(BackupRunTest, DroppedRepliesAreAskedForAgainAndEveryFileIsRight) {
+    TUnitOptions options;
+    options.Faults.DropEvery = 5; // the online check's two replies, then presets 1, 2, (3)
+    auto& w = StartOnUnitWithTitles({}, options);
+    AnswerOptions([&](TfrmBkupOpt& d) {
+        Banks(d, "A");
+        Range(d, 1, 5);
+        d.edtPath->setText(Out());
+    });
+    w.StartBackup(true);
+    ASSERT_TRUE(WaitForRunEnd(30000));
+    EXPECT_TRUE(Log().contains("Last request timed out; restarting"));
+    ASSERT_EQ(Files(Path("Bank A")).size(), 5);
+    for (int i = 0; i < 5; ++i) {
+        const QString name = QString::fromStdString(
+            SafeFileName(FactoryPresetTitle(0, i) +
+                         QString(".hrz%1").arg(i + 1, 3, 10, QChar('0')).toStdString()));
+        EXPECT_EQ(FileBytes(Path("Bank A/" + name)), Stored(0, i)) << name.toStdString();
+    }
+}
+
+TEST_F(BackupRunTest, AFolderThatCannotBeWrittenIsReportedAndNothingIsLost) {
+    const QString bankA = Path("Bank A");
+    ASSERT_TRUE(QDir().mkpath(bankA));
+    const QString name = QString::fromStdString(SafeFileName(FactoryPresetTitle(0, 0) + ".hrz001"));
+    {
+        QFile old(QDir(bankA).filePath(name));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("an older file");
+    }
+    QFile::setPermissions(bankA, QFile::ReadOwner | QFile::ExeOwner);
+    const auto writable = [&] {
+        QFile probe(QDir(bankA).filePath("probe"));
+        const bool ok = probe.open(QIODevice::WriteOnly);
+        probe.remove();
+        return ok;
+    };
+    bool immutable = false;
+    if (writable()) // the superuser writes anyway, unless the folder is immutable
+        immutable = QProcess::execute("chattr", {"+i", bankA}) == 0;
+    if (writable())
+        GTEST_SKIP() << "cannot make a folder unwritable here";
+    const auto release = [&] {
+        if (immutable)
+            QProcess::execute("chattr", {"-i", bankA});
+        QFile::setPermissions(bankA, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    };
+
+    auto& w = StartOnUnitWithTitles({});
+    AnswerOptions([&](TfrmBkupOpt& d) {
+        Banks(d, "A");
+        Range(d, 1, 1);
+        d.edtPath->setText(Out());
+    });
+    w.StartBackup(true);
+    for (int i = 0; i < 200 && Messages().empty(); ++i)
+        Wait(10);
+    const auto messages = Messages();
+    release();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].text.startsWith("Cannot create file"))
+        << messages[0].text.toStdString();
+    EXPECT_TRUE(w.RunActive); // the watchdog asks again
+    EXPECT_EQ(Files(bankA), QStringList{name});
+    EXPECT_EQ(FileBytes(QDir(bankA).filePath(name)), QByteArray("an older file"));
+
+    // Once the folder can be written, the repeated request completes the run.
+    ASSERT_TRUE(WaitForRunEnd(30000));
+    EXPECT_EQ(Files(bankA), QStringList{name});
+    EXPECT_EQ(FileBytes(QDir(bankA).filePath(name)), Stored(0, 0));
+}
+
+} // namespace
