@@ -137,7 +137,7 @@ QString TQtRegistryLayer::FullName(const QString& name) const {
 }
 
 void TQtRegistryLayer::ClearLeftovers() {
-    if (!settings_ || settings_->format() != QSettings::IniFormat)
+    if (!settings_ || FileName().isEmpty())
         return;
     const QFileInfo ini(settings_->fileName());
     const QDateTime now = QDateTime::currentDateTime();
