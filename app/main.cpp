@@ -69,7 +69,7 @@ int main(int argc, char* argv[]) {
     ExitAtFirstPaintIfAsked(mainWindow);
     mainWindow.show();
     if (!unitNotice.empty()) // its memory file was damaged and set aside
-        mainWindow.ShowStatus(QString::fromStdString(unitNotice));
+        mainWindow.ShowStartNotice(QString::fromStdString(unitNotice));
     const int result = QApplication::exec();
     SetRegUtil(nullptr);
     return result;

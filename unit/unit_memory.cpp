@@ -171,7 +171,7 @@ THrzUnitMemory LoadUnitMemory(const std::string& path, bool preExpress, std::str
 
     TReadLimits limits;
     limits.MaxBytes = SerializedSize(THrzUnitMemory::ExpressBankCount) + 1;
-    std::string problem = "it is damaged";
+    std::string problem = "is damaged";
     bool ok = false;
     try {
         const auto bytes = ReadWholeFile(path, limits);
@@ -179,15 +179,15 @@ THrzUnitMemory LoadUnitMemory(const std::string& path, bool preExpress, std::str
         if (!ok) {
             THrzUnitMemory other(!preExpress);
             if (other.Deserialize(bytes))
-                problem = std::string("it holds the memory of the ") +
+                problem = std::string("holds the memory of the ") +
                           (preExpress ? "Express" : "Pre-Express") + " model";
         }
     } catch (const EFileReadError& e) {
         if (e.Kind() != EFileReadError::TKind::TooLarge) {
             // Unreadable now (permissions): leave it where it is and say so.
             if (notice)
-                *notice = "The virtual unit's memory " + path + " cannot be read (" + e.Reason() +
-                          "); the unit starts from factory state.";
+                *notice = "The virtual unit starts from factory state: its memory " + path +
+                          " cannot be read (" + e.Reason() + ").";
             return memory;
         }
     } catch (const EHrzError&) {
@@ -198,10 +198,10 @@ THrzUnitMemory LoadUnitMemory(const std::string& path, bool preExpress, std::str
         const std::string aside = path + ".damaged";
         std::filesystem::rename(path, aside, ec);
         if (notice)
-            *notice = "The virtual unit's memory " + path + " could not be used (" + problem +
-                      (ec ? "); it could not be moved aside (" + ec.message() + ")"
-                          : "); it was kept as " + aside) +
-                      " and the unit starts from factory state.";
+            *notice = "The virtual unit starts from factory state: its memory " + path + " " +
+                      problem +
+                      (ec ? " and could not be moved aside (" + ec.message() + ")."
+                          : " and was kept as " + aside + ".");
     }
     return memory;
 }

@@ -153,7 +153,7 @@ TEST_F(UnitOverJack, TheUnitStopsAndSaysSoWhenTheServerDies) {
     // It also tells where a damaged memory file went.
     std::ofstream(dir_ / "unit.state") << "not a memory file";
     ASSERT_TRUE(StartUnit());
-    EXPECT_NE(LogText().find("it was kept as " + (dir_ / "unit.state.damaged").string()),
+    EXPECT_NE(LogText().find("was kept as " + (dir_ / "unit.state.damaged").string()),
               std::string::npos)
         << LogText();
     jack_->Stop();
