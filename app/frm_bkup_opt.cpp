@@ -1,6 +1,7 @@
 #include "app/frm_bkup_opt.h"
 
 #include "controls/app_error_handler.h"
+#include "controls/browse_folder.h"
 #include "controls/dialog_service.h"
 #include "controls/lv_up_down.h"
 #include "controls/printer_canvas.h"
@@ -9,7 +10,6 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QDir>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -185,16 +185,9 @@ void TfrmBkupOpt::chkUntitledClick() {
 }
 
 void TfrmBkupOpt::btnBrowseClick() {
-    QString start = edtPath->text();
-    while (start.size() > 1 && (start.endsWith('/') || start.endsWith(QDir::separator())))
-        start.chop(1);
-    QString chosen = Dialogs().FolderName(this, "Select output folder:", start);
-    if (chosen.isEmpty())
-        return;
-    chosen = QDir::toNativeSeparators(chosen);
-    if (!chosen.endsWith(QDir::separator()))
-        chosen += QDir::separator();
-    edtPath->setText(chosen);
+    const QString chosen = BrowseFolder(this, "Select output folder:", edtPath->text());
+    if (!chosen.isEmpty())
+        edtPath->setText(chosen);
 }
 
 int TfrmBkupOpt::UpperBound() const {

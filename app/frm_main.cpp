@@ -243,6 +243,11 @@ void TfrmMain::OpenBufferInEditor() {
         OpenMptEditor(LoadedFileName);
 }
 
+void TfrmMain::OpenGivenFile(const QString& path) {
+    if (RunShowingErrors([&] { LoadFileToBuffer(path); }))
+        OpenBufferInEditor();
+}
+
 TEditorOperations TfrmMain::EditorOperations() {
     TEditorOperations operations;
     operations.SendLong = [this](const std::uint8_t* bytes, std::uint16_t length) {
@@ -252,6 +257,7 @@ TEditorOperations TfrmMain::EditorOperations() {
     };
     operations.SendStream = [this](TStream& stream, QString& text) { SendStream(stream, text); };
     operations.QueryCurrentPresetNumber = [this] { return QueryCurrentPresetNumber(); };
+    operations.ShowStatus = [this](const QString& text) { ShowStatus(text); };
     return operations;
 }
 

@@ -51,6 +51,10 @@ public:
     // A menu item owned by the main window, added under parent (when given).
     QAction* AddMenuItem(const QString& caption, QMenu* parent, std::function<void()> onClick);
     void OpenPresetEditor();
+    // A file named on the command line (opened from the file manager): loaded
+    // as a dropped file is, then opened in its editor when it holds a preset or
+    // table dump. A file that cannot be read gets the dropped file's message.
+    void OpenGivenFile(const QString& path);
     void NewPreset();
     void OpenMptEditor(const QString& fileName);
     void NewMptTable();

@@ -1,5 +1,6 @@
 // Program start: the application object, the MIDI devices, the main window
 // and the settings store, then the message loop.
+#include "app/command_line.h"
 #include "app/frm_main.h"
 #include "controls/app_error_handler.h"
 #include "controls/dialog_service.h"
@@ -12,11 +13,20 @@
 #include "unit/unit_memory.h"
 #include "unit/virtual_unit_platform.h"
 
+#include <QIcon>
 #include <QPointer>
+#include <QTimer>
+#include <cstdio>
 #include <memory>
 #include <thread>
 
 int main(int argc, char* argv[]) {
+    // Answered before the window system starts, so it works without a display.
+    if (AsksForHelp(argc, argv)) {
+        std::puts(qPrintable(UsageLine()));
+        return 0;
+    }
+
     // The devices of this machine, then the built-in virtual unit. Looking for
     // the devices takes a while (the JACK and ALSA clients), so it runs while
     // the windows are built; no port is made before it is done. The unit keeps
@@ -32,9 +42,25 @@ int main(int argc, char* argv[]) {
     });
 
     TlvApplication app(argc, argv);
+    // The window system has taken its own options out by now.
+    const TCommandLine commandLine = ParseCommandLine(QApplication::arguments().mid(1));
+    if (commandLine.Action == TCommandLine::TAction::Help) {
+        std::puts(qPrintable(UsageLine()));
+        return 0;
+    }
+    if (commandLine.Action == TCommandLine::TAction::Refuse) {
+        std::fprintf(stderr, "%s\n%s\n", qPrintable(commandLine.Message), qPrintable(UsageLine()));
+        return 2;
+    }
     const QString title = "HRZ2000e";
     QApplication::setApplicationName(title);
     QApplication::setApplicationVersion(QStringLiteral(HRZ_VERSION));
+    // Ties the windows to the menu entry (hrz2000e.desktop) and its icon.
+    QApplication::setDesktopFileName("hrz2000e");
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QString(":/icons/hrz2000e-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
     TProductTexts texts;
     texts.ProductName = title;
     texts.Description = "Librarian and editor for the HRZ2000 Express guitar multi-effects unit";
@@ -65,11 +91,13 @@ int main(int argc, char* argv[]) {
 
     findDevices.join();
     // A failed start-up is shown here; the window then refuses to run.
-    RunShowingErrors([&] { mainWindow.InitializeWindow(&settings, title); });
+    const bool started = RunShowingErrors([&] { mainWindow.InitializeWindow(&settings, title); });
     ExitAtFirstPaintIfAsked(mainWindow);
     mainWindow.show();
     if (!unitNotice.empty()) // its memory file was damaged and set aside
         mainWindow.ShowStartNotice(QString::fromStdString(unitNotice));
+    if (started && !commandLine.FilePath.isEmpty())
+        QTimer::singleShot(0, &mainWindow, [&] { mainWindow.OpenGivenFile(commandLine.FilePath); });
     const int result = QApplication::exec();
     SetRegUtil(nullptr);
     return result;

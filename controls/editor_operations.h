@@ -1,6 +1,6 @@
 #pragma once
 // What the main window hands every dump editor it opens: the only ways an
-// editor reaches the unit.
+// editor reaches the unit, and the program's status bar.
 #include <QString>
 
 #include <cstdint>
@@ -15,4 +15,6 @@ struct TEditorOperations {
     std::function<void(TStream& stream, QString& statusText)> SendStream;
     // The unit's current preset number 1..256, or -1 when it does not answer.
     std::function<int()> QueryCurrentPresetNumber;
+    // Shows a text in the main window's status bar (where a printout went).
+    std::function<void(const QString& text)> ShowStatus;
 };

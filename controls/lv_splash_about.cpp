@@ -1,6 +1,7 @@
 #include "controls/lv_splash_about.h"
 
 #include "controls/dialog_service.h"
+#include "controls/install_paths.h"
 #include "controls/shell_service.h"
 #include "controls/system_info.h"
 
@@ -122,10 +123,8 @@ void TlvSplashAbout::BuildControls() {
     lblFreeMemory = NewLabel(frame, "lblFreeMemory", FreeMemoryText(ReadMemoryStatus()));
     column->addWidget(lblFreeMemory);
 
-    lblLinks = NewLabel(frame, "lblLinks",
-                        QString("<a href=\"%1\">Help contents</a> (contents.htm in the program's "
-                                "folder)")
-                            .arg(kHelpLink));
+    lblLinks =
+        NewLabel(frame, "lblLinks", QString("<a href=\"%1\">Help contents</a>").arg(kHelpLink));
     lblLinks->setTextFormat(Qt::RichText);
     lblLinks->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     // Opened through the shell layer, so a missing page gets a message.
@@ -220,7 +219,7 @@ void TlvSplashAbout::lblLinksLinkActivated(const QString& link) {
 }
 
 void TlvSplashAbout::OpenHelpThroughShell() {
-    const QString path = QDir(QCoreApplication::applicationDirPath()).filePath("contents.htm");
+    const QString path = HelpPagePath();
     if (Shell().OpenDocument(path) > 32)
         return;
     ShowMessage(this, "Cannot open the help page \"" + QDir::toNativeSeparators(path) + "\"",

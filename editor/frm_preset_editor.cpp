@@ -155,10 +155,7 @@ QWidget* TfrmPresetEditor::BuildToolBar() {
     connect(btnRedo, &QToolButton::clicked, this, [this] { Redo(); });
     connect(btnSaveAs, &QToolButton::clicked, this, [this] { SavePreset(); });
     connect(btnSendOut, &QToolButton::clicked, this, [this] { SendPreset(); });
-    connect(btnPrint, &QToolButton::clicked, this, [this] {
-        Dialogs().MessageBox(this, "Printing is not available in this version yet.", "Sorry...",
-                             mbOK, TMsgDlgType::mtInformation);
-    });
+    connect(btnPrint, &QToolButton::clicked, this, [this] { btnPrintClick(); });
     // The printer chosen here is the one every printout of the program uses.
     connect(btnPrtSetup, &QToolButton::clicked, this, [this] { PrinterSetup(this); });
     connect(btnExit, &QToolButton::clicked, this, [this] { close(); });
@@ -181,6 +178,8 @@ QWidget* TfrmPresetEditor::BuildTitleRow() {
     QFont italic = lblStatus->font();
     italic.setItalic(true);
     lblStatus->setFont(italic);
+    // A long status (where a printout went) never widens the window.
+    lblStatus->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     chkAutoSend = new QCheckBox("Auto send", box);
     chkAutoSend->setObjectName("chkAutoSend");
     chkAutoSend->setToolTip("Check on to automatically send changes to MIDI out");
@@ -271,8 +270,10 @@ QWidget* TfrmPresetEditor::BuildDigitalGroup() {
     side->addWidget(btnDigGrp);
     layout->addLayout(side, 0, 3, 2, 1);
 
-    for (auto [list, button] :
-         {std::pair{lbxDigAvail, btnAddDfx}, std::pair{lbxDigSel, btnDelDfx}}) {
+    for (auto pair : {std::pair{lbxDigAvail, btnAddDfx}, std::pair{lbxDigSel, btnDelDfx}}) {
+        // Named copies: clang 14 cannot capture structured bindings.
+        QListWidget* list = pair.first;
+        QToolButton* button = pair.second;
         button->setEnabled(false);
         connect(list, &QListWidget::itemClicked, this,
                 [this, list, button] { DigitalListClicked(list, button); });
@@ -360,7 +361,18 @@ void TfrmPresetEditor::SetCaption() {
 }
 
 void TfrmPresetEditor::SetStatus(const QString& text) {
-    lblStatus->setText(text);
+    status_ = text;
+    ShowStatusText();
+}
+
+void TfrmPresetEditor::ShowStatusText() {
+    const QFontMetrics metrics = lblStatus->fontMetrics();
+    // Before the window is laid out the label has no width of its own yet.
+    const bool fits =
+        !lblStatus->isVisible() || metrics.horizontalAdvance(status_) <= lblStatus->width();
+    lblStatus->setText(fits ? status_
+                            : metrics.elidedText(status_, Qt::ElideMiddle, lblStatus->width()));
+    lblStatus->setToolTip(fits ? QString() : status_);
 }
 
 // ---- Showing the preset ----
@@ -489,9 +501,8 @@ void TfrmPresetEditor::SendPreset() {
         QString text;
         operations_.SendStream(dump, text);
     }
-    const QString status = lblStatus->text();
-    if (!status.contains("Sent"))
-        SetStatus(status.isEmpty() ? "Sent" : status + ", Sent");
+    if (!status_.contains("Sent"))
+        SetStatus(status_.isEmpty() ? "Sent" : status_ + ", Sent");
 }
 
 void TfrmPresetEditor::RefreshUndoButtons() {
@@ -677,6 +688,10 @@ void TfrmPresetEditor::closeEvent(QCloseEvent* event) {
 
 bool TfrmPresetEditor::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if ((type == QEvent::Resize || type == QEvent::Show) && watched == lblStatus) {
+        ShowStatusText();
+        return false;
+    }
     if (type == QEvent::FocusOut && (watched == lbxDigAvail || watched == lbxDigSel)) {
         // Leaving a list disables its arrow unless the arrow took the focus.
         QToolButton* button = watched == lbxDigAvail ? btnAddDfx : btnDelDfx;

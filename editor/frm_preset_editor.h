@@ -73,6 +73,12 @@ public:
     // The "Valid Digital Groups" list.
     void PickGroup();
 
+    // "&Print": the parameter listing of the preset, shown as the window shows
+    // it; where the printout went shows in the status and the program's status bar.
+    void btnPrintClick();
+    // Prints the listing and returns where the printout went.
+    QString PrintParameterListing();
+
     // "&Open": replaces the preset with a .hrz file.
     void OpenPresetFile();
     // "S&tore...": writes the preset into one of the unit's 200 locations.
@@ -145,6 +151,9 @@ private:
 
     void SetCaption();
     void SetStatus(const QString& text);
+    // Fits the status into its label, cut in the middle with the whole in its hint.
+    void ShowStatusText();
+    void ShowPrintout(const QString& where);
     void RefreshUndoButtons();
     void timSysTimer();
     void edtTitleChange(const QString& text);
@@ -165,6 +174,8 @@ private:
     TPerfMidiPage* perfPage_ = nullptr;
     TFB7States* fb7_ = nullptr;
     QString fileName_;
+    // The whole status; the label may show it shortened.
+    QString status_;
     bool neverSaved_ = true;
     bool loading_ = false;
     bool sendPending_ = false;

@@ -392,6 +392,14 @@ void TPerfMidiPage::lbxPMIdefctlClick() {
     ShowEntry();
 }
 
+void TPerfMidiPage::ShowEntryLine(int row) {
+    {
+        QScopedValueRollback quiet(quiet_, true);
+        lbxPMIdefctl->setCurrentRow(row);
+    }
+    lbxPMIdefctlClick();
+}
+
 void TPerfMidiPage::EnableEntryControls(bool on) {
     lbxParamNames->setEnabled(on);
     grdPMctl->setEnabled(on);

@@ -50,6 +50,10 @@ public:
     // The text of a range value for the selected parameter; empty with none selected.
     QString ValueText(int value) const;
 
+    // Selects line row of "Controllers defined:" and shows its entry, as a click
+    // on it does (the parameter listing walks the entries so).
+    void ShowEntryLine(int row);
+
     // ---- Handlers ----
     void lbxPMIdefctlClick();
     void lbxCtlParamClick();

@@ -2,13 +2,13 @@
 #include "controls/busy_cursor.h"
 #include "controls/delay_with_messages.h"
 #include "controls/dialog_service.h"
+#include "controls/install_paths.h"
 #include "editor/frm_preset_editor.h"
 #include "editor/frm_store_prompt.h"
 #include "model/device_globals.h"
 #include "model/errors.h"
 #include "model/stream.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -31,8 +31,8 @@ void TfrmPresetEditor::OpenPresetFile() {
         if (answer == mrYes && !SavePreset())
             return;
     }
-    const QString folder = fileName_.isEmpty() ? QCoreApplication::applicationDirPath()
-                                               : QFileInfo(fileName_).absolutePath();
+    const QString folder =
+        fileName_.isEmpty() ? DefaultUserFolder() : QFileInfo(fileName_).absolutePath();
     const QString path = Dialogs().OpenFileName(this, "Open preset", folder, SaveFilter);
     if (path.isEmpty())
         return;

@@ -3,6 +3,7 @@
 #include "controls/app_error_handler.h"
 #include "controls/busy_cursor.h"
 #include "controls/dialog_service.h"
+#include "controls/install_paths.h"
 #include "controls/shell_service.h"
 #include "explorer/filepane/file_explorer_pane.h"
 #include "explorer/midi_explorer.h"
@@ -333,8 +334,7 @@ void TfrmMIDIExplorer::ShowHelpContents() {
     int result;
     {
         TBusyCursor busy;
-        result = Shell().OpenDocument(
-            QDir(QCoreApplication::applicationDirPath()).filePath("contents.htm"));
+        result = Shell().OpenDocument(HelpPagePath());
     }
     if (result > 32)
         return;

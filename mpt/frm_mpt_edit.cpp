@@ -1,8 +1,10 @@
 #include "mpt/frm_mpt_edit.h"
 
 #include "controls/app_error_handler.h"
+#include "controls/browse_folder.h"
 #include "controls/busy_cursor.h"
 #include "controls/dialog_service.h"
+#include "controls/install_paths.h"
 #include "controls/printer_canvas.h"
 #include "model/device_globals.h"
 #include "model/mpt.h"
@@ -186,7 +188,7 @@ void TfrmMPTEdit::ReadSettings() {
         }
     }
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        folder = QCoreApplication::applicationDirPath();
+        folder = DefaultUserFolder();
     HintFolder = NativeFolder(folder);
 }
 
@@ -330,10 +332,10 @@ void TfrmMPTEdit::UpdateCellHint() {
 
 void TfrmMPTEdit::SelectHintFolder() {
     grdMPT->CommitEdit();
-    const QString chosen = Dialogs().FolderName(this, kHintFolderPrompt, HintFolder);
+    const QString chosen = BrowseFolder(this, kHintFolderPrompt, HintFolder);
     if (chosen.isEmpty())
         return;
-    HintFolder = NativeFolder(chosen);
+    HintFolder = chosen;
     HintRow = HintCol = 0;
     ShowLocation(grdMPT->Col(), grdMPT->Row());
 }

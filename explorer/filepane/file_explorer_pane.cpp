@@ -1,8 +1,10 @@
 #include "explorer/filepane/file_explorer_pane.h"
 
 #include "controls/app_error_handler.h"
+#include "controls/browse_folder.h"
 #include "controls/busy_cursor.h"
 #include "controls/dialog_service.h"
+#include "controls/install_paths.h"
 #include "explorer/filepane/file_item.h"
 #include "explorer/filepane/file_list_format.h"
 #include "explorer/filepane/file_list_model.h"
@@ -215,7 +217,7 @@ void TFileExplorerPane::Setup(const QStringList& folderHistory) {
         cbxFolder_->addItem(folder);
     }
     if (cbxFolder_->count() == 0) {
-        QString start = NormalizeFolder(QCoreApplication::applicationDirPath());
+        QString start = NormalizeFolder(DefaultUserFolder());
         if (start.isEmpty() || !QFileInfo(start).isDir())
             start = NormalizeFolder(QDir::homePath());
         cbxFolder_->addItem(start);
@@ -547,7 +549,7 @@ void TFileExplorerPane::btnPrevFolderClick() {
 }
 
 void TFileExplorerPane::btnBrowseClick() {
-    const QString chosen = Dialogs().FolderName(this, kBrowsePrompt, currentFolder_);
+    const QString chosen = BrowseFolder(this, kBrowsePrompt, currentFolder_);
     if (chosen.isEmpty())
         return;
     const QString folder = NormalizeFolder(chosen);

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -157,11 +158,13 @@ TEST_F(BackupOptionsTest, BrowseStartsWithoutTheSeparatorAndAddsOne) {
     TfrmBkupOpt d;
     d.chkSave->setChecked(true);
     const QString sep = QDir::separator();
-    d.edtPath->setText(QDir::toNativeSeparators("/data/presets/"));
+    QTemporaryDir presets;
+    ASSERT_TRUE(presets.isValid());
+    d.edtPath->setText(QDir::toNativeSeparators(presets.path()) + sep);
     dialogs.service.QueuePath("/data/backup");
     d.btnBrowse->click();
     EXPECT_EQ(dialogs.service.Last().caption, "Select output folder:");
-    EXPECT_EQ(dialogs.service.Last().text, QDir::toNativeSeparators("/data/presets"));
+    EXPECT_EQ(dialogs.service.Last().text, QDir::toNativeSeparators(presets.path()));
     EXPECT_EQ(d.Path(), QDir::toNativeSeparators("/data/backup") + sep);
     d.btnBrowse->click(); // cancelled: the path stays
     EXPECT_EQ(d.Path(), QDir::toNativeSeparators("/data/backup") + sep);

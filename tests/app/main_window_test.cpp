@@ -1,4 +1,5 @@
 // Start-up, menus, settings and the windows the main window opens.
+#include "controls/recording_printer_canvas.h"
 #include "editor/frm_preset_editor.h"
 #include "midi/midi_output.h"
 #include "model/digital_groups.h"
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QToolButton>
 
 namespace {
 
@@ -202,6 +204,22 @@ TEST_F(MainWindowTest, ShownPresetEditorsAreNeverReusedHiddenOnesAre) {
     second->SendPreset();
     EXPECT_EQ(SentBytes().back().size(), 252u);
     EXPECT_EQ(SentBytes().back()[121], 'L');
+}
+
+TEST_F(MainWindowTest, WhereAPresetListingWentShowsInTheStatusBar) {
+    auto& w = StartOnTestPlatform();
+    TRecordingPrinterCanvas printer;
+    TScopedPrinter installed(printer);
+    w.NewPreset();
+    PutInBuffer(PresetDump("Clean"));
+    w.OpenPresetEditor();
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* editor = qobject_cast<TfrmPresetEditor*>(top)) {
+            w.ShowStatus({});
+            editor->btnPrint->click();
+            EXPECT_EQ(Status(), "Printout recorded");
+        }
+    EXPECT_EQ(printer.DocumentsEnded(), 2);
 }
 
 TEST_F(MainWindowTest, NewPresetWindowsAreNotReusedAndAllGoWithTheMainWindow) {

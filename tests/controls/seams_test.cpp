@@ -1,3 +1,4 @@
+#include "controls/browse_folder.h"
 #include "controls/busy_cursor.h"
 #include "controls/delay_with_messages.h"
 #include "controls/qt_dialog_service.h"
@@ -139,4 +140,35 @@ TEST(QtMessageBox, IsWideEnoughForItsCaptionHoweverShortItsText) {
     wide.show();
     QCoreApplication::processEvents();
     EXPECT_GE(wide.width(), QFontMetrics(QApplication::font()).horizontalAdvance(text));
+}
+
+TEST(BrowseFolder, OpensAtTheNearestExistingFolderAndAnswersWithATrailingSeparator) {
+    TestApp();
+    TScopedDialogService dialogs;
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString sep = QDir::separator();
+    const QString base = QDir::toNativeSeparators(dir.path());
+
+    // An existing folder, given with its separator: opened as it is.
+    dialogs.service.QueuePath(dir.filePath("chosen/../chosen"));
+    EXPECT_EQ(BrowseFolder(nullptr, "Pick:", base + sep), base + sep + "chosen" + sep);
+    EXPECT_EQ(dialogs.service.Last().kind, "folder");
+    EXPECT_EQ(dialogs.service.Last().caption, "Pick:");
+    EXPECT_EQ(dialogs.service.Last().text, base);
+
+    // A folder removed since: its nearest parent that still exists.
+    BrowseFolder(nullptr, "Pick:", base + sep + "gone" + sep + "deeper");
+    EXPECT_EQ(dialogs.service.Last().text, base);
+    // Nothing usable: the home folder.
+    for (const QString& start : {QString(), QStringLiteral("relative/name")}) {
+        BrowseFolder(nullptr, "Pick:", start);
+        EXPECT_EQ(dialogs.service.Last().text, QDir::toNativeSeparators(QDir::homePath()));
+    }
+    // The root keeps its separator.
+    BrowseFolder(nullptr, "Pick:", QDir::rootPath());
+    EXPECT_EQ(dialogs.service.Last().text, QDir::toNativeSeparators(QDir::rootPath()));
+
+    // Cancelled: nothing.
+    EXPECT_EQ(BrowseFolder(nullptr, "Pick:", base), QString());
 }

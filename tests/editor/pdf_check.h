@@ -52,6 +52,8 @@ inline std::vector<TPdfWord> PdfWords(const QString& pdf, const QString& html) {
             .replace("&lt;", "<")
             .replace("&gt;", ">")
             .replace("&amp;", "&");
+        // The font's ligatures ("fi" drawn as one glyph) read back as the letters.
+        word = word.normalized(QString::NormalizationForm_KC);
         words.push_back({page, m.captured(1).toDouble(), m.captured(2).toDouble(),
                          m.captured(3).toDouble(), m.captured(4).toDouble(), word});
     }

@@ -528,11 +528,8 @@ TEST_F(EditorTest, ResetBringsAReusedWindowBackToANewPreset) {
     EXPECT_FALSE(editor->pgcAnalogParams->isVisible());
 }
 
-TEST_F(EditorTest, PrintSaysItIsNotAvailableYetAndSetupChoosesThePrinter) {
+TEST_F(EditorTest, SetupChoosesThePrinter) {
     Show(*editor);
-    QTest::mouseClick(editor->btnPrint, Qt::LeftButton);
-    ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0].text, "Printing is not available in this version yet.");
     QTest::mouseClick(editor->btnPrtSetup, Qt::LeftButton);
     EXPECT_EQ(dialogs.service.Last().kind, "printer");
     EXPECT_TRUE(sends.empty());

@@ -1,0 +1,72 @@
+#include "app/command_line.h"
+
+#include <QFileInfo>
+#include <QUrl>
+
+namespace {
+
+bool IsHelpOption(const QString& arg) {
+    return arg == "--help" || arg == "-h";
+}
+
+QString LocalPath(const QString& arg) {
+    if (arg.startsWith("file:")) {
+        const QUrl url(arg);
+        if (url.isLocalFile())
+            return QFileInfo(url.toLocalFile()).absoluteFilePath();
+    }
+    return QFileInfo(arg).absoluteFilePath();
+}
+
+TCommandLine Refused(const QString& why) {
+    TCommandLine line;
+    line.Action = TCommandLine::TAction::Refuse;
+    line.Message = "hrz2000e: " + why;
+    return line;
+}
+
+} // namespace
+
+QString UsageLine() {
+    return QStringLiteral("Usage: hrz2000e [FILE]  - opens a preset (.hrz) or program table "
+                          "(.mpt) file in its editor; any other file is loaded into the "
+                          "message buffer");
+}
+
+TCommandLine ParseCommandLine(const QStringList& args) {
+    QStringList files;
+    bool optionsEnded = false;
+    for (const QString& arg : args) {
+        if (!optionsEnded && arg == "--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && IsHelpOption(arg)) {
+            TCommandLine line;
+            line.Action = TCommandLine::TAction::Help;
+            return line;
+        } else if (!optionsEnded && arg.startsWith('-') && arg != "-") {
+            return Refused("unknown option \"" + arg + "\" (try --help)");
+        } else if (arg.isEmpty() || arg == "-") {
+            return Refused("\"" + arg + "\" is not a file name (try --help)");
+        } else {
+            files.append(arg);
+        }
+    }
+    if (files.size() > 1)
+        return Refused("only one file can be opened at a time (try --help)");
+    TCommandLine line;
+    if (!files.isEmpty())
+        line.FilePath = LocalPath(files.first());
+    return line;
+}
+
+bool AsksForHelp(int argc, const char* const* argv) {
+    // The window system's own options may stand anywhere before it.
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg == "--")
+            return false;
+        if (IsHelpOption(arg))
+            return true;
+    }
+    return false;
+}
