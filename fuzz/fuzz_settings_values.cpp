@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
          {"MIDI_OUT_CH", "HRZReqDelay", "LPW", "DBL_CLICK_FILE_ACTION", "DBL_CLICK_LOG_ACTION"})
         guarded([&] { (void)store.ReadInteger(name, false, 0); });
     guarded([&] { (void)store.ReadBool("PRE_EXPRESS", false, false); });
-    guarded([&] { store.RestorePlacement(*gWindow, QSize(1920, 1080)); });
+    guarded([&] { store.RestorePlacement(*gWindow, QRect(0, 0, 1920, 1080)); });
     const QRect placed = gWindow->geometry();
     if (placed.width() > 1920 || placed.height() > 1080)
         std::abort();
