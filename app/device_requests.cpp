@@ -82,6 +82,8 @@ bool TfrmMain::HandleStatusReply(const TMyMidiEvent& event) {
     default:
         break;
     }
+    if (PendingStatusReplies == 0 && !checkingOnline_)
+        ShowWaitingStartNotice(); // the last reply of a check that is over
     return true;
 }
 
@@ -129,6 +131,7 @@ void TfrmMain::timPresetReqTimer() {
     if (PendingStatusReplies > 0) {
         PendingStatusReplies = 0;
         ShowStatus("No response received from HRZ2000 - are you connected properly?");
+        ShowWaitingStartNotice();
     }
     timPresetReq->stop();
 }

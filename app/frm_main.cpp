@@ -214,6 +214,25 @@ void TfrmMain::RunDueOnlineCheck() {
         return;
     onlineCheckDue_ = false;
     CheckOnline();
+    if (PendingStatusReplies == 0)
+        ShowWaitingStartNotice(); // no check ran (no output device), or it is over
+}
+
+void TfrmMain::ShowStartNotice(const QString& text) {
+    AddLogLine(text);
+    // Before the window is first shown the check is still to come.
+    if (!isVisible() || onlineCheckDue_ || checkingOnline_ || PendingStatusReplies > 0) {
+        startNotice_ = text;
+        return;
+    }
+    ShowStatus(text);
+}
+
+void TfrmMain::ShowWaitingStartNotice() {
+    if (startNotice_.isEmpty())
+        return;
+    ShowStatus(startNotice_);
+    startNotice_.clear();
 }
 
 void TfrmMain::CheckInitialized() {

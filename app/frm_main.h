@@ -92,6 +92,11 @@ public:
 
     // ---- Sequencing ----
     void CheckOnline();
+    // Something the user must hear about from the start (the virtual unit's
+    // memory file was damaged): in the monitor at once, and in the status bar
+    // once the online check has said its piece, so that its texts do not
+    // replace it unseen.
+    void ShowStartNotice(const QString& text);
     // The unit's current preset number 1..256, or -1 when it does not answer.
     int QueryCurrentPresetNumber();
     void TogglePreExpress();
@@ -238,6 +243,8 @@ private:
     bool draining_ = false;
     bool checkingOnline_ = false;
     bool onlineCheckDue_ = false;
+    QString startNotice_; // waits for the online check to finish
+    void ShowWaitingStartNotice();
     bool startingRun_ = false;
     // A store being checked waits for its one dump here.
     bool capturingDump_ = false;

@@ -31,11 +31,14 @@ int main(int argc, char* argv[]) {
     // the devices takes a while (the JACK and ALSA clients), so it runs while
     // the windows are built; no port is made before it is done. The unit keeps
     // its memory between runs, as hardware does.
-    std::jthread findDevices([] {
+    std::string unitNotice; // what the unit says about its memory file, read after the join
+    std::jthread findDevices([&unitNotice] {
         TUnitOptions unit;
         unit.WirePacing = true;
         unit.StatePath = DefaultUnitStatePath(unit.PreExpress);
-        SystemMidiPlatform().AddBackend(std::make_unique<TVirtualUnitMidiPlatform>(unit));
+        auto virtualUnit = std::make_unique<TVirtualUnitMidiPlatform>(unit);
+        unitNotice = virtualUnit->StartNotice();
+        SystemMidiPlatform().AddBackend(std::move(virtualUnit));
     });
 
     TlvApplication app(argc, argv);
@@ -91,6 +94,8 @@ int main(int argc, char* argv[]) {
     const bool started = RunShowingErrors([&] { mainWindow.InitializeWindow(&settings, title); });
     ExitAtFirstPaintIfAsked(mainWindow);
     mainWindow.show();
+    if (!unitNotice.empty()) // its memory file was damaged and set aside
+        mainWindow.ShowStartNotice(QString::fromStdString(unitNotice));
     if (started && !commandLine.FilePath.isEmpty())
         QTimer::singleShot(0, &mainWindow, [&] { mainWindow.OpenGivenFile(commandLine.FilePath); });
     const int result = QApplication::exec();

@@ -270,8 +270,10 @@ QWidget* TfrmPresetEditor::BuildDigitalGroup() {
     side->addWidget(btnDigGrp);
     layout->addLayout(side, 0, 3, 2, 1);
 
-    for (auto [list, button] :
-         {std::pair{lbxDigAvail, btnAddDfx}, std::pair{lbxDigSel, btnDelDfx}}) {
+    for (auto pair : {std::pair{lbxDigAvail, btnAddDfx}, std::pair{lbxDigSel, btnDelDfx}}) {
+        // Named copies: clang 14 cannot capture structured bindings.
+        QListWidget* list = pair.first;
+        QToolButton* button = pair.second;
         button->setEnabled(false);
         connect(list, &QListWidget::itemClicked, this,
                 [this, list, button] { DigitalListClicked(list, button); });

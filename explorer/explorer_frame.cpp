@@ -72,6 +72,7 @@ void TfrmMIDIExplorer::InitializeWindow(TlvRegUtil* settings, const QString& cap
     MidiIn = std::make_unique<TMidiInput>();
     MidiIn->SetCapacity(kWorkbenchInputCapacity);
     MidiIn->OnMidiInput = [this](QObject*) { MidiInputReceived(*MidiIn); };
+    MidiIn->OnOverflow = [this](QObject*) { InputOverflowed(); };
     if (MidiIn->NumDevs() == 0)
         ShowMessage(this, "No MIDI input device can be detected. " + kNoDeviceTail, kSorry);
     MidiOut = std::make_unique<TMidiOutput>();

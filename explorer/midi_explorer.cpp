@@ -167,6 +167,7 @@ void TfrmMIDIExplorer::CreateMenus() {
     miMIDIIn->addSeparator();
     inputGroup_ = new QActionGroup(this);
     inputGroup_->setExclusive(true);
+    connect(miMIDIIn, &QMenu::aboutToShow, this, [this] { RefreshDeviceMenu(true); });
 
     miMIDIOut = menuBar()->addMenu("MIDI &Out");
     miMIDIOut->setObjectName("miMIDIOut");
@@ -189,6 +190,7 @@ void TfrmMIDIExplorer::CreateMenus() {
     miMIDIOut->addSeparator();
     outputGroup_ = new QActionGroup(this);
     outputGroup_->setExclusive(true);
+    connect(miMIDIOut, &QMenu::aboutToShow, this, [this] { RefreshDeviceMenu(false); });
 
     miHelp = menuBar()->addMenu("&Help");
     miHelp->setObjectName("miHelp");

@@ -125,6 +125,8 @@ public:
     std::unique_ptr<TMidiOutput> MidiOut;
     std::vector<std::unique_ptr<TlvMIDIMenuItem>> InputDeviceItems;
     std::vector<std::unique_ptr<TlvMIDIMenuItem>> OutputDeviceItems;
+    // Events the input lost because they came faster than they were read.
+    int LostInputEvents = 0;
 
     // ---- Controls ----
     TMsgBufMemo* memMsgBuf = nullptr;
@@ -190,6 +192,10 @@ private:
     void ApplyRightPaneWidth();
     void ReadWindowSettings();
     void BuildDeviceMenus(const QString& savedIn, const QString& savedOut);
+    // Lists the devices present now in the MIDI In (or Out) menu, as it opens, so
+    // that a device plugged in again is found without a restart.
+    void RefreshDeviceMenu(bool input);
+    void InputOverflowed();
     // Opens the output device of item; a failure is shown as "MIDI Out error".
     void OpenOutputDevice(TlvMIDIMenuItem& item, bool showStatus);
     static void UncheckDeviceItems(const std::vector<std::unique_ptr<TlvMIDIMenuItem>>& items);

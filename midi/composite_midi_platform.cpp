@@ -237,3 +237,8 @@ MMRESULT TCompositeMidiPlatform::midiOutGetErrorText(MMRESULT code, char* text,
             return MMSYSERR_NOERROR;
     return MMSYSERR_BADERRNUM;
 }
+
+void TCompositeMidiPlatform::RefreshDevices() {
+    for (IMidiPlatform* backend : backends_)
+        backend->RefreshDevices();
+}

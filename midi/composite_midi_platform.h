@@ -45,6 +45,7 @@ public:
     MMRESULT midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header) override;
     MMRESULT midiOutClose(HMIDIOUT handle) override;
     MMRESULT midiOutGetErrorText(MMRESULT code, char* text, std::uint32_t size) override;
+    void RefreshDevices() override;
 
 private:
     // What a composite handle points at: the backend's own handle and the

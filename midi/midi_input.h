@@ -54,6 +54,8 @@ public:
     void SetSysexOnly(bool sysexOnly);
 
     std::uint32_t NumDevs() const { return numDevs_; }
+    // Counts the devices again (after the platform re-read its lists).
+    void RescanDevices() { numDevs_ = platform_.midiInGetNumDevs(); }
     std::uint16_t ManufacturerID() const { return mid_; }
     std::uint16_t ProductID() const { return pid_; }
     std::uint32_t DriverVersion() const { return driverVersion_; }

@@ -38,6 +38,8 @@ public:
     int DeviceID() const { return deviceId_; } // -1: the mapper
     void SetDeviceID(int id);
     std::uint32_t NumDevs() const { return numDevs_; }
+    // Counts the devices again (after the platform re-read its lists).
+    void RescanDevices() { numDevs_ = platform_.midiOutGetNumDevs(); }
     std::uint16_t Error() const { return error_; } // result of the last platform call
     const MIDIOUTCAPS& Caps() const { return caps_; }
     std::size_t PendingBlockCount() const { return pending_.size(); }

@@ -136,6 +136,11 @@ public:
     virtual MMRESULT midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header) = 0;
     virtual MMRESULT midiOutClose(HMIDIOUT handle) = 0;
     virtual MMRESULT midiOutGetErrorText(MMRESULT code, char* text, std::uint32_t size) = 0;
+
+    // Reads the device lists again, so that a device plugged in or out since is
+    // seen; device ids may change. Open devices stay open. Backends whose lists
+    // are always current need not do anything.
+    virtual void RefreshDevices() {}
 };
 
 // The platform the ports use. Defaults to the composite of the RtMidi devices

@@ -3,12 +3,14 @@
 #include "midi/midi_device_names.h"
 #include "midi/midi_result_text.h"
 #include "midi/midi_stream_split.h"
+#include "midi/rtmidi_delivery.h"
 
 #include <rtmidi/RtMidi.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <filesystem>
@@ -64,10 +66,42 @@ void SilenceLibraries() {
 #endif
 }
 
+// Whether the JACK server a client would connect to is there. JACK 2 on Linux
+// listens on /dev/shm/jack_<server>_<uid>_0; without that socket no client can
+// connect. Asking libjack anyway costs four failed client opens and leaves what
+// it prints, and how long it takes, to the machine-wide JACK state that other
+// programs change; so the answer here depends on the server alone.
+bool JackServerListening() {
+#ifdef __linux__
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (!fs::is_directory("/dev/shm", ec))
+        return true; // another layout: let libjack find out
+    const char* env = std::getenv("JACK_DEFAULT_SERVER");
+    const std::string prefix = "jack_" + std::string(env && *env ? env : "default") + "_";
+    for (fs::directory_iterator it("/dev/shm", ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() <= prefix.size() + 2 || name.compare(0, prefix.size(), prefix) != 0 ||
+            name.compare(name.size() - 2, 2, "_0") != 0)
+            continue;
+        const std::string uid = name.substr(prefix.size(), name.size() - prefix.size() - 2);
+        if (!uid.empty() &&
+            std::all_of(uid.begin(), uid.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
+            it->is_socket(ec))
+            return true;
+    }
+    return false;
+#else
+    return true;
+#endif
+}
+
 bool ApiCanStart(RtMidi::Api api) {
     // Without the sequencer device the ALSA library complains on stderr.
     if (api == RtMidi::LINUX_ALSA)
         return std::filesystem::exists("/dev/snd/seq");
+    if (api == RtMidi::UNIX_JACK)
+        return JackServerListening();
     return api != RtMidi::RTMIDI_DUMMY && api != RtMidi::WEB_MIDI_API;
 }
 
@@ -132,6 +166,9 @@ std::uint32_t ElapsedMs(Clock::time_point since) {
 } // namespace
 
 struct TRtMidiPlatform::TInPort {
+    TInPort(MidiCallback callback, std::uintptr_t instance)
+        : Callback(callback), Instance(instance), Delivery(callback, this, instance) {}
+
     std::unique_ptr<RtMidiIn> Client;
     TRtErrors Errors;
     MidiCallback Callback = nullptr;
@@ -140,28 +177,11 @@ struct TRtMidiPlatform::TInPort {
     std::mutex Mutex;
     bool Started = false;
     Clock::time_point StartTime;
-    std::deque<MIDIHDR*> Queue;
+    TRtMidiDelivery Delivery; // holds the queued buffers
 
     void Call(std::uint32_t message, std::uintptr_t p1, std::uintptr_t p2) {
         if (Callback != nullptr)
             Callback(this, message, Instance, p1, p2);
-    }
-
-    // Fills the queued buffers in order, one callback per buffer; what finds no
-    // buffer is lost.
-    void DeliverSysex(const std::uint8_t* bytes, std::size_t length, std::uint32_t time) {
-        std::size_t delivered = 0;
-        while (delivered < length && !Queue.empty()) {
-            MIDIHDR* header = Queue.front();
-            Queue.pop_front();
-            const std::size_t chunk =
-                std::min<std::size_t>(length - delivered, header->dwBufferLength);
-            std::memcpy(header->lpData, bytes + delivered, chunk);
-            header->dwBytesRecorded = static_cast<std::uint32_t>(chunk);
-            MarkHeaderDone(header);
-            delivered += chunk;
-            Call(MIM_LONGDATA, reinterpret_cast<std::uintptr_t>(header), time);
-        }
     }
 
     static void Receive(double /*delta*/, std::vector<unsigned char>* message, void* userData) {
@@ -171,18 +191,7 @@ struct TRtMidiPlatform::TInPort {
         std::lock_guard lock(port->Mutex);
         if (!port->Started)
             return;
-        const std::uint32_t time = ElapsedMs(port->StartTime);
-        const std::uint8_t status = (*message)[0];
-        if (status == 0xF0) {
-            port->DeliverSysex(message->data(), message->size(), time);
-            return;
-        }
-        if (status == 0xF8 || status == 0xFE)
-            return; // clock and active sensing never reach the ports
-        std::uint32_t packed = 0;
-        for (std::size_t i = 0; i < std::min<std::size_t>(3, message->size()); ++i)
-            packed |= static_cast<std::uint32_t>((*message)[i]) << (8 * i);
-        port->Call(MIM_DATA, packed, time);
+        port->Delivery.Deliver(message->data(), message->size(), ElapsedMs(port->StartTime));
     }
 };
 
@@ -276,9 +285,7 @@ MMRESULT TRtMidiPlatform::midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, Mi
     if (deviceId >= inputs_.size())
         return MMSYSERR_BADDEVICEID;
     const TDevice& device = inputs_[deviceId];
-    auto port = std::make_unique<TInPort>();
-    port->Callback = callback;
-    port->Instance = instance;
+    auto port = std::make_unique<TInPort>(callback, instance);
     try {
         {
             TQuietStderr quiet;
@@ -324,7 +331,7 @@ MMRESULT TRtMidiPlatform::midiInAddBuffer(HMIDIIN handle, MIDIHDR* header) {
         return MIDIERR_STILLPLAYING;
     MarkHeaderQueued(header);
     header->dwBytesRecorded = 0;
-    port->Queue.push_back(header);
+    port->Delivery.Queue.push_back(header);
     return MMSYSERR_NOERROR;
 }
 
@@ -344,9 +351,9 @@ MMRESULT TRtMidiPlatform::midiInReset(HMIDIIN handle) {
         return MMSYSERR_INVALHANDLE;
     std::lock_guard lock(port->Mutex);
     port->Started = false;
-    while (!port->Queue.empty()) {
-        MIDIHDR* header = port->Queue.front();
-        port->Queue.pop_front();
+    while (!port->Delivery.Queue.empty()) {
+        MIDIHDR* header = port->Delivery.Queue.front();
+        port->Delivery.Queue.pop_front();
         header->dwBytesRecorded = 0;
         MarkHeaderDone(header);
         port->Call(MIM_LONGDATA, reinterpret_cast<std::uintptr_t>(header), 0);
@@ -368,7 +375,7 @@ MMRESULT TRtMidiPlatform::midiInClose(HMIDIIN handle) {
         return MMSYSERR_INVALHANDLE;
     {
         std::lock_guard lock(port->Mutex);
-        if (!port->Queue.empty())
+        if (!port->Delivery.Queue.empty())
             return MIDIERR_STILLPLAYING;
         port->Started = false;
     }

@@ -42,6 +42,7 @@ public:
     MMRESULT midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header) override;
     MMRESULT midiOutClose(HMIDIOUT handle) override;
     MMRESULT midiOutGetErrorText(MMRESULT code, char* text, std::uint32_t size) override;
+    void RefreshDevices() override { Refresh(); }
 
     struct TInPort;
     struct TOutPort;

@@ -29,6 +29,18 @@ int TTestMidiPlatform::AddOutputDevice(const TDevice& device) {
     return static_cast<int>(outputs_.size() - 1);
 }
 
+void TTestMidiPlatform::RemoveInputDevice(std::uint32_t deviceId) {
+    std::lock_guard lock(mutex_);
+    if (deviceId < inputs_.size())
+        inputs_.erase(inputs_.begin() + static_cast<std::ptrdiff_t>(deviceId));
+}
+
+void TTestMidiPlatform::RemoveOutputDevice(int deviceId) {
+    std::lock_guard lock(mutex_);
+    if (deviceId >= 0 && static_cast<std::size_t>(deviceId) < outputs_.size())
+        outputs_.erase(outputs_.begin() + deviceId);
+}
+
 void TTestMidiPlatform::SetMapperName(const std::string& name) {
     std::lock_guard lock(mutex_);
     mapperName_ = name;

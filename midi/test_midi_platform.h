@@ -55,6 +55,9 @@ public:
     std::uint32_t AddInputDevice(const std::string& name) { return AddInputDevice(TDevice{name}); }
     int AddOutputDevice(const TDevice& device);
     int AddOutputDevice(const std::string& name) { return AddOutputDevice(TDevice{name}); }
+    // A device unplugged: it leaves the list (the ids of later ones move down).
+    void RemoveInputDevice(std::uint32_t deviceId);
+    void RemoveOutputDevice(int deviceId);
     // Output -1 is an alias of output 0 with this name.
     void SetMapperName(const std::string& name);
 

@@ -5,10 +5,20 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <mutex>
 #include <random>
 #include <system_error>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -125,9 +135,35 @@ TFileStream::TFileStream(const std::string& path) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec))
         throw EFOpenError(OpenMessage(path, EISDIR));
+#ifdef _WIN32
     file_ = std::fopen(path.c_str(), "rb");
     if (!file_)
         throw EFOpenError(OpenMessage(path, errno));
+#else
+    // Opening a FIFO for reading waits for a writer: open without waiting, then
+    // refuse anything that is not a plain file.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        throw EFOpenError(OpenMessage(path, errno));
+    struct stat st {};
+    const int statResult = ::fstat(fd, &st);
+    const int err = errno;
+    if (statResult != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        if (statResult != 0)
+            throw EFOpenError(OpenMessage(path, err));
+        if (S_ISDIR(st.st_mode))
+            throw EFOpenError(OpenMessage(path, EISDIR));
+        throw EFOpenError("Cannot open file \"" + path + "\". Not a regular file");
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    file_ = ::fdopen(fd, "rb");
+    if (!file_) {
+        const int err = errno;
+        ::close(fd);
+        throw EFOpenError(OpenMessage(path, err));
+    }
+#endif
     if (std::fseek(file_, 0, SEEK_END) == 0) {
         size_ = std::ftell(file_);
         std::fseek(file_, 0, SEEK_SET);
@@ -155,18 +191,57 @@ std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
     return std::ftell(file_);
 }
 
+EFileReadError::EFileReadError(const std::string& path, TKind kind, std::string reason,
+                               std::uint64_t size)
+    : EFOpenError("Cannot open file \"" + path + "\". " + reason), kind_(kind),
+      reason_(std::move(reason)), size_(size) {}
+
+EFileReadError::EFileReadError(const std::string& path, int systemError)
+    : EFileReadError(path, TKind::System, SystemReason(systemError ? systemError : EIO)) {
+    systemError_ = systemError ? systemError : EIO;
+}
+
+namespace {
+
+constexpr auto kStaleTempAge = std::chrono::minutes(1);
+
+} // namespace
+
+std::string AtomicSaveTempName(const std::string& target) {
+    static std::atomic<unsigned> counter{0};
+    std::random_device rd;
+    const std::filesystem::path p(target);
+    return (p.parent_path() / (p.filename().string() + ".tmp" + std::to_string(rd() % 100000) +
+                               "_" + std::to_string(counter++)))
+        .string();
+}
+
+bool IsAtomicSaveTempName(const std::string& fileName) {
+    // name ".tmp" digits "_" digits
+    const auto under = fileName.rfind('_');
+    const auto tmp = fileName.rfind(".tmp");
+    if (under == std::string::npos || tmp == std::string::npos || tmp == 0 || under < tmp + 5 ||
+        under + 1 == fileName.size())
+        return false;
+    const auto digits = [&](std::size_t from, std::size_t to) {
+        for (std::size_t i = from; i < to; ++i)
+            if (fileName[i] < '0' || fileName[i] > '9')
+                return false;
+        return true;
+    };
+    return digits(tmp + 4, under) && digits(under + 1, fileName.size());
+}
+
+#ifdef _WIN32
+
 void WriteFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size) {
     namespace fs = std::filesystem;
-    static std::atomic<unsigned> counter{0};
     const fs::path target(path);
     std::error_code ec;
     if (fs::is_directory(target, ec))
         throw EFCreateError(CreateMessage(path, EISDIR));
-    std::random_device rd;
-    const fs::path temp =
-        target.parent_path() / (target.filename().string() + ".tmp" +
-                                std::to_string(rd() % 100000) + "_" + std::to_string(counter++));
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
+    const fs::path temp(AtomicSaveTempName(path));
+    std::FILE* f = std::fopen(temp.string().c_str(), "wb");
     if (!f)
         throw EFCreateError(CreateMessage(path, errno));
     bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
@@ -192,9 +267,216 @@ void WriteFileAtomically(const std::string& path, const std::uint8_t* data, std:
     }
 }
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path) {
-    TFileStream in(path);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(in.Size()));
-    in.ReadBuffer(bytes.data(), bytes.size());
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path, const TReadLimits& limits) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        throw EFileReadError(path, EISDIR);
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        throw EFileReadError(path, errno);
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t chunk[65536];
+    for (;;) {
+        const std::size_t n = std::fread(chunk, 1, sizeof chunk, f);
+        bytes.insert(bytes.end(), chunk, chunk + n);
+        if (bytes.size() > limits.MaxBytes) {
+            std::fclose(f);
+            throw EFileReadError(path, EFileReadError::TKind::TooLarge, "File too large");
+        }
+        if (n < sizeof chunk)
+            break;
+    }
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed)
+        throw EFileReadError(path, EIO);
     return bytes;
 }
+
+#else
+
+namespace {
+
+// Closes a descriptor on every path out.
+class TFd {
+public:
+    explicit TFd(int fd = -1) : fd_(fd) {}
+    ~TFd() { Close(); }
+    TFd(const TFd&) = delete;
+    TFd& operator=(const TFd&) = delete;
+    int Get() const { return fd_; }
+    int Close() {
+        const int result = fd_ >= 0 ? ::close(fd_) : 0;
+        fd_ = -1;
+        return result;
+    }
+
+private:
+    int fd_;
+};
+
+// The file a chain of symbolic links ends at (which need not exist yet).
+std::filesystem::path FollowLinks(std::filesystem::path p) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return p;
+        std::error_code ec;
+        const std::filesystem::path next = std::filesystem::read_symlink(p, ec);
+        if (ec)
+            return p;
+        p = next.is_absolute() ? next : p.parent_path() / next;
+    }
+    return p; // a loop: the open below reports it
+}
+
+// Temporary files our saves leave when they are killed halfway; each folder is
+// looked at once a minute at most, so a backup run of many saves stays fast.
+void RemoveStaleTemps(const std::filesystem::path& folder) {
+    namespace fs = std::filesystem;
+    static std::mutex mutex;
+    static std::map<std::string, std::chrono::steady_clock::time_point> lastLook;
+    {
+        std::lock_guard lock(mutex);
+        const auto now = std::chrono::steady_clock::now();
+        auto [it, added] = lastLook.try_emplace(folder.string(), now);
+        if (!added && now - it->second < kStaleTempAge)
+            return;
+        it->second = now;
+    }
+    const auto oldest = std::chrono::system_clock::now() - kStaleTempAge;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec), end;
+         !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (!IsAtomicSaveTempName(name))
+            continue;
+        struct stat st {};
+        if (::lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_uid != ::geteuid())
+            continue;
+        if (std::chrono::system_clock::from_time_t(st.st_mtime) < oldest)
+            ::unlink(it->path().c_str());
+    }
+}
+
+std::string WaitText(int ms) {
+    if (ms % 1000 == 0)
+        return std::to_string(ms / 1000) + (ms == 1000 ? " second" : " seconds");
+    return std::to_string(ms) + " ms";
+}
+
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+void SyncFolder(const std::filesystem::path& folder) {
+    TFd dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.Get() >= 0)
+        ::fsync(dir.Get());
+}
+
+} // namespace
+
+void WriteFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size) {
+    namespace fs = std::filesystem;
+    const fs::path target = FollowLinks(fs::path(path));
+    const fs::path folder = target.parent_path();
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (exists && S_ISDIR(old.st_mode))
+        throw EFCreateError(CreateMessage(path, EISDIR));
+    if (exists && !S_ISREG(old.st_mode))
+        throw EFCreateError("Cannot create file \"" + path + "\". Not a regular file");
+    if (exists && ::access(target.c_str(), W_OK) != 0)
+        throw EFCreateError(CreateMessage(path, errno));
+
+    RemoveStaleTemps(folder);
+    const std::string temp = AtomicSaveTempName(target.string());
+    TFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666));
+    if (fd.Get() < 0)
+        throw EFCreateError(CreateMessage(path, errno));
+    int err = 0;
+    const auto failed = [&err](bool ok) {
+        if (!ok && err == 0)
+            err = errno ? errno : EIO;
+        return !ok;
+    };
+    bool broken = failed(WriteAll(fd.Get(), data, size));
+    if (!broken && exists) {
+        // Owner first: changing it may clear the set-id bits the mode then restores.
+        (void)::fchown(fd.Get(), old.st_uid, old.st_gid);
+        broken = failed(::fchmod(fd.Get(), old.st_mode & 07777) == 0);
+    }
+    // On disk before it takes the old file's name, or a power cut could leave
+    // an empty file where the old one was.
+    broken = broken || failed(::fsync(fd.Get()) == 0);
+    broken = failed(fd.Close() == 0) || broken;
+    broken = broken || failed(::rename(temp.c_str(), target.c_str()) == 0);
+    if (broken) {
+        ::unlink(temp.c_str());
+        throw EFCreateError(CreateMessage(path, err));
+    }
+    SyncFolder(folder);
+}
+
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path, const TReadLimits& limits) {
+    using TKind = EFileReadError::TKind;
+    TFd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (fd.Get() < 0)
+        throw EFileReadError(path, errno);
+    struct stat st {};
+    if (::fstat(fd.Get(), &st) != 0)
+        throw EFileReadError(path, errno);
+    if (S_ISDIR(st.st_mode))
+        throw EFileReadError(path, EISDIR);
+    const bool regular = S_ISREG(st.st_mode);
+    if (!regular && !limits.Streams)
+        throw EFileReadError(path, TKind::NotRegular, "Not a regular file");
+    if (regular && static_cast<std::uint64_t>(st.st_size) > limits.MaxBytes)
+        throw EFileReadError(path, TKind::TooLarge, "File too large",
+                             static_cast<std::uint64_t>(st.st_size));
+    if (regular)
+        ::fcntl(fd.Get(), F_SETFL, ::fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK);
+
+    std::vector<std::uint8_t> bytes;
+    if (regular)
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
+    std::uint8_t chunk[65536];
+    for (;;) {
+        if (!regular) {
+            // A FIFO nobody writes to would keep us waiting for ever.
+            pollfd p{fd.Get(), POLLIN, 0};
+            const int ready = ::poll(&p, 1, limits.IdleTimeoutMs);
+            if (ready < 0 && errno == EINTR)
+                continue;
+            if (ready == 0)
+                throw EFileReadError(path, TKind::Idle,
+                                     "Nothing arrived for " + WaitText(limits.IdleTimeoutMs) +
+                                         "; is anything writing to it?");
+        }
+        const ssize_t n = ::read(fd.Get(), chunk, sizeof chunk);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        if (n < 0)
+            throw EFileReadError(path, errno);
+        if (n == 0)
+            break;
+        if (bytes.size() + static_cast<std::size_t>(n) > limits.MaxBytes)
+            throw EFileReadError(path, TKind::TooLarge, "File too large",
+                                 regular ? static_cast<std::uint64_t>(st.st_size) : 0);
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    }
+    return bytes;
+}
+
+#endif

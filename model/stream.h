@@ -2,6 +2,8 @@
 // Byte streams with the semantics the dump code relies on: a size, a position,
 // Seek from start/current/end, short reads report how much they got and
 // ReadBuffer fails with "Stream read error" when it cannot get everything.
+#include "model/errors.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -68,7 +70,8 @@ private:
     std::size_t pos_ = 0;
 };
 
-// Read-only stream over a file on disk (for reading large files piecewise).
+// Read-only stream over a regular file on disk (for reading large files piecewise).
+// A pipe, FIFO or device is refused rather than waited on.
 class TFileStream : public TStream {
 public:
     explicit TFileStream(const std::string& path); // opens for reading
@@ -84,8 +87,50 @@ private:
     std::int64_t size_ = 0;
 };
 
-// Writes bytes to path atomically (temporary file in the same folder, then rename).
-// Throws EFCreateError with a readable message on failure; the old file is kept.
+// Writes bytes to path atomically: a temporary file in the same folder, flushed to
+// disk, renamed over the old one, and the folder flushed too. A symbolic link is
+// written through to the file it names; the old file's permissions are kept. A
+// target that is not a regular file, or one we may not write, is refused.
+// Leftover temporary files of an interrupted save (older than a minute) are removed
+// from the folder. Throws EFCreateError with a readable message on failure; the old
+// file is kept.
 void WriteFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size);
-// Reads a whole file; throws EFOpenError with a readable message on failure.
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path);
+
+// How ReadWholeFile treats what it is given.
+struct TReadLimits {
+    std::size_t MaxBytes = static_cast<std::size_t>(-1);
+    // Pipes, FIFOs and devices are read to their end; otherwise they are refused.
+    bool Streams = false;
+    // Streams: the longest wait for the next bytes (a FIFO nobody writes to).
+    int IdleTimeoutMs = 10000;
+};
+
+// Why a file could not be read; Reason() is the text without the file name.
+class EFileReadError : public EFOpenError {
+public:
+    enum class TKind { System, NotRegular, TooLarge, Idle };
+    EFileReadError(const std::string& path, TKind kind, std::string reason, std::uint64_t size = 0);
+    // A failure the system reported, with its error number.
+    EFileReadError(const std::string& path, int systemError);
+    TKind Kind() const { return kind_; }
+    const std::string& Reason() const { return reason_; }
+    // TooLarge: the size of a regular file, 0 for a stream.
+    std::uint64_t Size() const { return size_; }
+    // System: the error number (ENOENT, EACCES, ...).
+    int SystemError() const { return systemError_; }
+
+private:
+    TKind kind_;
+    std::string reason_;
+    std::uint64_t size_;
+    int systemError_ = 0;
+};
+
+// Reads a whole file to its end, however its size changes meanwhile; throws
+// EFileReadError ("Cannot open file ...") with a readable message on failure.
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path, const TReadLimits& limits = {});
+
+// Name of the temporary file a save to target writes first (same folder).
+std::string AtomicSaveTempName(const std::string& target);
+// True for a file name of that pattern ("x.hrz.tmp1234_5").
+bool IsAtomicSaveTempName(const std::string& fileName);

@@ -4,11 +4,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# HRZ_EXTRA_PACKAGES names a further list (CI's compilers for the sanitizer builds).
 missing=()
 while read -r pkg; do
     [ -n "$pkg" ] || continue
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
-done < scripts/packages.txt
+done < <(cat scripts/packages.txt ${HRZ_EXTRA_PACKAGES:+"$HRZ_EXTRA_PACKAGES"})
 
 if [ ${#missing[@]} -gt 0 ]; then
     echo "Installing: ${missing[*]}"

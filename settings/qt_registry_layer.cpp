@@ -2,11 +2,20 @@
 
 #include "settings/registry_ini_format.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringList>
+
+#include <algorithm>
+#include <cerrno>
+
+#ifndef Q_OS_WIN
+#include <csignal>
+#endif
 
 namespace {
 
@@ -127,7 +136,50 @@ QString TQtRegistryLayer::FullName(const QString& name) const {
     return currentGroup_.isEmpty() ? part : currentGroup_ + u'/' + part;
 }
 
+void TQtRegistryLayer::ClearLeftovers() {
+    if (!settings_ || FileName().isEmpty())
+        return;
+    const QFileInfo ini(settings_->fileName());
+    const QDateTime now = QDateTime::currentDateTime();
+    // The lock of a writer that was killed: Qt waits 30 seconds before it takes
+    // a lock it cannot read as stale, and a dead writer's pid may be in use again
+    // by then, so the window would hang. A lock that is empty, unreadable or
+    // names a process that is gone, and is not brand new, has no writer behind it.
+    const QFileInfo lock(ini.filePath() + QStringLiteral(".lock"));
+    if (lock.exists() && lock.lastModified().msecsTo(now) > 50) {
+        QFile file(lock.filePath());
+        bool dead = true;
+        if (file.open(QIODevice::ReadOnly)) {
+            bool ok = false;
+            const qint64 pid = file.readLine().trimmed().toLongLong(&ok);
+#ifndef Q_OS_WIN
+            dead = !ok || pid <= 0 || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH);
+#else
+            dead = !ok || pid <= 0;
+#endif
+        }
+        if (dead)
+            QFile::remove(lock.filePath());
+    }
+    // Temporary files Qt's atomic save leaves when the program is killed in the
+    // middle of it ("HRZ2000e.ini.AbC123"); a minute old, they belong to no save.
+    if (leftoversChecked_)
+        return;
+    leftoversChecked_ = true;
+    const QDir folder = ini.absoluteDir();
+    for (const QFileInfo& entry : folder.entryInfoList({ini.fileName() + QStringLiteral(".??????")},
+                                                       QDir::Files | QDir::Hidden)) {
+        const QString tail = entry.fileName().mid(ini.fileName().size() + 1);
+        const bool random = std::all_of(tail.begin(), tail.end(), [](QChar c) {
+            return c.isLetterOrNumber() && c.unicode() < 128;
+        });
+        if (random && entry.lastModified().secsTo(now) > 60)
+            QFile::remove(entry.filePath());
+    }
+}
+
 void TQtRegistryLayer::Commit() {
+    ClearLeftovers();
     settings_->sync();
     if (settings_->status() == QSettings::AccessError)
         throw ERegistryError(QStringLiteral("Cannot write the settings file %1.")

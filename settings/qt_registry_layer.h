@@ -40,6 +40,9 @@ private:
     static bool ConvertOldStyleFile(const QString& iniPath);
     QString FullName(const QString& name) const;
     void Commit();
+    // Removes what a writer killed in the middle of a save leaves: its lock file,
+    // and (once) its temporary files.
+    void ClearLeftovers();
     void RequireKey() const;
 
     std::unique_ptr<QSettings> settings_;
@@ -47,6 +50,7 @@ private:
     QString currentGroup_;
     bool keyOpen_ = false;
     QString notice_;
+    bool leftoversChecked_ = false;
 };
 
 // Path of the user's settings file outside Windows.

@@ -40,7 +40,9 @@ TUnitCommandLine ParseUnitCommandLine(const std::vector<std::string>& args) {
     app.add_option("--state", state,
                    "File that keeps the unit's memory (default: " + DefaultUnitStatePath(false) +
                        ")");
-    app.add_option("--name", o.PortName, "Name of the virtual ports");
+    app.add_option("--name", o.PortName,
+                   "Name of the unit's MIDI client; its ports are NAME:MIDI in and NAME:MIDI out "
+                   "(default: HRZ2000 virtual unit)");
     app.add_flag("-q,--quiet", o.Quiet, "Print nothing but errors");
 
     std::vector<std::string> reversed(args.rbegin(), args.rend());

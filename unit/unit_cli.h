@@ -8,7 +8,7 @@
 struct TUnitProgramOptions {
     TUnitOptions Unit;
     std::string Api;                               // "alsa", "jack" or "" for the first that starts
-    std::string PortName = "HRZ2000 virtual unit"; // name of both virtual ports
+    std::string PortName = "HRZ2000 virtual unit"; // client of the ports NAME:MIDI in/out
     bool Quiet = false;
 };
 

@@ -38,11 +38,28 @@ std::string EnvOrEmpty(const char* name) {
 
 } // namespace
 
-THrzUnitMemory::THrzUnitMemory(bool preExpress) : preExpress_(preExpress) {
-    presets_.reserve(static_cast<std::size_t>(BankCount() * PresetsPerBank));
-    for (int bank = 0; bank < BankCount(); ++bank)
-        for (int index = 0; index < PresetsPerBank; ++index)
-            presets_.push_back(FactoryPresetDump(bank, index, preExpress));
+namespace {
+
+// Made once per model: every unit, and every test that makes one, starts from a copy.
+const std::vector<TPresetDumpBytes>& FactoryMemory(bool preExpress) {
+    static const auto make = [](bool pre) {
+        std::vector<TPresetDumpBytes> presets;
+        const int banks = pre ? 1 : THrzUnitMemory::ExpressBankCount;
+        presets.reserve(static_cast<std::size_t>(banks * THrzUnitMemory::PresetsPerBank));
+        for (int bank = 0; bank < banks; ++bank)
+            for (int index = 0; index < THrzUnitMemory::PresetsPerBank; ++index)
+                presets.push_back(FactoryPresetDump(bank, index, pre));
+        return presets;
+    };
+    static const std::vector<TPresetDumpBytes> express = make(false);
+    static const std::vector<TPresetDumpBytes> older = make(true);
+    return preExpress ? older : express;
+}
+
+} // namespace
+
+THrzUnitMemory::THrzUnitMemory(bool preExpress)
+    : preExpress_(preExpress), presets_(FactoryMemory(preExpress)) {
     Table.SetDefaults();
     RecallCurrent();
 }
@@ -144,7 +161,7 @@ std::string DefaultUnitStatePath(bool preExpress) {
     return (base / file).string();
 }
 
-THrzUnitMemory LoadUnitMemory(const std::string& path, bool preExpress) {
+THrzUnitMemory LoadUnitMemory(const std::string& path, bool preExpress, std::string* notice) {
     THrzUnitMemory memory(preExpress);
     if (path.empty())
         return memory;
@@ -152,17 +169,39 @@ THrzUnitMemory LoadUnitMemory(const std::string& path, bool preExpress) {
     if (!std::filesystem::is_regular_file(path, ec))
         return memory; // missing, or not a file at all: saving will say why
 
-    std::vector<std::uint8_t> bytes;
+    TReadLimits limits;
+    limits.MaxBytes = SerializedSize(THrzUnitMemory::ExpressBankCount) + 1;
+    std::string problem = "is damaged";
     bool ok = false;
     try {
-        bytes = ReadWholeFile(path);
+        const auto bytes = ReadWholeFile(path, limits);
         ok = memory.Deserialize(bytes);
+        if (!ok) {
+            THrzUnitMemory other(!preExpress);
+            if (other.Deserialize(bytes))
+                problem = std::string("holds the memory of the ") +
+                          (preExpress ? "Express" : "Pre-Express") + " model";
+        }
+    } catch (const EFileReadError& e) {
+        if (e.Kind() != EFileReadError::TKind::TooLarge) {
+            // Unreadable now (permissions): leave it where it is and say so.
+            if (notice)
+                *notice = "The virtual unit starts from factory state: its memory " + path +
+                          " cannot be read (" + e.Reason() + ").";
+            return memory;
+        }
     } catch (const EHrzError&) {
         ok = false;
     }
     if (!ok) {
         // Keep the damaged file for inspection; the unit starts from factory state.
-        std::filesystem::rename(path, path + ".damaged", ec);
+        const std::string aside = path + ".damaged";
+        std::filesystem::rename(path, aside, ec);
+        if (notice)
+            *notice = "The virtual unit starts from factory state: its memory " + path + " " +
+                      problem +
+                      (ec ? " and could not be moved aside (" + ec.message() + ")."
+                          : " and was kept as " + aside + ".");
     }
     return memory;
 }

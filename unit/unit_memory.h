@@ -53,7 +53,9 @@ private:
 std::string DefaultUnitStatePath(bool preExpress);
 
 // Loads the memory kept at path. A missing file gives factory state; a damaged
-// one is set aside as path + ".damaged" and also gives factory state.
-THrzUnitMemory LoadUnitMemory(const std::string& path, bool preExpress);
+// one is set aside as path + ".damaged" and also gives factory state, and
+// *notice (when given) says so and where it went.
+THrzUnitMemory LoadUnitMemory(const std::string& path, bool preExpress,
+                              std::string* notice = nullptr);
 // Writes atomically, creating the folder; throws EFCreateError with the reason.
 void SaveUnitMemory(const std::string& path, const THrzUnitMemory& memory);

@@ -30,12 +30,12 @@ std::uint8_t HighFlag(int n) {
 
 THrzVirtualUnit::THrzVirtualUnit(TUnitOptions options)
     : options_(std::move(options)),
-      memory_(LoadUnitMemory(options_.StatePath, options_.PreExpress)) {
+      memory_(LoadUnitMemory(options_.StatePath, options_.PreExpress, &startNotice_)) {
     options_.Channel &= 0x0F;
 }
 
 THrzVirtualUnit::~THrzVirtualUnit() {
-    if (selectionDirty_)
+    if (selectionDirty_ || memoryDirty_)
         SaveState();
 }
 
@@ -60,17 +60,35 @@ std::vector<TReplyBlock> THrzVirtualUnit::Receive(const std::uint8_t* bytes, std
 void THrzVirtualUnit::SaveState() {
     if (options_.StatePath.empty())
         return;
+    const auto now = TClock::now();
+    lastSave_ = now;
     try {
         SaveUnitMemory(options_.StatePath, memory_);
         lastSaveError_.clear();
-        selectionDirty_ = false;
+        selectionDirty_ = memoryDirty_ = false;
+        saveDue_.reset();
     } catch (const EHrzError& e) {
         lastSaveError_ = e.what();
+        if (memoryDirty_)
+            saveDue_ = now + SaveInterval; // tried again, not in a tight loop
     }
 }
 
+void THrzVirtualUnit::SaveIfDue(TClock::time_point now) {
+    if (saveDue_ && now >= *saveDue_)
+        SaveState();
+}
+
 void THrzVirtualUnit::MemoryChanged() {
-    SaveState();
+    // A flood of stores or table dumps must not rewrite the whole file each time.
+    memoryDirty_ = true;
+    if (options_.StatePath.empty() || saveDue_)
+        return;
+    const auto now = TClock::now();
+    if (lastSave_ && *lastSave_ + SaveInterval > now)
+        saveDue_ = *lastSave_ + SaveInterval;
+    else
+        SaveState();
 }
 
 void THrzVirtualUnit::HandleMessage(const TParsedMidiMessage& message,

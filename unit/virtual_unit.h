@@ -6,7 +6,9 @@
 #include "unit/unit_memory.h"
 #include "unit/unit_options.h"
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,9 +27,13 @@ public:
     static constexpr std::uint8_t ItemBank = 9;
     static constexpr std::uint8_t ItemPresetNumber = 64;
 
+    using TClock = std::chrono::steady_clock;
+    // Changes reach the state file at most this often while they keep coming.
+    static constexpr std::chrono::seconds SaveInterval{1};
+
     // Loads the memory from options.StatePath (factory state when there is none).
     explicit THrzVirtualUnit(TUnitOptions options);
-    // Keeps the current selection and bypass for the next run.
+    // Writes what is not saved yet, the current selection and bypass included.
     ~THrzVirtualUnit();
     THrzVirtualUnit(const THrzVirtualUnit&) = delete;
     THrzVirtualUnit& operator=(const THrzVirtualUnit&) = delete;
@@ -43,8 +49,17 @@ public:
     const THrzUnitMemory& Memory() const { return memory_; }
     // Text of the last failed save, empty when the last save worked.
     const std::string& LastSaveError() const { return lastSaveError_; }
+    // What the user should know about the memory file found at start (it was
+    // damaged and set aside), empty when all was well.
+    const std::string& StartNotice() const { return startNotice_; }
     // Writes the memory now (when it has a state file).
     void SaveState();
+    // When stored presets or the table are due to be written; nullopt when
+    // nothing waits. A change is written at once unless the last write is less
+    // than SaveInterval ago; then it waits for SaveIfDue.
+    std::optional<TClock::time_point> SaveDue() const { return saveDue_; }
+    // Writes when a save is due at `now`.
+    void SaveIfDue(TClock::time_point now);
 
     std::uint8_t AllPresetsRequestCommand() const;
     std::uint8_t TableRequestCommand() const;
@@ -64,11 +79,15 @@ private:
     void MemoryChanged();
 
     TUnitOptions options_;
+    std::string startNotice_; // filled while memory_ loads, so declared before it
     THrzUnitMemory memory_;
     TMidiByteParser parser_;
     int bankSelectCoarse_ = 0; // controller 0
     int bankSelectFine_ = 0;   // controller 32
     bool selectionDirty_ = false;
+    bool memoryDirty_ = false;
+    std::optional<TClock::time_point> saveDue_;
+    std::optional<TClock::time_point> lastSave_;
     unsigned long replyCount_ = 0;
     std::string lastSaveError_;
 };

@@ -290,6 +290,7 @@ void TVirtualUnitMidiPlatform::FeedUnit(std::unique_lock<std::mutex>&, const std
     }
     if (done)
         Schedule(arrived, TJob{TJob::TKind::OutputDone, {}, done});
+    wake_.notify_all(); // a store may have made a save due
 }
 
 void TVirtualUnitMidiPlatform::Schedule(TClock::time_point due, TJob job) {
@@ -320,12 +321,18 @@ void TVirtualUnitMidiPlatform::WorkerLoop() {
         }
         if (DeliverPending(lock))
             progressed = true;
+        unit_->SaveIfDue(TClock::now());
         if (progressed)
             continue;
-        if (jobs_.empty())
+        auto until = TClock::time_point::max();
+        if (!jobs_.empty())
+            until = jobs_.begin()->first;
+        if (const auto due = unit_->SaveDue())
+            until = std::min(until, *due);
+        if (until == TClock::time_point::max())
             wake_.wait(lock);
         else
-            wake_.wait_until(lock, jobs_.begin()->first);
+            wake_.wait_until(lock, until);
     }
 }
 

@@ -46,6 +46,12 @@ public:
     MMRESULT midiOutClose(HMIDIOUT handle) override;
     MMRESULT midiOutGetErrorText(MMRESULT code, char* text, std::uint32_t size) override;
 
+    // What the unit had to say about its memory file at start (empty when all was well).
+    std::string StartNotice() {
+        std::lock_guard lock(mutex_);
+        return unit_->StartNotice();
+    }
+
     // Runs f on the unit with the backend locked (for inspection in tests and tools).
     template <class F> auto WithUnit(F&& f) {
         std::lock_guard lock(mutex_);

@@ -60,6 +60,21 @@ TEST_F(MainWindowTest, OnlineCheckAgainstTheUnitReportsItsBankAndBypass) {
     EXPECT_EQ(w.LogCount(), 0); // replies are consumed, not logged
 }
 
+TEST_F(MainWindowTest, AStartNoticeIsLoggedAtOnceAndShownWhenTheOnlineCheckIsOver) {
+    auto& w = StartOnTestPlatform();
+    TScriptedReplies unitReplies(platform);
+    unitReplies.Reply(0, Reply(0, 0));
+    unitReplies.Reply(9, Reply(9, 0));
+    const QString notice = "The virtual unit's memory x could not be used";
+    w.ShowStartNotice(notice);
+    w.FlushLog();
+    ASSERT_EQ(w.LogCount(), 1);
+    EXPECT_EQ(w.LogText(0), notice);
+    w.show();
+    EXPECT_TRUE(WaitFor([&] { return w.CurrentBank == 0; }, 5000));
+    EXPECT_EQ(Status(), notice) << "the check's texts came first and did not replace it";
+}
+
 TEST_F(MainWindowTest, ShowingTheWindowPaintsItFirstThenRunsTheOnlineCheck) {
     auto& w = StartOnTestPlatform();
     TScriptedReplies unitReplies(platform);

@@ -4,14 +4,17 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDropEvent>
 #include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QUrl>
 #include <QWindow>
 #include <cmath>
 
@@ -499,4 +502,39 @@ TEST_F(ExplorerTest, TheMemoIsNeverNarrowerThanFiftyPixels) {
     window->splVertical->splitterMoved(10, 1);
     EXPECT_GE(window->memMsgBuf->width(), 50);
     EXPECT_NEAR(window->StatusPanel0->width(), 640, 1);
+}
+
+TEST_F(ExplorerTest, ClearMessageBufferEmptiesTheTextAndBytesButKeepsTheCount) {
+    AddDevices();
+    auto& w = Start();
+    Type("f0 1a 00 12 45 f7");
+    ASSERT_TRUE(w.ParseMessageBuffer());
+    ASSERT_EQ(w.MessageBufferCount, 6u);
+    w.miClearOut->trigger();
+    EXPECT_TRUE(MemoText().isEmpty());
+    EXPECT_EQ(w.MessageBufferCount, 6u);
+    EXPECT_EQ(w.BufferBytes(), std::vector<std::uint8_t>(6, 0));
+}
+
+TEST_F(ExplorerTest, ADropLoadsTheFirstFileAndIgnoresTheRest) {
+    AddDevices();
+    auto& w = Start();
+    const QString first = dir.filePath("first.syx"), second = dir.filePath("second.syx");
+    for (const auto& [path, bytes] : {std::pair{first, QByteArray("\xF0\x43\xF7", 3)},
+                                      std::pair{second, QByteArray("\xF0\x11\x22\xF7", 4)}}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
+    // Dragged over the window, then let go, as the desktop delivers it.
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &drop);
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(w.BufferBytes(), (std::vector<std::uint8_t>{0xF0, 0x43, 0xF7}));
+    EXPECT_EQ(w.windowTitle(), first + " - HRZ2000e");
 }

@@ -2,7 +2,9 @@
 #include "settings/qt_registry_layer.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -295,4 +297,48 @@ TEST_F(RegUtil, ADamagedFileIsKeptAsideAndTheStoreStartsOnDefaults) {
     // And it can be written again.
     s.WriteInteger("MIDI_OUT_CH", 9);
     EXPECT_EQ(MakeStore(iniPath)->ReadInteger("MIDI_OUT_CH", true, 0), 9);
+}
+
+TEST_F(RegUtil, TheEmptyLockOfAKilledWriterDoesNotHoldUpTheNextSave) {
+    QFile lock(iniPath + ".lock");
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly)); // created, killed before writing its id
+    lock.close();
+    ASSERT_TRUE(lock.open(QIODevice::ReadWrite));
+    lock.setFileTime(QDateTime::currentDateTime().addSecs(-5), QFileDevice::FileModificationTime);
+    lock.close();
+    QElapsedTimer timer;
+    timer.start();
+    store->WriteInteger("MIDI_OUT_CH", 3);
+    // Qt on its own waits 30 seconds before it takes such a lock as stale.
+    EXPECT_LT(timer.elapsed(), 10000);
+    EXPECT_FALSE(QFile::exists(iniPath + ".lock"));
+    EXPECT_EQ(MakeStore(iniPath)->ReadInteger("MIDI_OUT_CH", true, 0), 3);
+}
+
+namespace {
+
+// A registry whose values can be read but not deleted (a key the user may not change).
+class TUndeletableLayer : public IRegistryLayer {
+public:
+    void SetRootKey(TRootKey) override {}
+    bool OpenKey(const QString&, bool) override { return true; }
+    void CloseKey() override {}
+    bool ValueExists(const QString&) override { return true; }
+    QString ReadString(const QString&) override { return "kept"; }
+    int ReadInteger(const QString&) override { return 1; }
+    bool ReadBool(const QString&) override { return true; }
+    void WriteString(const QString&, const QString&) override {}
+    void WriteInteger(const QString&, int) override {}
+    void WriteBool(const QString&, bool) override {}
+    void DeleteValue(const QString&) override { throw ERegistryError("Access is denied."); }
+};
+
+} // namespace
+
+TEST_F(RegUtil, AFailedDeletionNamesTheValue) {
+    TlvRegUtil s(std::make_unique<TUndeletableLayer>());
+    s.SetPath(kPath);
+    EXPECT_EQ(ErrorOf([&] { s.DeleteValue("HRZ_REQ_DELAY"); }),
+              "Access is denied. Registry value \"HRZ_REQ_DELAY\" deletion failed!");
+    EXPECT_EQ(s.ReadString("MIDI_IN", true), "kept") << "the store goes on working";
 }

@@ -172,6 +172,11 @@ public:
         return false;
     }
     const std::string& Failure() const { return failure_; }
+    // Ends the server now (its clients lose their ports).
+    void Stop() {
+        if (jackd_)
+            jackd_->Stop();
+    }
 
 private:
     TJackServerName serverName_; // outlives the server process

@@ -191,6 +191,34 @@ TEST(HrzctlCheck, PerformanceEntriesInUse) {
                                            "names no parameter of this preset"}));
 }
 
+TEST(HrzctlCheck, PerformanceRangeIsTheControlsRange) {
+    TPreset p;
+    TDigitalSelection selection(p);
+    selection.LoadFromPreset();
+    selection.Add("Regen DDL S"); // Fine at P36, a slider of 1..50 that a new effect stores as 0
+    p.Params[36] = 0;
+    p.PerfEnabled[0] = true;
+    p.PerfMIDI[0].ParamNumber = 37;
+    p.PerfMIDI[0].LowValue = 0;
+    p.PerfMIDI[0].HighValue = 50;
+    EXPECT_EQ(Problems(DumpOf(p)),
+              (std::vector<std::string>{"157: performance controller #1: low value 0 is outside "
+                                        "Regen DDL S Fine: 1..50"}));
+}
+
+TEST(HrzctlCheck, TitleControlCharactersCountFromTheDump) {
+    TPreset p;
+    TDigitalSelection(p).LoadFromPreset();
+    p.Title = std::string("  a\x01") + "b";
+    EXPECT_EQ(Problems(DumpOf(p)),
+              (std::vector<std::string>{"127: title character 4 is a control character (0x01)"}));
+    // Controls among the padding at either end are padding, as the reader trims them.
+    p.Title = std::string("\x02"
+                          "ab"
+                          "\x03");
+    EXPECT_TRUE(Problems(DumpOf(p)).empty());
+}
+
 TEST(HrzctlCheck, ProgramTableEntries) {
     Bytes table = TableDump();
     table[5 + 2 * 7] = 0x7F; // program change 8 -> 128 + 127 = 255 -> preset 256

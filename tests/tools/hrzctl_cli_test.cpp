@@ -1,19 +1,27 @@
 #include "tests/tools/hrzctl_test_support.h"
-#include "tools/hrzctl/json_writer.h"
+#include "tools/hrzctl/text_util.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-#include <stdexcept>
+#include <regex>
 
 #include <sys/wait.h>
 
 namespace {
 
+// Runs a command line in bash; returns its exit status.
+int RunShell(const std::string& command) {
+    const std::string quoted = "'" + std::regex_replace(command, std::regex("'"), "'\\''") + "'";
+    const int raw = std::system(("bash -c " + quoted).c_str());
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+
 // Runs the real program through the shell; returns its exit status.
 int RunProgram(const std::string& arguments) {
-    const int raw = std::system((std::string(HRZCTL_PROGRAM) + " " + arguments).c_str());
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return RunShell(std::string(HRZCTL_PROGRAM) + " " + arguments);
 }
 
 std::string Quoted(const std::string& path) {
@@ -36,7 +44,8 @@ TEST(HrzctlCli, UsageMistakesAreStatusTwoWithAHint) {
         {{"show"}, "show needs a file"},
         {{"split", "x"}, "split needs 2 arguments"},
         {{"split", "x", "y", "--untitled"}, "option --untitled needs a value"},
-        {{"split", "x", "y", "--untitled="}, "--untitled needs a name that is not empty"},
+        {{"split", "x", "y", "--untitled", ""}, "--untitled needs a name that is not empty"},
+        {{"join", "x", "-o", ""}, "--output needs a file name"},
         {{"show", "--json=yes", "x"}, "option --json takes no value"},
         {{"mpt", "--list", "--offsets", "x"}, "--offsets applies to the grid, not to --list"},
     };
@@ -62,6 +71,13 @@ TEST(HrzctlCli, HelpVersionAndOptionPlacement) {
     const auto r = RunTool({"--pre-express", "show", "--json", "--", dir.File("-odd.hrz")});
     EXPECT_EQ(r.Status, 0) << r.Err;
     ParseJson(r.Out);
+
+    // Files may be named like commands.
+    WriteBytes(dir.File("check"), DumpOf(FactoryPreset(0, 3)));
+    WriteBytes(dir.File("show"), DumpOf(FactoryPreset(0, 3)));
+    const auto named = RunTool({"diff", dir.File("check"), dir.File("show")});
+    EXPECT_EQ(named.Status, 0) << named.Err;
+    EXPECT_EQ(RunTool({"show", "check"}).Err.find("needs"), std::string::npos);
 }
 
 TEST(HrzctlCli, TheProgramReportsThroughItsExitStatus) {
@@ -81,6 +97,15 @@ TEST(HrzctlCli, TheProgramReportsThroughItsExitStatus) {
                          Quoted(dir.File("bad.hrz")) + quiet),
               1);
 
+    // Pipes are read to their end, as files are.
+    const std::string program = HRZCTL_PROGRAM;
+    EXPECT_EQ(RunShell("cat " + Quoted(dir.File("bad.hrz")) + " | " + program + " show /dev/stdin" +
+                       quiet),
+              0);
+    EXPECT_EQ(RunProgram("check /dev/stdin < " + Quoted(dir.File("bad.hrz")) + quiet), 1);
+    EXPECT_EQ(RunProgram("check <(cat " + Quoted(dir.File("good.hrz")) + ")" + quiet), 0);
+    EXPECT_EQ(RunProgram("check - < " + Quoted(dir.File("bad.hrz")) + quiet), 1);
+
     // Binary output survives the trip through standard output.
     const Bytes bulk = BulkDump(2);
     WriteBytes(dir.File("bulk.syx"), bulk);
@@ -93,39 +118,28 @@ TEST(HrzctlCli, TheProgramReportsThroughItsExitStatus) {
     EXPECT_EQ(ReadBytes(dir.File("joined.syx")), bulk);
 }
 
-TEST(HrzctlJson, StringsAreEscapedAndAlwaysValid) {
-    EXPECT_EQ(TJsonWriter::Escape("a\"b\\c"), "\"a\\\"b\\\\c\"");
-    EXPECT_EQ(TJsonWriter::Escape("\n\t\x01\x7F"), "\"\\n\\t\\u0001\\u007f\"");
-    EXPECT_EQ(TJsonWriter::Escape("caf\xC3\xA9"), "\"caf\xC3\xA9\"");
-    // Bytes that are not UTF-8 (an old file name) become the replacement character.
-    EXPECT_EQ(TJsonWriter::Escape("x\xE9y"), "\"x\\ufffdy\"");
-    EXPECT_EQ(TJsonWriter::Escape("\xED\xA0\x80"), "\"\\ufffd\\ufffd\\ufffd\"");
-    EXPECT_EQ(TJsonWriter::Escape("\xC3"), "\"\\ufffd\"");
+TEST(HrzctlNames, OddFileNamesAreQuotedAndKeepTheirBytes) {
+    using HrzctlText::QuotedName;
+    EXPECT_EQ(QuotedName("Bank A/Lead 'x'.hrz012"), "Bank A/Lead 'x'.hrz012");
+    EXPECT_EQ(QuotedName("caf\xC3\xA9.hrz"), "caf\xC3\xA9.hrz");
+    EXPECT_EQ(QuotedName("two\nlines"), "$'two\\nlines'");
+    EXPECT_EQ(QuotedName("it's\xE9\\"), "$'it\\'s\\xE9\\\\'");
+    EXPECT_EQ(QuotedName("c1\xC2\x85"), "$'c1\\xC2\\x85'");
 
-    std::ostringstream out;
-    TJsonWriter json(out);
-    json.BeginObject();
-    json.Field("name", "Lead \"A\"\x1B");
-    json.Key("list");
-    json.BeginArray();
-    json.Int(-3);
-    json.Bool(false);
-    json.Null();
-    json.BeginObject();
-    json.EndObject();
-    json.EndArray();
-    json.EndObject();
-    json.Finish();
-    ParseJson(out.str());
-}
+    TTempDir dir;
+    const std::string odd = dir.File("Lead\n\xE9.hrz");
+    WriteBytes(odd, DumpOf(FactoryPreset(0, 4)));
+    const auto text = RunTool({"show", odd});
+    ASSERT_EQ(text.Status, 0) << text.Err;
+    EXPECT_EQ(text.Out.rfind("== $'" + dir.Path().string() + "/Lead\\n\\xE9.hrz' ==\n", 0), 0u);
 
-TEST(HrzctlJson, MisuseFailsInsteadOfWritingBadJson) {
-    std::ostringstream out;
-    TJsonWriter json(out);
-    json.BeginObject();
-    EXPECT_THROW(json.Int(1), std::logic_error); // no key
-    EXPECT_THROW(json.EndArray(), std::logic_error);
-    EXPECT_THROW(json.Finish(), std::logic_error);
-    json.EndObject();
-    EXPECT_THROW(json.BeginArray(), std::logic_error); // a second document
+    const auto json = RunTool({"show", "--json", odd});
+    const auto object = ParseJson(json.Out).object()["presets"].toArray()[0].toObject();
+    const QByteArray bytes = QByteArray::fromHex(object["file_hex"].toString().toLatin1());
+    EXPECT_EQ(bytes.toStdString(), odd);
+    EXPECT_EQ(RunTool({"show", bytes.toStdString()}).Status, 0);
+
+    const auto plain = RunTool({"check", "--json", dir.File("fine.hrz")});
+    EXPECT_FALSE(
+        ParseJson(plain.Out).object()["files"].toArray()[0].toObject().contains("file_hex"));
 }

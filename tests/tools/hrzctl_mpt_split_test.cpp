@@ -162,6 +162,24 @@ TEST(HrzctlSplit, OtherMessagesAreSkippedAndUntitledPresetsNamed) {
     EXPECT_NE(intoFile.Err.find("cannot create the folder"), std::string::npos);
 }
 
+TEST(HrzctlSplit, BytesJoinWouldRefuseAreRefusedAlikeAndNothingIsWritten) {
+    TTempDir dir;
+    Bytes bulk = BulkDump(0);
+    const std::size_t at = 252 * 4 + 121; // title character 1 of the fifth preset
+    bulk[at] = 0xE9;
+    WriteBytes(dir.File("bank.syx"), bulk);
+    const auto split = RunTool({"split", dir.File("bank.syx"), dir.File("out")});
+    EXPECT_EQ(split.Status, 2);
+    const std::string said = dir.File("bank.syx") + ": offset " + std::to_string(at) +
+                             ": data byte 0xE9 is not below 0x80 (run hrzctl check for details)";
+    EXPECT_NE(split.Err.find(said), std::string::npos) << split.Err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out")));
+
+    const auto join = RunTool({"join", dir.File("bank.syx"), "-o", dir.File("joined.syx")});
+    EXPECT_EQ(join.Status, 2);
+    EXPECT_NE(join.Err.find(said), std::string::npos) << join.Err;
+}
+
 TEST(HrzctlJoin, RefusesTerminalsAndDamagedInputWithoutWritingAnything) {
     TTempDir dir;
     WriteBytes(dir.File("a.hrz"), DumpOf(FactoryPreset(0, 0)));

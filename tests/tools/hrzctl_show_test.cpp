@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include <sys/stat.h>
+
 namespace {
 
 // Compressor on, Flanger on (group 0), two performance entries, an FB7 state.
@@ -189,4 +193,50 @@ TEST(HrzctlShow, DumpsAmongOtherBytesAreShownWithWarnings) {
               std::string::npos);
     EXPECT_NE(r.Err.find("offset 255: skipped 8-byte message with command 0x03"),
               std::string::npos);
+}
+
+TEST(HrzctlShow, PresetsAreFoundByLengthAndHeaderWhateverTheTitleHolds) {
+    TTempDir dir;
+    Bytes dump = DumpOf(HandMadePreset());
+    dump[121] = 0xF0; // title character 1
+    dump[123] = 0xF7; // title character 2
+    const std::string single = dir.File("odd.hrz");
+    WriteBytes(single, dump);
+    const auto r = RunTool({"show", single});
+    EXPECT_EQ(r.Status, 0) << r.Err;
+    EXPECT_NE(r.Out.find("Title:          \xC3\xB0\xC3\xB7unch Lead\n"), std::string::npos);
+    EXPECT_NE(r.Err.find("offset 121: data byte 0xF0 is not below 0x80"), std::string::npos);
+
+    // Inside a bulk dump it splits neither itself nor its neighbours.
+    Bytes bulk = BulkDump(0);
+    std::copy(dump.begin(), dump.end(), bulk.begin() + 252 * 3);
+    const std::string bank = dir.File("bank.syx");
+    WriteBytes(bank, bulk);
+    const auto all = RunTool({"show", bank});
+    EXPECT_EQ(CountOf(all.Out, "Title:"), 200);
+    EXPECT_EQ(CountOf(all.Err, "skipped"), 0);
+    const auto check = RunTool({"check", bank});
+    EXPECT_EQ(check.Out, bank + ": offset " + std::to_string(252 * 3 + 121) +
+                             ": data byte 0xF0 is not below 0x80\n" + bank + ": offset " +
+                             std::to_string(252 * 3 + 123) +
+                             ": data byte 0xF7 is not below 0x80\n");
+}
+
+TEST(HrzctlShow, AFifoWithoutAWriterIsReportedNotWaitedForEver) {
+    TTempDir dir;
+    const std::string fifo = dir.File("fifo.syx");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    try {
+        ReadInputFile(fifo, 100);
+        FAIL();
+    } catch (const std::exception& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  fifo + ": nothing arrived for 100 ms; is anything writing to it?");
+    }
+    // With a writer it is read like a file.
+    const Bytes dump = DumpOf(HandMadePreset());
+    std::thread writer([&] { WriteBytes(fifo, dump); });
+    const TInputFile file = ReadInputFile(fifo, 10000);
+    writer.join();
+    EXPECT_EQ(file.Bytes, dump);
 }

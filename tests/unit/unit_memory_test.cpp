@@ -41,6 +41,11 @@ protected:
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
     }
 
+    static Bytes ReadFileBytes(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return Bytes(std::istreambuf_iterator<char>(in), {});
+    }
+
     fs::path folder_;
     std::string path_;
 };
@@ -78,6 +83,33 @@ TEST_F(UnitMemoryFile, StoreAndTableSurviveARestart) {
     EXPECT_EQ(again.Receive(UnitSysex(0, {0x45}))[0], TitledDump("Kept: D/7"));
 }
 
+TEST_F(UnitMemoryFile, AFloodOfStoresIsWrittenOnceASecondAndAtTheEnd) {
+    {
+        THrzVirtualUnit unit(Options());
+        unit.Receive(UnitSysex(0, {0x0A, 0x00, 0x00})); // the first store is written at once
+        ASSERT_TRUE(fs::exists(path_));
+        EXPECT_FALSE(unit.SaveDue());
+        const auto firstBytes = ReadFileBytes(path_);
+        for (int i = 1; i < 50; ++i) {
+            unit.Receive(TitledDump(("Flood " + std::to_string(i)).c_str()));
+            unit.Receive(UnitSysex(0, {0x0A, static_cast<std::uint8_t>(i), 0x00}));
+        }
+        EXPECT_EQ(ReadFileBytes(path_), firstBytes) << "the file is not rewritten per store";
+        ASSERT_TRUE(unit.SaveDue());
+        EXPECT_LE(*unit.SaveDue() - THrzVirtualUnit::TClock::now(), THrzVirtualUnit::SaveInterval);
+        unit.SaveIfDue(*unit.SaveDue() - std::chrono::milliseconds(1));
+        EXPECT_EQ(ReadFileBytes(path_), firstBytes);
+        unit.SaveIfDue(*unit.SaveDue());
+        EXPECT_NE(ReadFileBytes(path_), firstBytes);
+        EXPECT_FALSE(unit.SaveDue());
+        unit.Receive(TitledDump("Last"));
+        unit.Receive(UnitSysex(0, {0x0A, 0x63, 0x00})); // waits: the last write was just now
+    }
+    THrzVirtualUnit again(Options());
+    EXPECT_EQ(Dump(again, 0, 49), TitledDump("Flood 49"));
+    EXPECT_EQ(Dump(again, 0, 99), TitledDump("Last")) << "what waited is written at the end";
+}
+
 TEST_F(UnitMemoryFile, DamagedOrForeignFilesGiveFactoryState) {
     const THrzVirtualUnit factory(TUnitOptions{});
     const auto factoryBytes = factory.Memory().Serialize();
@@ -96,6 +128,9 @@ TEST_F(UnitMemoryFile, DamagedOrForeignFilesGiveFactoryState) {
         THrzVirtualUnit unit(Options());
         EXPECT_EQ(unit.Memory().Serialize(), factoryBytes);
         EXPECT_TRUE(fs::exists(path_ + ".damaged")) << "the bad file is set aside, not lost";
+        EXPECT_NE(unit.StartNotice().find("was kept as " + path_ + ".damaged"),
+                  std::string::npos)
+            << unit.StartNotice();
         fs::remove(path_ + ".damaged");
     }
     // A folder where the file should be: no crash, factory state, and the save reports why.

@@ -1,16 +1,12 @@
 #include "tools/hrzctl/commands.h"
 #include "tools/hrzctl/dump_check.h"
-#include "tools/hrzctl/json_writer.h"
+#include "tools/hrzctl/json_output.h"
+#include "tools/hrzctl/text_util.h"
 
 int CmdCheck(const TCommandOptions& options, TConsole& console) {
     int status = ExitOk;
     int total = 0;
-    TJsonWriter json(console.Out);
-    if (options.Json) {
-        json.BeginObject();
-        json.Key("files");
-        json.BeginArray();
-    }
+    TJson files = TJson::array();
     for (const auto& path : options.Files) {
         TInputFile file;
         std::string error;
@@ -22,11 +18,11 @@ int CmdCheck(const TCommandOptions& options, TConsole& console) {
         if (!error.empty()) {
             status = ExitFailure;
             if (options.Json) {
-                json.BeginObject();
-                json.Field("file", path);
-                json.Field("readable", false);
-                json.Field("error", error);
-                json.EndObject();
+                TJson object = TJson::object();
+                SetFileName(object, "file", path);
+                object["readable"] = false;
+                object["error"] = error;
+                files.push_back(std::move(object));
             } else {
                 ReportError(console, error);
             }
@@ -37,31 +33,23 @@ int CmdCheck(const TCommandOptions& options, TConsole& console) {
         if (!result.Problems.empty() && status == ExitOk)
             status = ExitDifferent;
         if (options.Json) {
-            json.BeginObject();
-            json.Field("file", path);
-            json.Field("readable", true);
-            json.Field("presets", result.Presets);
-            json.Field("tables", result.Tables);
-            json.Key("problems");
-            json.BeginArray();
-            for (const auto& p : result.Problems) {
-                json.BeginObject();
-                json.Field("offset", static_cast<int>(p.Offset));
-                json.Field("text", p.Text);
-                json.EndObject();
-            }
-            json.EndArray();
-            json.EndObject();
-        } else {
+            TJson problems = TJson::array();
             for (const auto& p : result.Problems)
-                console.Out << path << ": offset " << p.Offset << ": " << p.Text << '\n';
+                problems.push_back(TJson{{"offset", p.Offset}, {"text", p.Text}});
+            TJson object = TJson::object();
+            SetFileName(object, "file", path);
+            object["readable"] = true;
+            object["presets"] = result.Presets;
+            object["tables"] = result.Tables;
+            object["problems"] = std::move(problems);
+            files.push_back(std::move(object));
+        } else {
+            const std::string name = HrzctlText::QuotedName(path);
+            for (const auto& p : result.Problems)
+                console.Out << name << ": offset " << p.Offset << ": " << p.Text << '\n';
         }
     }
-    if (options.Json) {
-        json.EndArray();
-        json.Field("problems", total);
-        json.EndObject();
-        json.Finish();
-    }
+    if (options.Json)
+        WriteJson(console.Out, TJson{{"files", std::move(files)}, {"problems", total}});
     return status;
 }

@@ -1,6 +1,6 @@
 #include "tools/hrzctl/commands.h"
 #include "tools/hrzctl/input_file.h"
-#include "tools/hrzctl/json_writer.h"
+#include "tools/hrzctl/json_output.h"
 #include "tools/hrzctl/preset_diff.h"
 #include "tools/hrzctl/preset_source.h"
 #include "tools/hrzctl/text_util.h"
@@ -21,7 +21,8 @@ void WriteText(std::ostream& out, const std::string& a, const std::string& b, bo
     using HrzctlText::DisplayWidth;
     using HrzctlText::PadRight;
     using HrzctlText::TerminalSafe;
-    out << "--- " << a << '\n' << "+++ " << b << '\n';
+    out << "--- " << HrzctlText::QuotedName(a) << '\n'
+        << "+++ " << HrzctlText::QuotedName(b) << '\n';
     for (const auto& pair : pairs) {
         if (several && pair.Preset > 0)
             out << "== preset " << pair.Preset << " ==\n";
@@ -38,32 +39,22 @@ void WriteText(std::ostream& out, const std::string& a, const std::string& b, bo
     }
 }
 
-void WriteJson(std::ostream& out, const std::string& a, const std::string& b,
-               const std::vector<TPairDiff>& pairs) {
-    TJsonWriter json(out);
-    json.BeginObject();
-    json.Field("a", a);
-    json.Field("b", b);
-    json.Field("equal", pairs.empty());
-    json.Key("differences");
-    json.BeginArray();
+void WriteDiffJson(std::ostream& out, const std::string& a, const std::string& b,
+                   const std::vector<TPairDiff>& pairs) {
+    TJson document = TJson::object();
+    SetFileName(document, "a", a);
+    SetFileName(document, "b", b);
+    document["equal"] = pairs.empty();
+    TJson differences = TJson::array();
     for (const auto& pair : pairs)
-        for (const auto& item : pair.Items) {
-            json.BeginObject();
-            json.Key("preset");
-            if (pair.Preset > 0)
-                json.Int(pair.Preset);
-            else
-                json.Null();
-            json.Field("section", item.Section);
-            json.Field("item", item.Label);
-            json.Field("a", item.A);
-            json.Field("b", item.B);
-            json.EndObject();
-        }
-    json.EndArray();
-    json.EndObject();
-    json.Finish();
+        for (const auto& item : pair.Items)
+            differences.push_back(TJson{{"preset", pair.Preset > 0 ? TJson(pair.Preset) : TJson()},
+                                        {"section", item.Section},
+                                        {"item", item.Label},
+                                        {"a", item.A},
+                                        {"b", item.B}});
+    document["differences"] = std::move(differences);
+    WriteJson(out, document);
 }
 
 } // namespace
@@ -100,7 +91,7 @@ int CmdDiff(const TCommandOptions& options, TConsole& console) {
     }
 
     if (options.Json)
-        WriteJson(console.Out, pathA, pathB, pairs);
+        WriteDiffJson(console.Out, pathA, pathB, pairs);
     else if (!pairs.empty())
         WriteText(console.Out, pathA, pathB, several, pairs);
     return pairs.empty() ? ExitOk : ExitDifferent;

@@ -134,14 +134,24 @@ void CheckPresetDump(TChecker& c, const TBytes& d, bool preExpress) {
         if (d[at + 1] != 0)
             c.Problem(at + 1, "title filler byte is " + HexByte(d[at + 1]) + " (expected 0x00)");
     }
-    const TPreset preset = PresetFromDump(d);
-    for (std::size_t i = 0; i < preset.Title.size(); ++i) {
-        const auto ch = static_cast<unsigned char>(preset.Title[i]);
+    // Blanks and controls at either end are padding to the reader; the ones between
+    // are part of the title. Positions count from the dump, not the trimmed title.
+    const auto titleChar = [&](int n) {
+        return d[static_cast<std::size_t>(TPreset::OffsetTitle + 2 * n)];
+    };
+    int first = 0, last = TPreset::TitleLength;
+    while (first < last && titleChar(first) <= 0x20)
+        ++first;
+    while (last > first && titleChar(last - 1) <= 0x20)
+        --last;
+    for (int n = first; n < last; ++n) {
+        const std::uint8_t ch = titleChar(n);
         if (ch < 0x20 || ch == 0x7F)
-            c.Problem(static_cast<std::size_t>(TPreset::OffsetTitle) + 2 * i,
-                      "title character " + std::to_string(i + 1) + " is a control character (" +
+            c.Problem(static_cast<std::size_t>(TPreset::OffsetTitle + 2 * n),
+                      "title character " + std::to_string(n + 1) + " is a control character (" +
                           HexByte(ch) + ")");
     }
+    const TPreset preset = PresetFromDump(d);
 
     for (int k = 0; k < TPreset::PerfCount; ++k) {
         const auto at =
@@ -167,7 +177,9 @@ void CheckPresetDump(TChecker& c, const TBytes& d, bool preExpress) {
                                   " names no parameter of this preset");
             continue;
         }
-        const int low = AcceptedMin(*info), high = AcceptedMax(*info);
+        // The range scroll bars take the control's own limits, without the
+        // stored default a new effect may carry.
+        const int low = info->Min, high = info->Max;
         if (perf.LowValue < low || perf.LowValue > high)
             c.Problem(at + 2, entry + "low value " + std::to_string(perf.LowValue) +
                                   " is outside " + ParamLabel(*info) + " " + Range(low, high));

@@ -4,6 +4,10 @@
 #include "model/digital_groups.h"
 #include "tools/hrzctl/commands.h"
 
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <iterator>
 #include <map>
 #include <set>
 
@@ -94,79 +98,106 @@ struct TUsageError {
     std::string Text;
 };
 
+// Command-line options of every command, for "does not apply to" rather than
+// "unknown" when a known option is given to the wrong command.
+const std::set<std::string>& CommandOptionNames() {
+    static const std::set<std::string> names = {"--json", "--list",     "--offsets",
+                                                "--sort", "--untitled", "--output"};
+    return names;
+}
+
+// The option an unmatched argument names: "--json" of "--json=yes", "--output" of "-o".
+std::string OptionNameOf(const std::string& arg) {
+    const std::string name = arg.substr(0, arg.find('='));
+    return name == "-o" ? "--output" : name;
+}
+
+// CLI11 parses; the texts stay the tool's own, one line each.
+std::string UsageText(const CLI::ParseError& e, const std::vector<std::string>& args) {
+    const std::string what = e.what();
+    for (const auto& name : CommandOptionNames()) {
+        if (what.find(name) == std::string::npos)
+            continue;
+        if (what.find("requires") != std::string::npos ||
+            what.find("missing") != std::string::npos || what.find("at least") != std::string::npos)
+            return "option " + name + " needs a value";
+    }
+    // A flag given a value: CLI11 names it without its dashes.
+    for (const auto& arg : args)
+        if (arg.rfind("--", 0) == 0 && arg.find('=') != std::string::npos &&
+            what.find(OptionNameOf(arg).substr(2)) != std::string::npos)
+            return "option " + OptionNameOf(arg) + " takes no value";
+    return what;
+}
+
 int Run(const std::vector<std::string>& args, TConsole& console) {
     TCommandOptions options;
-    std::string command;
-    std::vector<std::string> used; // options seen, checked against the command
-    bool help = false, version = false, endOfOptions = false;
+    bool help = false, version = false;
 
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string arg = args[i];
-        if (endOfOptions || arg.size() < 2 || arg[0] != '-') {
-            if (command.empty())
-                command = arg;
-            else
-                options.Files.push_back(arg);
-            continue;
+    CLI::App app{"", "hrzctl"};
+    app.set_help_flag();
+    app.allow_extras(); // reported below in the tool's own words
+    app.add_flag("-h,--help", help);
+    app.add_flag("--version", version);
+    const auto flag = [&](const char* name, bool& target) {
+        app.add_flag(name, target)->disable_flag_override();
+    };
+    flag("--pre-express", options.PreExpress);
+    flag("--json", options.Json);
+    flag("--list", options.List);
+    flag("--offsets", options.Offsets);
+    flag("--sort", options.SortByNumber);
+    app.add_option("--untitled", options.UntitledName);
+    app.add_option("-o,--output", options.OutputPath);
+    // Options stand before or after the command; the rest of its arguments are files.
+    std::map<std::string, CLI::App*> subcommands;
+    const auto addCommand = [&](const std::string& name) {
+        CLI::App* sub = app.add_subcommand(name);
+        sub->fallthrough();
+        sub->set_help_flag();
+        sub->allow_extras();
+        sub->add_option("files", options.Files);
+        subcommands[name] = sub;
+    };
+    for (const auto& [name, info] : Commands())
+        addCommand(name);
+    addCommand("help");
+    // One command: after it, a file named like a command is a file.
+    app.require_subcommand(0, 1);
+
+    // "--" ends the options: what follows are files, even "-odd.hrz".
+    const auto end = std::find(args.begin(), args.end(), "--");
+    std::vector<std::string> reversed(std::make_reverse_iterator(end), args.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::ParseError& e) {
+        throw TUsageError{UsageText(e, args)};
+    }
+
+    std::string command;
+    for (const auto& [name, sub] : subcommands)
+        if (sub->parsed())
+            command = name;
+    std::vector<std::string> extras = app.remaining();
+    if (!command.empty()) {
+        const auto more = subcommands[command]->remaining();
+        extras.insert(extras.end(), more.begin(), more.end());
+    }
+    for (const auto& extra : extras) {
+        if (extra.size() > 1 && extra[0] == '-') {
+            const std::string name = OptionNameOf(extra);
+            if (CommandOptionNames().count(name) == 0 && name != "--pre-express")
+                throw TUsageError{"unknown option " + name};
+            throw TUsageError{"option " + name + " takes no value"};
         }
-        std::string value;
-        bool hasValue = false;
-        if (const auto eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
-            value = arg.substr(eq + 1);
-            arg = arg.substr(0, eq);
-            hasValue = true;
-        }
-        const auto takeValue = [&]() -> std::string {
-            if (hasValue)
-                return value;
-            if (i + 1 >= args.size())
-                throw TUsageError{"option " + arg + " needs a value"};
-            return args[++i];
-        };
-        const auto noValue = [&] {
-            if (hasValue)
-                throw TUsageError{"option " + arg + " takes no value"};
-        };
-        if (arg == "--") {
-            endOfOptions = true;
-        } else if (arg == "-h" || arg == "--help") {
-            noValue();
-            help = true;
-        } else if (arg == "--version") {
-            noValue();
-            version = true;
-        } else if (arg == "--pre-express") {
-            noValue();
-            options.PreExpress = true;
-        } else if (arg == "--json") {
-            noValue();
-            options.Json = true;
-            used.push_back(arg);
-        } else if (arg == "--list") {
-            noValue();
-            options.List = true;
-            used.push_back(arg);
-        } else if (arg == "--offsets") {
-            noValue();
-            options.Offsets = true;
-            used.push_back(arg);
-        } else if (arg == "--sort") {
-            noValue();
-            options.SortByNumber = true;
-            used.push_back(arg);
-        } else if (arg == "--untitled") {
-            options.UntitledName = takeValue();
-            if (options.UntitledName.empty())
-                throw TUsageError{"--untitled needs a name that is not empty"};
-            used.push_back(arg);
-        } else if (arg == "-o" || arg == "--output") {
-            options.OutputPath = takeValue();
-            if (options.OutputPath.empty())
-                throw TUsageError{arg + " needs a file name"};
-            used.push_back("--output");
-        } else {
-            throw TUsageError{"unknown option " + arg};
-        }
+        if (command.empty())
+            throw TUsageError{"unknown command " + extra};
+    }
+
+    if (end != args.end()) {
+        if (command.empty() && end + 1 != args.end())
+            throw TUsageError{"unknown command " + *(end + 1)};
+        options.Files.insert(options.Files.end(), end + 1, args.end());
     }
 
     if (help || (command == "help" && options.Files.empty())) {
@@ -179,13 +210,16 @@ int Run(const std::vector<std::string>& args, TConsole& console) {
     }
     if (command.empty())
         throw TUsageError{"no command given"};
-    const auto found = Commands().find(command);
-    if (found == Commands().end())
-        throw TUsageError{"unknown command " + command};
-    const TCommandInfo& info = found->second;
-    for (const auto& option : used)
-        if (!info.Options.count(option))
-            throw TUsageError{"option " + option + " does not apply to " + command};
+    if (command == "help")
+        throw TUsageError{"unknown command help"};
+    const TCommandInfo& info = Commands().at(command);
+    for (const auto& name : CommandOptionNames())
+        if (app.count(name) > 0 && !info.Options.count(name))
+            throw TUsageError{"option " + name + " does not apply to " + command};
+    if (app.count("--untitled") > 0 && options.UntitledName.empty())
+        throw TUsageError{"--untitled needs a name that is not empty"};
+    if (app.count("--output") > 0 && options.OutputPath.empty())
+        throw TUsageError{"--output needs a file name"};
     if (static_cast<int>(options.Files.size()) < info.MinFiles)
         throw TUsageError{command + " needs " +
                           (info.MinFiles == 1 ? std::string("a file")

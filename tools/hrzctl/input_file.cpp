@@ -2,34 +2,52 @@
 
 #include "model/errors.h"
 #include "model/stream.h"
+#include "tools/hrzctl/text_util.h"
 
-#include <filesystem>
-#include <system_error>
+#include <cctype>
+#include <cerrno>
 
-TInputFile ReadInputFile(const std::string& path) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::path p(path);
-    const auto status = fs::status(p, ec);
-    if (status.type() == fs::file_type::not_found)
-        throw EHrzError(path + ": no such file");
-    // Any other trouble (permissions, a broken link) is told by the read below.
-    if (fs::is_directory(status))
-        throw EHrzError(path + ": is a folder, not a file");
-    const auto size = fs::file_size(p, ec);
-    if (!ec && size > MaxInputFileSize)
-        throw EHrzError(path + ": too large for a dump file (" + std::to_string(size) + " bytes)");
+namespace {
+
+std::string Lowered(std::string reason) {
+    if (!reason.empty())
+        reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
+    return reason;
+}
+
+} // namespace
+
+TInputFile ReadInputFile(const std::string& path, int idleTimeoutMs) {
     TInputFile file;
     file.Path = path;
+    file.Name = HrzctlText::QuotedName(path);
+    // "-" is standard input, as for most tools.
+    const std::string source = path == "-" ? "/dev/stdin" : path;
+    TReadLimits limits;
+    limits.MaxBytes = MaxInputFileSize;
+    limits.Streams = true;
+    limits.IdleTimeoutMs = idleTimeoutMs;
     try {
-        file.Bytes = ReadWholeFile(path);
-    } catch (const EFOpenError&) {
-        throw; // already names the file and the reason
-    } catch (const EHrzError& e) {
-        throw EHrzError(path + ": " + e.what());
+        file.Bytes = ReadWholeFile(source, limits);
+    } catch (const EFileReadError& e) {
+        using TKind = EFileReadError::TKind;
+        switch (e.Kind()) {
+        case TKind::TooLarge:
+            throw EHrzError(file.Name + ": too large for a dump file" +
+                            (e.Size()
+                                 ? " (" + std::to_string(e.Size()) + " bytes)"
+                                 : " (more than " + std::to_string(MaxInputFileSize) + " bytes)"));
+        case TKind::System:
+            if (e.SystemError() == ENOENT)
+                throw EHrzError(file.Name + ": no such file");
+            if (e.SystemError() == EISDIR)
+                throw EHrzError(file.Name + ": is a folder, not a file");
+            break;
+        default:
+            break;
+        }
+        throw EHrzError(file.Name + ": " + Lowered(e.Reason()));
     }
-    if (file.Bytes.size() > MaxInputFileSize)
-        throw EHrzError(path + ": too large for a dump file");
     file.Scan = ScanSysex(file.Bytes);
     return file;
 }

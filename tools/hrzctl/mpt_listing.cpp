@@ -53,15 +53,14 @@ void WriteMptList(std::ostream& out, const Tmpt& table, bool preExpress) {
     }
 }
 
-void WriteMptJsonFields(TJsonWriter& json, const Tmpt& table, bool preExpress) {
-    json.Field("model", preExpress ? "Pre-Express" : "Express");
-    json.Field("channel", static_cast<int>(table.DeviceId));
-    json.Field("command", static_cast<int>(table.Command));
-    json.Key("presets");
-    json.BeginArray();
+void AddMptJsonFields(TJson& object, const Tmpt& table, bool preExpress) {
+    object["model"] = preExpress ? "Pre-Express" : "Express";
+    object["channel"] = static_cast<int>(table.DeviceId);
+    object["command"] = static_cast<int>(table.Command);
+    TJson presets = TJson::array();
     for (int i = 0; i < Tmpt::MptEntryCount(preExpress); ++i)
-        json.Int(table.Entries[static_cast<std::size_t>(i)] + 1);
-    json.EndArray();
+        presets.push_back(table.Entries[static_cast<std::size_t>(i)] + 1);
+    object["presets"] = std::move(presets);
 }
 
 namespace {
@@ -79,7 +78,7 @@ std::vector<TTableItem> TablesOf(const TInputFile& file, bool preExpress,
         const TDumpKind kind = ClassifyMessage(message, preExpress);
         if (kind != TDumpKind::Table) {
             otherModel = otherModel || kind == TDumpKind::OtherModelTable;
-            warnings.push_back(file.Path + ": offset " + std::to_string(message.Offset) +
+            warnings.push_back(file.Name + ": offset " + std::to_string(message.Offset) +
                                ": skipped " + DescribeMessage(message, preExpress));
             continue;
         }
@@ -90,17 +89,17 @@ std::vector<TTableItem> TablesOf(const TInputFile& file, bool preExpress,
         tables.push_back(std::move(item));
     }
     for (const auto& issue : file.Scan.Issues)
-        warnings.push_back(file.Path + ": offset " + std::to_string(issue.Offset) + ": " +
+        warnings.push_back(file.Name + ": offset " + std::to_string(issue.Offset) + ": " +
                            issue.Text);
     if (tables.empty()) {
         if (otherModel)
-            throw EInvalidData(file.Path + (preExpress
+            throw EInvalidData(file.Name + (preExpress
                                                 ? ": holds an Express program table; leave out "
                                                   "--pre-express"
                                                 : ": holds a Pre-Express program table; add "
                                                   "--pre-express"));
         throw EInvalidData(
-            file.Path + (file.Bytes.empty() ? ": empty file" : ": no program table in this file"));
+            file.Name + (file.Bytes.empty() ? ": empty file" : ": no program table in this file"));
     }
     return tables;
 }
@@ -109,12 +108,7 @@ std::vector<TTableItem> TablesOf(const TInputFile& file, bool preExpress,
 
 int CmdMpt(const TCommandOptions& options, TConsole& console) {
     int status = ExitOk;
-    TJsonWriter json(console.Out);
-    if (options.Json) {
-        json.BeginObject();
-        json.Key("tables");
-        json.BeginArray();
-    }
+    TJson json = TJson::array();
     bool first = true;
     for (const auto& path : options.Files) {
         const auto found = FindInFile(console, path, [&](const TInputFile& file, auto& warnings) {
@@ -128,18 +122,18 @@ int CmdMpt(const TCommandOptions& options, TConsole& console) {
         for (std::size_t i = 0; i < tables.size(); ++i) {
             const Tmpt& table = tables[i].Table;
             if (options.Json) {
-                json.BeginObject();
-                json.Field("file", path);
-                json.Field("table", static_cast<int>(i) + 1);
-                json.Field("offset", static_cast<int>(tables[i].Offset));
-                WriteMptJsonFields(json, table, options.PreExpress);
-                json.EndObject();
+                TJson object = TJson::object();
+                SetFileName(object, "file", path);
+                object["table"] = i + 1;
+                object["offset"] = tables[i].Offset;
+                AddMptJsonFields(object, table, options.PreExpress);
+                json.push_back(std::move(object));
                 continue;
             }
             if (!first)
                 console.Out << '\n';
             first = false;
-            console.Out << "== " << path;
+            console.Out << "== " << HrzctlText::QuotedName(path);
             if (tables.size() > 1)
                 console.Out << ", table " << i + 1 << " of " << tables.size();
             console.Out << " ==\n";
@@ -150,10 +144,7 @@ int CmdMpt(const TCommandOptions& options, TConsole& console) {
                              options.Offsets ? TRowLabels::Offsets : TRowLabels::Ranges);
         }
     }
-    if (options.Json) {
-        json.EndArray();
-        json.EndObject();
-        json.Finish();
-    }
+    if (options.Json)
+        WriteJson(console.Out, TJson{{"tables", std::move(json)}});
     return status;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // A program table laid out as the table editor shows it, or as a plain list.
 #include "model/mpt.h"
-#include "tools/hrzctl/json_writer.h"
+#include "tools/hrzctl/json_output.h"
 
 #include <ostream>
 
@@ -11,4 +11,4 @@ enum class TRowLabels { Ranges, Offsets };
 void WriteMptGrid(std::ostream& out, const Tmpt& table, bool preExpress, TRowLabels labels);
 // One line per program change: its number and the preset it selects.
 void WriteMptList(std::ostream& out, const Tmpt& table, bool preExpress);
-void WriteMptJsonFields(TJsonWriter& json, const Tmpt& table, bool preExpress);
+void AddMptJsonFields(TJson& object, const Tmpt& table, bool preExpress);

@@ -2,6 +2,7 @@
 
 #include "model/errors.h"
 #include "tools/hrzctl/preset_view.h"
+#include "tools/hrzctl/text_util.h"
 
 std::vector<TPresetItem> PresetsOf(const TInputFile& file, bool preExpress,
                                    std::vector<std::string>& warnings) {
@@ -10,7 +11,7 @@ std::vector<TPresetItem> PresetsOf(const TInputFile& file, bool preExpress,
     for (const auto& message : file.Scan.Messages) {
         if (ClassifyMessage(message, preExpress) != TDumpKind::Preset) {
             const std::string what = DescribeMessage(message, preExpress);
-            warnings.push_back(file.Path + ": offset " + std::to_string(message.Offset) +
+            warnings.push_back(file.Name + ": offset " + std::to_string(message.Offset) +
                                ": skipped " + what);
             if (otherKinds.empty())
                 otherKinds = what;
@@ -22,12 +23,12 @@ std::vector<TPresetItem> PresetsOf(const TInputFile& file, bool preExpress,
         items.push_back(std::move(item));
     }
     for (const auto& issue : file.Scan.Issues)
-        warnings.push_back(file.Path + ": offset " + std::to_string(issue.Offset) + ": " +
+        warnings.push_back(file.Name + ": offset " + std::to_string(issue.Offset) + ": " +
                            issue.Text);
     if (items.empty()) {
-        std::string text = file.Path + ": no preset dump in this file";
+        std::string text = file.Name + ": no preset dump in this file";
         if (file.Bytes.empty())
-            text = file.Path + ": empty file";
+            text = file.Name + ": empty file";
         else if (otherKinds.find("program table") != std::string::npos)
             text += " (it holds a " + otherKinds + "; try hrzctl mpt)";
         else if (!otherKinds.empty())
@@ -42,8 +43,9 @@ std::vector<TPresetItem> PresetsOf(const TInputFile& file, bool preExpress,
 }
 
 std::string PresetName(const std::string& path, const TPresetItem& item) {
+    const std::string name = HrzctlText::QuotedName(path);
     if (item.CountInFile == 1)
-        return path;
-    return path + ", preset " + std::to_string(item.Ordinal) + " of " +
+        return name;
+    return name + ", preset " + std::to_string(item.Ordinal) + " of " +
            std::to_string(item.CountInFile);
 }

@@ -94,99 +94,74 @@ void WritePresetText(std::ostream& out, const std::string& heading, const TPrese
     }
 }
 
-void WriteParamJson(TJsonWriter& json, const TParamValue& value) {
-    json.BeginObject();
-    json.Field("slot", SlotName(value.Slot));
-    json.Field("number", value.Info->Number);
-    json.Field("caption", value.Info->Caption);
-    json.Field("value", value.Raw);
-    json.Field("text", value.Text);
-    json.EndObject();
+TJson ParamJson(const TParamValue& value) {
+    return TJson{{"slot", SlotName(value.Slot)},
+                 {"number", value.Info->Number},
+                 {"caption", value.Info->Caption},
+                 {"value", value.Raw},
+                 {"text", value.Text}};
 }
 
 namespace {
 
-void WriteEffectsJson(TJsonWriter& json, const std::vector<TEffectView>& effects) {
-    json.BeginArray();
-    for (const auto& effect : effects) {
-        json.BeginObject();
-        json.Field("name", effect.Name);
-        json.Field("active", effect.Active);
-        json.Key("params");
-        json.BeginArray();
-        for (const auto& p : effect.Params)
-            WriteParamJson(json, p);
-        json.EndArray();
-        json.EndObject();
-    }
-    json.EndArray();
+TJson ParamsJson(const std::vector<TParamValue>& params) {
+    TJson list = TJson::array();
+    for (const auto& p : params)
+        list.push_back(ParamJson(p));
+    return list;
+}
+
+TJson EffectsJson(const std::vector<TEffectView>& effects) {
+    TJson list = TJson::array();
+    for (const auto& effect : effects)
+        list.push_back(TJson{{"name", effect.Name},
+                             {"active", effect.Active},
+                             {"params", ParamsJson(effect.Params)}});
+    return list;
 }
 
 } // namespace
 
-void WritePresetJsonFields(TJsonWriter& json, const TPresetView& view) {
-    json.Field("title", HrzctlText::Latin1ToUtf8(view.Title));
-    json.Field("channel", view.Channel);
-    json.Key("mix");
-    json.BeginArray();
-    for (const auto& p : view.Mix)
-        WriteParamJson(json, p);
-    json.EndArray();
-    json.Key("analog");
-    WriteEffectsJson(json, view.Analog);
+void AddPresetJsonFields(TJson& object, const TPresetView& view) {
+    object["title"] = HrzctlText::Latin1ToUtf8(view.Title);
+    object["channel"] = view.Channel;
+    object["mix"] = ParamsJson(view.Mix);
+    object["analog"] = EffectsJson(view.Analog);
 
-    json.Key("digital");
-    json.BeginObject();
-    json.Field("group", view.Group);
-    json.Field("valid", view.GroupValid);
-    json.Key("effects");
-    WriteEffectsJson(json, view.Digital);
-    json.Key("slots");
-    json.BeginArray();
+    TJson slots = TJson::array();
     for (int v : view.DigitalSlots)
-        json.Int(v);
-    json.EndArray();
-    json.EndObject();
+        slots.push_back(v);
+    object["digital"] = TJson{{"group", view.Group},
+                              {"valid", view.GroupValid},
+                              {"effects", EffectsJson(view.Digital)},
+                              {"slots", std::move(slots)}};
 
-    json.Key("fb7");
-    json.BeginArray();
+    TJson fb7 = TJson::array();
     for (int i = 0; i < TPreset::FB7Count; ++i)
         if (view.FB7[static_cast<std::size_t>(i)])
-            json.String(UnitNames::FB7Caption(i));
-    json.EndArray();
+            fb7.push_back(UnitNames::FB7Caption(i));
+    object["fb7"] = std::move(fb7);
 
-    json.Key("performance");
-    json.BeginArray();
-    for (const auto& perf : view.Perf) {
-        json.BeginObject();
-        json.Field("entry", perf.Entry + 1);
-        json.Field("controller", perf.Controller);
-        json.Field("controller_name", perf.ControllerName);
-        json.Field("param_number", perf.ParamNumber);
-        json.Field("parameter", perf.ParamLabel);
-        json.Key("catalogue_number");
-        if (perf.Param != nullptr)
-            json.Int(perf.Param->Number);
-        else
-            json.Null();
-        json.Field("effect_active", perf.EffectActive);
-        json.Field("low", perf.Low);
-        json.Field("low_text", perf.LowText);
-        json.Field("high", perf.High);
-        json.Field("high_text", perf.HighText);
-        json.EndObject();
-    }
-    json.EndArray();
+    TJson performance = TJson::array();
+    for (const auto& perf : view.Perf)
+        performance.push_back(
+            TJson{{"entry", perf.Entry + 1},
+                  {"controller", perf.Controller},
+                  {"controller_name", perf.ControllerName},
+                  {"param_number", perf.ParamNumber},
+                  {"parameter", perf.ParamLabel},
+                  {"catalogue_number", perf.Param != nullptr ? TJson(perf.Param->Number) : TJson()},
+                  {"effect_active", perf.EffectActive},
+                  {"low", perf.Low},
+                  {"low_text", perf.LowText},
+                  {"high", perf.High},
+                  {"high_text", perf.HighText}});
+    object["performance"] = std::move(performance);
 }
 
 int CmdShow(const TCommandOptions& options, TConsole& console) {
     int status = ExitOk;
-    TJsonWriter json(console.Out);
-    if (options.Json) {
-        json.BeginObject();
-        json.Key("presets");
-        json.BeginArray();
-    }
+    TJson presets = TJson::array();
     bool first = true;
     for (const auto& path : options.Files) {
         const auto found = FindInFile(console, path, [&](const TInputFile& file, auto& warnings) {
@@ -200,12 +175,12 @@ int CmdShow(const TCommandOptions& options, TConsole& console) {
         for (const auto& item : items) {
             const TPresetView view = BuildPresetView(item.Preset);
             if (options.Json) {
-                json.BeginObject();
-                json.Field("file", path);
-                json.Field("preset", item.Ordinal);
-                json.Field("offset", static_cast<int>(item.Offset));
-                WritePresetJsonFields(json, view);
-                json.EndObject();
+                TJson object = TJson::object();
+                SetFileName(object, "file", path);
+                object["preset"] = item.Ordinal;
+                object["offset"] = item.Offset;
+                AddPresetJsonFields(object, view);
+                presets.push_back(std::move(object));
             } else {
                 if (!first)
                     console.Out << '\n';
@@ -214,10 +189,7 @@ int CmdShow(const TCommandOptions& options, TConsole& console) {
             first = false;
         }
     }
-    if (options.Json) {
-        json.EndArray();
-        json.EndObject();
-        json.Finish();
-    }
+    if (options.Json)
+        WriteJson(console.Out, TJson{{"presets", std::move(presets)}});
     return status;
 }

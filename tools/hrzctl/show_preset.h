@@ -1,6 +1,6 @@
 #pragma once
 // The listing of one preset, as text for people and as JSON for scripts.
-#include "tools/hrzctl/json_writer.h"
+#include "tools/hrzctl/json_output.h"
 #include "tools/hrzctl/preset_view.h"
 
 #include <ostream>
@@ -8,7 +8,6 @@
 
 void WritePresetText(std::ostream& out, const std::string& heading, const TPresetView& view);
 
-// One JSON object; the caller adds where the preset came from through extra fields
-// written before this call's fields (the object is left open for them).
-void WritePresetJsonFields(TJsonWriter& json, const TPresetView& view);
-void WriteParamJson(TJsonWriter& json, const TParamValue& value);
+// The preset's fields, added to an object that may already say where it came from.
+void AddPresetJsonFields(TJson& object, const TPresetView& view);
+TJson ParamJson(const TParamValue& value);

@@ -53,6 +53,7 @@ int CmdSplit(const TCommandOptions& options, TConsole& console) {
         return ExitFailure;
     }
     const std::string& source = options.Files[0];
+    const std::string sourceName = HrzctlText::QuotedName(source);
     const fs::path folder(options.Files[1]);
     TInputFile file;
     try {
@@ -62,24 +63,44 @@ int CmdSplit(const TCommandOptions& options, TConsole& console) {
         return ExitFailure;
     }
     for (const auto& issue : file.Scan.Issues)
-        ReportWarnings(console,
-                       {source + ": offset " + std::to_string(issue.Offset) + ": " + issue.Text});
+        ReportWarnings(
+            console, {sourceName + ": offset " + std::to_string(issue.Offset) + ": " + issue.Text});
+
+    std::vector<const TSysexMessage*> presets;
+    for (const auto& message : file.Scan.Messages) {
+        if (ClassifyMessage(message, options.PreExpress) != TDumpKind::Preset) {
+            ReportWarnings(console, {sourceName + ": offset " + std::to_string(message.Offset) +
+                                     ": skipped " + DescribeMessage(message, options.PreExpress)});
+            continue;
+        }
+        // join refuses a file that MIDI cannot carry; split writes none, so the two agree.
+        const auto& d = message.Bytes;
+        for (std::size_t k = 1; k + 1 < d.size(); ++k)
+            if (d[k] >= 0x80) {
+                ReportError(console, sourceName + ": offset " + std::to_string(message.Offset + k) +
+                                         ": " + DataByteIssueText(d[k]) +
+                                         " (run hrzctl check for details)");
+                return ExitFailure;
+            }
+        presets.push_back(&message);
+    }
+    if (presets.empty()) {
+        ReportError(console, sourceName + ": no preset dump in this file");
+        return ExitFailure;
+    }
 
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (ec || !fs::is_directory(folder)) {
-        ReportError(console, folder.string() + ": cannot create the folder" +
+        ReportError(console, HrzctlText::QuotedName(folder.string()) +
+                                 ": cannot create the folder" +
                                  (ec ? " (" + ec.message() + ")" : std::string()));
         return ExitFailure;
     }
 
     int number = 0;
-    for (const auto& message : file.Scan.Messages) {
-        if (ClassifyMessage(message, options.PreExpress) != TDumpKind::Preset) {
-            ReportWarnings(console, {source + ": offset " + std::to_string(message.Offset) +
-                                     ": skipped " + DescribeMessage(message, options.PreExpress)});
-            continue;
-        }
+    for (const TSysexMessage* dump : presets) {
+        const TSysexMessage& message = *dump;
         ++number;
         const TPreset preset = PresetFromDump(message.Bytes);
         const fs::path target = folder / PresetFileName(preset.Title, number, options.UntitledName);
@@ -89,11 +110,7 @@ int CmdSplit(const TCommandOptions& options, TConsole& console) {
             ReportError(console, e.what());
             return ExitFailure;
         }
-        console.Out << target.string() << '\n';
-    }
-    if (number == 0) {
-        ReportError(console, source + ": no preset dump in this file");
-        return ExitFailure;
+        console.Out << HrzctlText::QuotedName(target.string()) << '\n';
     }
     return ExitOk;
 }
@@ -120,14 +137,14 @@ int CmdJoin(const TCommandOptions& options, TConsole& console) {
             return ExitFailure;
         }
         if (file.Scan.Messages.empty()) {
-            ReportError(console,
-                        path + (file.Bytes.empty() ? ": empty file"
-                                                   : ": no system-exclusive message in this file"));
+            ReportError(console, file.Name + (file.Bytes.empty()
+                                                  ? ": empty file"
+                                                  : ": no system-exclusive message in this file"));
             return ExitFailure;
         }
         if (!file.Scan.Issues.empty()) {
             const auto& issue = file.Scan.Issues.front();
-            ReportError(console, path + ": offset " + std::to_string(issue.Offset) + ": " +
+            ReportError(console, file.Name + ": offset " + std::to_string(issue.Offset) + ": " +
                                      issue.Text + " (run hrzctl check for details)");
             return ExitFailure;
         }

@@ -15,7 +15,21 @@ bool IsTableOf(const std::vector<std::uint8_t>& d, bool preExpress) {
            d[4] == Tmpt::MptCommand(preExpress);
 }
 
+// A preset dump is found by its length and header, as the program finds it, so
+// that a title byte of F0 or F7 does not split it. Its end byte must be there,
+// unless the dump ends the file.
+bool PresetDumpAt(const std::vector<std::uint8_t>& bytes, std::size_t at) {
+    constexpr auto size = static_cast<std::size_t>(TPreset::DumpSize);
+    if (bytes.size() - at < size || !TPreset::IsPresetDump(bytes.data() + at, size))
+        return false;
+    return bytes[at + size - 1] == kEnd || at + size == bytes.size();
+}
+
 } // namespace
+
+std::string DataByteIssueText(std::uint8_t byte) {
+    return "data byte " + HrzctlText::HexByte(byte) + " is not below 0x80";
+}
 
 TSysexScan ScanSysex(const std::vector<std::uint8_t>& bytes) {
     TSysexScan scan;
@@ -37,7 +51,24 @@ TSysexScan ScanSysex(const std::vector<std::uint8_t>& bytes) {
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         const std::uint8_t b = bytes[i];
         if (open == nullptr) {
-            if (b == kStart) {
+            if (b == kStart && PresetDumpAt(bytes, i)) {
+                flushStray();
+                const auto end = i + static_cast<std::size_t>(TPreset::DumpSize);
+                TSysexMessage dump{i,
+                                   {bytes.begin() + static_cast<std::ptrdiff_t>(i),
+                                    bytes.begin() + static_cast<std::ptrdiff_t>(end)},
+                                   bytes[end - 1] == kEnd};
+                for (std::size_t k = i + 1; k + 1 < end; ++k)
+                    if (bytes[k] >= 0x80)
+                        scan.Issues.push_back({k, DataByteIssueText(bytes[k])});
+                if (!dump.Terminated) {
+                    if (bytes[end - 1] >= 0x80)
+                        scan.Issues.push_back({end - 1, DataByteIssueText(bytes[end - 1])});
+                    unterminated(dump);
+                }
+                scan.Messages.push_back(std::move(dump));
+                i = end - 1;
+            } else if (b == kStart) {
                 flushStray();
                 scan.Messages.push_back({i, {b}, false});
                 open = &scan.Messages.back();
@@ -59,8 +90,7 @@ TSysexScan ScanSysex(const std::vector<std::uint8_t>& bytes) {
         } else {
             // Kept in the message so that its length and the bytes after it stay right.
             if (b >= 0x80)
-                scan.Issues.push_back(
-                    {i, "data byte " + HrzctlText::HexByte(b) + " is not below 0x80"});
+                scan.Issues.push_back({i, DataByteIssueText(b)});
             open->Bytes.push_back(b);
         }
     }

@@ -25,7 +25,12 @@ struct TSysexScan {
     std::vector<TScanIssue> Issues;
 };
 
+// A preset dump (length and header bytes right) is one message even when a byte
+// inside it is F0 or F7; such bytes are listed as issues.
 TSysexScan ScanSysex(const std::vector<std::uint8_t>& bytes);
+
+// "data byte 0x80 is not below 0x80": a byte inside a message that MIDI cannot carry.
+std::string DataByteIssueText(std::uint8_t byte);
 
 enum class TDumpKind {
     Preset,          // a 252-byte preset dump

@@ -11,6 +11,14 @@ std::string Latin1ToUtf8(std::string_view latin1);
 std::string Printable(std::string_view latin1);
 // The same for text that is already UTF-8 (C0 and C1 controls escaped).
 std::string TerminalSafe(std::string_view utf8);
+// True when text is valid UTF-8 (no overlong forms, no surrogates).
+bool IsValidUtf8(std::string_view text);
+// A file name as it can be printed and typed back: unchanged when it is valid
+// UTF-8 without control characters, otherwise quoted as the shell's $'...' with
+// \n, \t, \', \\ and \xNN for the bytes that are not text.
+std::string QuotedName(std::string_view name);
+// The bytes of text as lower-case hexadecimal ("2f746d70").
+std::string HexString(std::string_view text);
 // "0x7F"
 std::string HexByte(int byte);
 // "%.3d"

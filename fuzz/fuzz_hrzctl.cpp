@@ -1,0 +1,69 @@
+// hrzctl on any file: the .syx scan, check, and show as text and JSON, and the
+// table listing, as the commands run them.
+#include "fuzz/fuzz_input.h"
+#include "model/device_globals.h"
+#include "model/digital_groups.h"
+#include "model/errors.h"
+#include "model/stream.h"
+#include "tools/hrzctl/dump_check.h"
+#include "tools/hrzctl/input_file.h"
+#include "tools/hrzctl/mpt_listing.h"
+#include "tools/hrzctl/preset_diff.h"
+#include "tools/hrzctl/preset_source.h"
+#include "tools/hrzctl/show_preset.h"
+
+#include <cstdlib>
+#include <sstream>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    TFuzzInput input(data, size);
+    const bool preExpress = input.Byte() & 1;
+    PreExpressMode = preExpress;
+    DigitalGroups::SetActiveGroupCounts(preExpress);
+
+    TInputFile file;
+    file.Path = file.Name = "fuzz.syx";
+    file.Bytes = input.Rest();
+    file.Scan = ScanSysex(file.Bytes);
+
+    // The scan keeps every byte of a message where it found it.
+    for (const auto& m : file.Scan.Messages) {
+        if (m.Offset + m.Bytes.size() > file.Bytes.size() ||
+            !std::equal(m.Bytes.begin(), m.Bytes.end(), file.Bytes.begin() + m.Offset))
+            std::abort();
+    }
+    const TCheckResult check = CheckDumpFile(file, preExpress);
+    for (const auto& p : check.Problems)
+        if (p.Offset > file.Bytes.size() || p.Text.empty())
+            std::abort();
+
+    std::ostringstream out;
+    std::vector<std::string> warnings;
+    try {
+        const auto items = PresetsOf(file, preExpress, warnings);
+        TJson presets = TJson::array();
+        // The first few presets: the rest of a bulk dump takes the same paths.
+        for (std::size_t k = 0; k < std::min<std::size_t>(items.size(), 3); ++k) {
+            const auto& item = items[k];
+            const TPresetView view = BuildPresetView(item.Preset);
+            WritePresetText(out, PresetName(file.Path, item), view);
+            TJson object = TJson::object();
+            AddPresetJsonFields(object, view);
+            presets.push_back(std::move(object));
+            (void)DiffPresets(item.Preset, items.front().Preset);
+        }
+        WriteJson(out, presets);
+    } catch (const EHrzError&) {
+        // no preset in it: said, not shown
+    }
+    for (const auto& m : file.Scan.Messages) {
+        if (ClassifyMessage(m, preExpress) != TDumpKind::Table)
+            continue;
+        TMemoryStream stream(m.Bytes);
+        Tmpt table;
+        table.LoadFromStream(stream, preExpress);
+        WriteMptGrid(out, table, preExpress, TRowLabels::Ranges);
+        WriteMptList(out, table, preExpress);
+    }
+    return 0;
+}

@@ -1,0 +1,62 @@
+// The real program, started as a user starts it, in a home folder of its own:
+// it reaches its first paint and quits cleanly, also when the virtual unit's
+// memory file is damaged (which is set aside, not lost).
+#include "controls/first_paint_probe.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+struct TStart {
+    int ExitCode = -1;
+    bool Finished = false;
+    QString Output;
+};
+
+TStart StartProgram(const QString& home) {
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", home);
+    env.insert("XDG_CONFIG_HOME", home + "/config");
+    env.insert("XDG_DATA_HOME", home + "/data");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert(kExitAtFirstPaintVariable, "1");
+    env.insert("JACK_DEFAULT_SERVER", "hrz-start-test-none"); // no JACK server of the machine
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::MergedChannels);
+    program.start(HRZ_PROGRAM, {});
+    TStart result;
+    result.Finished = program.waitForFinished(60000);
+    if (!result.Finished)
+        program.kill();
+    result.ExitCode = program.exitCode();
+    result.Output = QString::fromLocal8Bit(program.readAll());
+    return result;
+}
+
+} // namespace
+
+TEST(ProgramStart, AFreshHomeAndADamagedUnitMemoryStillReachTheFirstPaint) {
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const TStart fresh = StartProgram(home.path());
+    ASSERT_TRUE(fresh.Finished) << fresh.Output.toStdString();
+    EXPECT_EQ(fresh.ExitCode, 0) << fresh.Output.toStdString();
+    EXPECT_TRUE(fresh.Output.contains(kFirstPaintLine)) << fresh.Output.toStdString();
+
+    const QString state = home.path() + "/data/HRZ2000e/virtual-unit.state";
+    ASSERT_TRUE(QDir().mkpath(home.path() + "/data/HRZ2000e"));
+    QFile damaged(state);
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("not the unit's memory");
+    damaged.close();
+    const TStart again = StartProgram(home.path());
+    ASSERT_TRUE(again.Finished) << again.Output.toStdString();
+    EXPECT_EQ(again.ExitCode, 0) << again.Output.toStdString();
+    EXPECT_TRUE(QFile::exists(state + ".damaged"));
+}
