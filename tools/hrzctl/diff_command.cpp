@@ -1,7 +1,7 @@
 #include "tools/hrzctl/commands.h"
 #include "tools/hrzctl/input_file.h"
 #include "tools/hrzctl/json_output.h"
-#include "tools/hrzctl/preset_diff.h"
+#include "model/preset_diff.h"
 #include "tools/hrzctl/preset_source.h"
 #include "tools/hrzctl/text_util.h"
 

@@ -5,7 +5,7 @@
 #include "model/stream.h"
 #include "tools/hrzctl/commands.h"
 #include "tools/hrzctl/input_file.h"
-#include "tools/hrzctl/preset_view.h"
+#include "model/preset_view.h"
 #include "tools/hrzctl/text_util.h"
 
 #include <algorithm>
