@@ -8,7 +8,7 @@
 #include "tools/hrzctl/dump_check.h"
 #include "tools/hrzctl/input_file.h"
 #include "tools/hrzctl/mpt_listing.h"
-#include "tools/hrzctl/preset_diff.h"
+#include "model/preset_diff.h"
 #include "tools/hrzctl/preset_source.h"
 #include "tools/hrzctl/show_preset.h"
 
