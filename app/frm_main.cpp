@@ -32,6 +32,9 @@ TfrmMain::TfrmMain(QWidget* parent) : TfrmMIDIExplorer(parent) {
     prgRun = new QProgressBar(stbStatBar);
     prgRun->setObjectName("prgRun");
     prgRun->setTextVisible(true);
+    // Wide enough for its longest text on one line, whatever the font.
+    prgRun->setMinimumWidth(
+        prgRun->fontMetrics().horizontalAdvance("Pre-Express preset 200 of 200") + 40);
     prgRun->hide();
     stbStatBar->addPermanentWidget(prgRun);
 }
