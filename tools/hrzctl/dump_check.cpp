@@ -4,7 +4,7 @@
 #include "model/digital_groups.h"
 #include "model/mpt.h"
 #include "model/preset.h"
-#include "tools/hrzctl/preset_view.h"
+#include "model/preset_view.h"
 #include "tools/hrzctl/text_util.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "tools/hrzctl/preset_source.h"
 
 #include "model/errors.h"
-#include "tools/hrzctl/preset_view.h"
+#include "model/preset_view.h"
 #include "tools/hrzctl/text_util.h"
 
 std::vector<TPresetItem> PresetsOf(const TInputFile& file, bool preExpress,
