@@ -4,6 +4,7 @@
 #include "controls/busy_cursor.h"
 #include "controls/dialog_service.h"
 #include "controls/printer_canvas.h"
+#include "controls/screen_placement.h"
 #include "editor/print_helpers.h"
 #include "model/errors.h"
 #include "model/preset_diff.h"
@@ -203,19 +204,8 @@ void TfrmCompare::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!placed_) {
         placed_ = true;
-        PlaceOnScreen();
+        CenterInFreeArea(*this, QSize(kDefaultWidth, kDefaultHeight));
     }
-}
-
-void TfrmCompare::PlaceOnScreen() {
-    constexpr int kFrameAllowance = 40;
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect free = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    const QSize size(std::min(kDefaultWidth, free.width()),
-                     std::min(kDefaultHeight, free.height() - kFrameAllowance));
-    resize(size);
-    move(free.x() + (free.width() - size.width()) / 2,
-         free.y() + std::max(0, (free.height() - kFrameAllowance - size.height()) / 2));
 }
 
 // ---- Showing ----

@@ -108,7 +108,6 @@ private:
     QString LocationsText(const std::vector<int>& rows) const;
     bool CanSave(const TCompareRow& row) const;
     static bool CanStore(const TCompareRow& row);
-    void PlaceOnScreen();
     void PrintPageStart();
 
     TCompareHandlers handlers_;

@@ -6,6 +6,7 @@
 #include "controls/dialog_service.h"
 #include "controls/frm_pick_list.h"
 #include "controls/printer_canvas.h"
+#include "controls/screen_placement.h"
 #include "editor/fb7_states.h"
 #include "editor/frm_store_prompt.h"
 #include "editor/perf_midi_page.h"
@@ -113,20 +114,7 @@ void TfrmPresetEditor::BuildWindow() {
     groups->addWidget(grpMix, 1);
     layout->addLayout(groups);
     layout->addWidget(BuildPages(), 1);
-    PlaceOnScreen();
-}
-
-void TfrmPresetEditor::PlaceOnScreen() {
-    // Centred on the screen's free area, title bar and frame included, so that
-    // nothing hangs below the bottom of a small screen.
-    constexpr int kFrameAllowance = 40;
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect free = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    const QSize size(std::min(kDefaultWidth, free.width()),
-                     std::min(kDefaultHeight, free.height() - kFrameAllowance));
-    resize(size);
-    move(free.x() + (free.width() - size.width()) / 2,
-         free.y() + std::max(0, (free.height() - kFrameAllowance - size.height()) / 2));
+    CenterInFreeArea(*this, QSize(kDefaultWidth, kDefaultHeight));
 }
 
 QWidget* TfrmPresetEditor::BuildToolBar() {
@@ -593,37 +581,32 @@ void TfrmPresetEditor::PickGroup() {
 // ---- Undo and redo ----
 
 void TfrmPresetEditor::Undo() {
-    // A burst still waiting for its snapshot is a state of its own to step back from.
-    if (timSys->isActive())
-        timSysTimer();
-    if (!history_.CanUndo())
-        return;
-    const std::array<int, 3> pages{pgcPreset->currentIndex(), pgcAnalogParams->currentIndex(),
-                                   pgcDigitalParams->currentIndex()};
-    history_.Undo([this, &pages](TStream& snapshot) {
-        LoadDump(snapshot);
-        ShowPreset();
-        pgcPreset->setCurrentIndex(pages[0]);
-        pgcAnalogParams->setCurrentIndex(pages[1]);
-        pgcDigitalParams->setCurrentIndex(pages[2]);
-    });
-    RefreshUndoButtons();
+    StepHistory(false);
 }
 
 void TfrmPresetEditor::Redo() {
+    StepHistory(true);
+}
+
+void TfrmPresetEditor::StepHistory(bool forward) {
+    // A burst still waiting for its snapshot is a state of its own to step back from.
     if (timSys->isActive())
         timSysTimer();
-    if (!history_.CanRedo())
+    if (forward ? !history_.CanRedo() : !history_.CanUndo())
         return;
     const std::array<int, 3> pages{pgcPreset->currentIndex(), pgcAnalogParams->currentIndex(),
                                    pgcDigitalParams->currentIndex()};
-    history_.Redo([this, &pages](TStream& snapshot) {
+    const auto show = [this, &pages](TStream& snapshot) {
         LoadDump(snapshot);
         ShowPreset();
         pgcPreset->setCurrentIndex(pages[0]);
         pgcAnalogParams->setCurrentIndex(pages[1]);
         pgcDigitalParams->setCurrentIndex(pages[2]);
-    });
+    };
+    if (forward)
+        history_.Redo(show);
+    else
+        history_.Undo(show);
     RefreshUndoButtons();
 }
 

@@ -144,7 +144,8 @@ protected:
 
 private:
     void BuildWindow();
-    void PlaceOnScreen();
+    // Undo (back) or redo (forward), keeping the three pages the user is on.
+    void StepHistory(bool forward);
     QWidget* BuildToolBar();
     QWidget* BuildTitleRow();
     QWidget* BuildAnalogGroup();

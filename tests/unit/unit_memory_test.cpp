@@ -128,8 +128,7 @@ TEST_F(UnitMemoryFile, DamagedOrForeignFilesGiveFactoryState) {
         THrzVirtualUnit unit(Options());
         EXPECT_EQ(unit.Memory().Serialize(), factoryBytes);
         EXPECT_TRUE(fs::exists(path_ + ".damaged")) << "the bad file is set aside, not lost";
-        EXPECT_NE(unit.StartNotice().find("was kept as " + path_ + ".damaged"),
-                  std::string::npos)
+        EXPECT_NE(unit.StartNotice().find("was kept as " + path_ + ".damaged"), std::string::npos)
             << unit.StartNotice();
         fs::remove(path_ + ".damaged");
     }

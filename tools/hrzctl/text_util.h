@@ -1,12 +1,14 @@
 #pragma once
 // Text helpers for titles and numbers. Titles travel as single bytes (Latin-1); the
 // tool prints UTF-8, and never lets a byte of a file drive the terminal.
+#include "model/latin1_text.h"
+
 #include <string>
 #include <string_view>
 
 namespace HrzctlText {
 
-std::string Latin1ToUtf8(std::string_view latin1);
+using ::Latin1ToUtf8;
 // UTF-8 for a terminal: control characters (and DEL) appear as \xNN.
 std::string Printable(std::string_view latin1);
 // The same for text that is already UTF-8 (C0 and C1 controls escaped).
