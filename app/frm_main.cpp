@@ -286,21 +286,10 @@ TfrmPresetEditor* TfrmMain::NewPresetWindow() {
 void TfrmMain::OpenPresetEditor() {
     if (!BufferHoldsPresetDump())
         return;
-    TBusyCursor busy;
-    TfrmPresetEditor* editor = ChildWindows->FirstHidden<TfrmPresetEditor>();
-    if (editor) {
-        editor->Reset();
-        editor->SetOperations(EditorOperations());
-    } else {
-        editor = NewPresetWindow();
-        ChildWindows->Add(editor);
-    }
-    TMemoryStream dump(std::vector<std::uint8_t>(
-        MessageBufferBytes.begin(), MessageBufferBytes.begin() + HrzMessages::PresetDumpLength));
-    editor->SetFileName(LoadedFileName);
-    editor->LoadDump(dump);
-    editor->show();
-    editor->raise();
+    OpenDumpInEditor(
+        std::vector<std::uint8_t>(MessageBufferBytes.begin(),
+                                  MessageBufferBytes.begin() + HrzMessages::PresetDumpLength),
+        LoadedFileName);
 }
 
 void TfrmMain::NewPreset() {

@@ -6,9 +6,6 @@ namespace HrzMessages {
 
 namespace {
 
-constexpr std::size_t OffsetTitle = 121;
-constexpr std::size_t TitleLength = 16;
-
 bool HasFrame(const std::uint8_t* bytes, std::size_t count, std::uint8_t command) {
     return count >= 5 && bytes[0] == SysexStart && bytes[1] == MakerId && bytes[3] == ModelId &&
            bytes[4] == command;
@@ -60,22 +57,6 @@ bool IsPresetDump(const std::uint8_t* bytes, std::size_t count) {
 
 bool IsMptDump(const std::uint8_t* bytes, std::size_t count, bool preExpress) {
     return count == MptDumpLength(preExpress) && HasFrame(bytes, count, MptDumpCommand(preExpress));
-}
-
-std::string PresetTitle(const std::uint8_t* bytes, std::size_t count) {
-    std::string title;
-    for (std::size_t i = 0; i < TitleLength; ++i) {
-        const std::size_t at = OffsetTitle + 2 * i;
-        title += at < count ? static_cast<char>(bytes[at]) : ' ';
-    }
-    const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-    std::size_t first = 0;
-    while (first < title.size() && isBlank(title[first]))
-        ++first;
-    std::size_t last = title.size();
-    while (last > first && isBlank(title[last - 1]))
-        --last;
-    return title.substr(first, last - first);
 }
 
 int ReportedPresetNumber(std::uint8_t low, std::uint8_t highFlag) {

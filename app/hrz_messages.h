@@ -1,6 +1,8 @@
 #pragma once
 // The bytes the main window exchanges with the unit: every message it builds
 // and every test by which it classifies what comes back. Standard library only.
+#include "model/preset.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -52,11 +54,7 @@ TWirePresetNumber WirePresetNumber(int index);
 bool IsItemValueReply(const std::uint8_t* bytes, std::size_t count);
 bool IsPresetDump(const std::uint8_t* bytes, std::size_t count);
 bool IsMptDump(const std::uint8_t* bytes, std::size_t count, bool preExpress);
-
-// Title of a preset dump: the first byte of each of the 16 character pairs,
-// with leading and trailing control characters and blanks removed. Bytes
-// beyond count read as blanks.
-std::string PresetTitle(const std::uint8_t* bytes, std::size_t count);
+using ::PresetTitle; // the title of a preset dump, from the model
 
 // 1-based preset number of an item 64 reply: low part + 1, plus 128 for the high flag.
 int ReportedPresetNumber(std::uint8_t low, std::uint8_t highFlag);

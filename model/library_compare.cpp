@@ -9,25 +9,9 @@
 #include <map>
 #include <system_error>
 
-std::string DumpTitle(const std::vector<std::uint8_t>& dump) {
-    std::string title;
-    for (int i = 0; i < TPreset::TitleLength; ++i) {
-        const auto at = static_cast<std::size_t>(TPreset::OffsetTitle + 2 * i);
-        title += at < dump.size() ? static_cast<char>(dump[at]) : ' ';
-    }
-    const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-    std::size_t first = 0;
-    while (first < title.size() && isBlank(title[first]))
-        ++first;
-    std::size_t last = title.size();
-    while (last > first && isBlank(title[last - 1]))
-        --last;
-    return title.substr(first, last - first);
-}
-
 TCompareSide UnitSide(std::vector<std::uint8_t> dump, const std::string& untitledName) {
     TCompareSide side;
-    side.Title = DumpTitle(dump);
+    side.Title = PresetTitle(dump.data(), dump.size());
     side.Present = !side.Title.empty() || !untitledName.empty();
     side.Dump = std::move(dump);
     return side;
@@ -41,7 +25,7 @@ TCompareSide FolderSide(const TFolderPreset& file) {
     side.Name = file.Name;
     side.Problem = file.Problem;
     if (file.Problem.empty())
-        side.Title = DumpTitle(file.Dump);
+        side.Title = PresetTitle(file.Dump.data(), file.Dump.size());
     return side;
 }
 

@@ -34,9 +34,6 @@ struct TCompareRow {
     TCompareState State = TCompareState::Same;
 };
 
-// The title of a preset dump, as the unit shows it (trimmed); "" for other bytes.
-std::string DumpTitle(const std::vector<std::uint8_t>& dump);
-
 // The unit's side of a location: it counts as present when the backup run would
 // save it (a title, or a name for untitled presets).
 TCompareSide UnitSide(std::vector<std::uint8_t> dump, const std::string& untitledName);

@@ -192,3 +192,19 @@ void TPreset::WriteDump(TStream& stream) const {
 bool TPreset::IsChanged() const {
     return HasLoadedDump && DumpBytes() != LoadedDump;
 }
+
+std::string PresetTitle(const std::uint8_t* bytes, std::size_t count) {
+    std::string title;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(TPreset::TitleLength); ++i) {
+        const std::size_t at = static_cast<std::size_t>(TPreset::OffsetTitle) + 2 * i;
+        title += at < count ? static_cast<char>(bytes[at]) : ' ';
+    }
+    const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    std::size_t first = 0;
+    while (first < title.size() && isBlank(title[first]))
+        ++first;
+    std::size_t last = title.size();
+    while (last > first && isBlank(title[last - 1]))
+        --last;
+    return title.substr(first, last - first);
+}

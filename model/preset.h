@@ -83,3 +83,8 @@ private:
     std::array<bool, DigitalActiveCount> digitalActive_{};
     int digitalGroup_ = -1;
 };
+
+// Title of a preset dump: the first byte of each of the 16 character pairs, with
+// leading and trailing control characters and blanks removed. Bytes beyond count
+// read as blanks.
+std::string PresetTitle(const std::uint8_t* bytes, std::size_t count);
