@@ -5,6 +5,7 @@
 #include "explorer/midi_explorer.h"
 #include "explorer/msg_buf_memo.h"
 #include "midi/midi_output.h"
+#include "model/preset_files.h"
 #include "model/stream.h"
 
 #include <QApplication>
@@ -140,6 +141,58 @@ void TfrmMIDIExplorer::LoadFileToBuffer(const QString& path) {
     ShowBufferText(QString::fromStdString(
         HexBytesText(MessageBufferBytes.data(), static_cast<std::uint16_t>(MessageBufferCount))));
     LoadedFileName = path;
+}
+
+void TfrmMIDIExplorer::LoadFolderToBuffer(const QString& folder) {
+    const QString shown = QDir::toNativeSeparators(folder);
+    std::vector<std::uint8_t> joined;
+    std::size_t files = 0;
+    {
+        TBusyCursor busy;
+        const auto paths = PresetFilesInFolder(shown.toStdString());
+        files = paths.size();
+        if (files == 0) {
+            ShowMessage(this, "There are no .hrz files in " + shown, kSorry);
+            return;
+        }
+        joined = JoinPresetFiles(paths);
+    }
+    const QString what = QString("%1 .hrz file%2 (%3 bytes) from %4")
+                             .arg(files)
+                             .arg(files == 1 ? "" : "s")
+                             .arg(joined.size())
+                             .arg(shown);
+    if (joined.size() > kMessageBufferSize) {
+        // A whole bank is five times what the buffer holds: saved as it is instead.
+        const QString question =
+            QString("The %1 hold more than the message buffer's %2 bytes.\n\nSave them as one "
+                    ".syx file now?")
+                .arg(what)
+                .arg(kMessageBufferSize);
+        if (Dialogs().MessageBox(this, question, "Join .hrz files", mbYes | mbNo,
+                                 TMsgDlgType::mtConfirmation) != mrYes)
+            return;
+        const QString suggested =
+            FilePane->CurrentFolder() + QDir(shown).dirName() + QStringLiteral(".syx");
+        const QString fileName =
+            Dialogs().SaveFileName(this, "Save message buffer as", suggested, QString());
+        if (fileName.isEmpty())
+            return;
+        WriteFileAtomically(QDir::toNativeSeparators(fileName).toStdString(), joined.data(),
+                            joined.size());
+        ShowStatus(QString("Saved %1 bytes to %2").arg(joined.size()).arg(fileName));
+        FilePane->RefreshFileList();
+        return;
+    }
+    setWindowTitle(shown + " - " + BaseCaption);
+    MessageBufferBytes.fill(0);
+    std::copy(joined.begin(), joined.end(), MessageBufferBytes.begin());
+    MessageBufferCount = static_cast<std::uint32_t>(joined.size());
+    ShowBufferText(QString::fromStdString(
+        HexBytesText(MessageBufferBytes.data(), static_cast<std::uint16_t>(MessageBufferCount))));
+    // Not one file: "Open current file in editor" has nothing to name.
+    LoadedFileName.clear();
+    ShowStatus("Read " + what);
 }
 
 void TfrmMIDIExplorer::LoadEventIntoBuffer(const TMyMidiEvent& event) {

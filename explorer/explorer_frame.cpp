@@ -19,6 +19,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -366,8 +367,17 @@ void TfrmMIDIExplorer::dragEnterEvent(QDragEnterEvent* event) {
 void TfrmMIDIExplorer::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
     const QList<QUrl> urls = event->mimeData()->urls();
-    if (!urls.isEmpty() && urls.first().isLocalFile())
-        LoadFileToBuffer(urls.first().toLocalFile());
+    if (urls.isEmpty() || !urls.first().isLocalFile())
+        return;
+    const QString path = urls.first().toLocalFile();
+    RunShowingErrors(
+        [&] {
+            if (QFileInfo(path).isDir())
+                LoadFolderToBuffer(path);
+            else
+                LoadFileToBuffer(path);
+        },
+        this);
 }
 
 // ---- Closing and destruction ----

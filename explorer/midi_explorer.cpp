@@ -141,6 +141,8 @@ void TfrmMIDIExplorer::CreateFilePane() {
     FilePane->LoadFileToBuffer = [this](const QString& path) { LoadFileToBuffer(path); };
     FilePane->OpenBufferInEditor = [this] { OpenBufferInEditor(); };
     FilePane->SendBuffer = [this] { miSendClick(); };
+    FilePane->ShowStatus = [this](const QString& text) { ShowStatus(text); };
+    FilePane->LoadFolderToBuffer = [this](const QString& folder) { LoadFolderToBuffer(folder); };
     FilePane->FileDblClickActionChanged = [this](int action) {
         WriteDblClickAction("DBL_CLICK_FILE_ACTION", action);
     };

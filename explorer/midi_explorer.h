@@ -84,6 +84,10 @@ public:
     void SendMessageBuffer();
     void SaveMessageBuffer();
     void LoadEventIntoBuffer(const TMyMidiEvent& event);
+    // The dumps of the folder's .hrz files in preset-number order, as hrzctl join
+    // --sort writes them, so that Save writes them as one .syx. When they do not
+    // fit the buffer, offers to save them as one .syx at once.
+    void LoadFolderToBuffer(const QString& folder);
     bool ClipboardIsHex() const;
     // The send command (F9, menus, double-clicks).
     void miSendClick();

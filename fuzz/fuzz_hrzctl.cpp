@@ -4,11 +4,11 @@
 #include "model/device_globals.h"
 #include "model/digital_groups.h"
 #include "model/errors.h"
+#include "model/preset_diff.h"
 #include "model/stream.h"
 #include "tools/hrzctl/dump_check.h"
 #include "tools/hrzctl/input_file.h"
 #include "tools/hrzctl/mpt_listing.h"
-#include "model/preset_diff.h"
 #include "tools/hrzctl/preset_source.h"
 #include "tools/hrzctl/show_preset.h"
 

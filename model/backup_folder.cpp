@@ -1,13 +1,11 @@
 #include "model/backup_folder.h"
 
 #include "model/errors.h"
-#include "model/latin1_text.h"
 #include "model/preset.h"
-#include "model/safe_file_name.h"
+#include "model/preset_files.h"
 #include "model/stream.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -38,28 +36,11 @@ std::string BankPath(const std::string& folder, int bank) {
 }
 
 int FileNumber(const std::string& name) {
-    const auto at = name.rfind(".hrz");
-    if (at == std::string::npos)
-        return -1;
-    const std::string digits = name.substr(at + 4);
-    if (digits.empty() || digits.size() > 6 ||
-        !std::all_of(digits.begin(), digits.end(),
-                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
-        return -1;
-    return std::stoi(digits);
+    return PresetFileNumber(name);
 }
 
 std::string PresetFileName(const std::string& title, int number, const std::string& untitledName) {
-    std::string name = SafeFileName(title.empty() ? untitledName : title);
-    for (char& ch : name) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x20 || c == 0x7F)
-            ch = ' ';
-    }
-    std::string digits = std::to_string(number);
-    if (digits.size() < 3)
-        digits.insert(0, 3 - digits.size(), '0');
-    return Latin1ToUtf8(name) + ".hrz" + digits;
+    return ::PresetFileName(title, number, untitledName);
 }
 
 std::map<int, TFolderPreset> ReadBankFolder(const std::string& bankFolder) {

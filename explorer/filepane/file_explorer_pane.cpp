@@ -186,6 +186,9 @@ void TFileExplorerPane::BuildPopup() {
     pmiDeleteFile_ = popFileList_->addAction(QStringLiteral("Delete"));
     pmiDeleteFile_->setObjectName(QStringLiteral("pmiDeleteFile"));
     connect(pmiDeleteFile_, &QAction::triggered, this, &TFileExplorerPane::pmiDeleteFileClick);
+    pmiJoinFolder_ = popFileList_->addAction(QStringLiteral("Join .hrz files into buffer"));
+    pmiJoinFolder_->setObjectName(QStringLiteral("pmiJoinFolder"));
+    connect(pmiJoinFolder_, &QAction::triggered, this, &TFileExplorerPane::pmiJoinFolderClick);
     popFileList_->addSeparator();
     QMenu* action = popFileList_->addMenu(QStringLiteral("Set double-click action"));
     action->setObjectName(QStringLiteral("pmiDblClickFileOpt"));
@@ -430,6 +433,11 @@ void TFileExplorerPane::lvwFileListDblClick() {
             vanished = true;
             continue;
         }
+        const TSplitOffer offer = OfferSplit(path);
+        if (offer == TSplitOffer::Cancelled)
+            break;
+        if (offer == TSplitOffer::Split)
+            continue;
         const bool done = RunShowingErrors(
             [&] {
                 if (LoadFileToBuffer)

@@ -33,6 +33,16 @@ public:
     std::function<void()> OpenBufferInEditor;
     std::function<void()> SendBuffer;
     std::function<void(int action)> FileDblClickActionChanged;
+    // The window's status bar.
+    std::function<void(const QString& text)> ShowStatus;
+    // The dumps of every .hrz file of a folder into the message buffer.
+    std::function<void(const QString& folder)> LoadFolderToBuffer;
+
+    enum class TSplitOffer { NotOffered, Declined, Split, Cancelled };
+    // A .syx file that holds several preset dumps: offers to split it into one
+    // .hrz file per preset in a folder the user chooses, named as hrzctl split
+    // names them. Declined: the caller loads the file as any other.
+    TSplitOffer OfferSplit(const QString& path);
 
     // Sort by name ascending, the folder history (existing folders only, no
     // duplicates; the program's folder when none is left), details view and
@@ -74,6 +84,8 @@ public slots:
     void pmiRefreshClick();
     void pmiDeleteFileClick();
     void pmiDblClickFileOptClick(int action);
+    // The selected folder's .hrz files (the listed folder's when no folder is selected).
+    void pmiJoinFolderClick();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -108,6 +120,7 @@ private:
     QToolButton* btnFileIcons_ = nullptr;
     QMenu* popFileList_ = nullptr;
     QAction* pmiDeleteFile_ = nullptr;
+    QAction* pmiJoinFolder_ = nullptr;
     QAction* pmiDblClickOpen_ = nullptr;
     QAction* pmiDblClickSend_ = nullptr;
 };

@@ -1,7 +1,7 @@
 #include "model/digital_groups.h"
-#include "tests/tools/hrzctl_test_support.h"
 #include "model/preset_diff.h"
 #include "model/preset_view.h"
+#include "tests/tools/hrzctl_test_support.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

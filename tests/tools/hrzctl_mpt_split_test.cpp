@@ -1,5 +1,5 @@
+#include "model/preset_files.h"
 #include "tests/tools/hrzctl_test_support.h"
-#include "tools/hrzctl/split_join.h"
 #include "unit/factory_presets.h"
 
 #include <QJsonArray>

@@ -1,15 +1,23 @@
+#include "model/preset_diff.h"
 #include "tools/hrzctl/commands.h"
+#include "tools/hrzctl/diff_text.h"
 #include "tools/hrzctl/input_file.h"
 #include "tools/hrzctl/json_output.h"
-#include "model/preset_diff.h"
 #include "tools/hrzctl/preset_source.h"
 #include "tools/hrzctl/text_util.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
 constexpr std::size_t kMaxColumnWidth = 30;
+
+bool IsFolder(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_directory(path, ec);
+}
 
 struct TPairDiff {
     int Preset = 0; // 1-based position in both files
@@ -18,24 +26,12 @@ struct TPairDiff {
 
 void WriteText(std::ostream& out, const std::string& a, const std::string& b, bool several,
                const std::vector<TPairDiff>& pairs) {
-    using HrzctlText::DisplayWidth;
-    using HrzctlText::PadRight;
-    using HrzctlText::TerminalSafe;
     out << "--- " << HrzctlText::QuotedName(a) << '\n'
         << "+++ " << HrzctlText::QuotedName(b) << '\n';
     for (const auto& pair : pairs) {
         if (several && pair.Preset > 0)
             out << "== preset " << pair.Preset << " ==\n";
-        // Columns fit the preset's own items; a long performance entry may overflow.
-        std::size_t labelWidth = 0, aWidth = 0;
-        for (const auto& item : pair.Items) {
-            labelWidth = std::max(labelWidth, DisplayWidth(TerminalSafe(item.Label)));
-            aWidth = std::max(aWidth, DisplayWidth(TerminalSafe(item.A)));
-        }
-        aWidth = std::min(aWidth, kMaxColumnWidth);
-        for (const auto& item : pair.Items)
-            out << PadRight(TerminalSafe(item.Label), labelWidth) << "  "
-                << PadRight(TerminalSafe(item.A), aWidth) << " | " << TerminalSafe(item.B) << '\n';
+        WriteDiffItems(out, pair.Items, "");
     }
 }
 
@@ -59,9 +55,37 @@ void WriteDiffJson(std::ostream& out, const std::string& a, const std::string& b
 
 } // namespace
 
+void WriteDiffItems(std::ostream& out, const std::vector<TDiffItem>& items,
+                    const std::string& indent) {
+    using HrzctlText::DisplayWidth;
+    using HrzctlText::PadRight;
+    using HrzctlText::TerminalSafe;
+    // Columns fit the preset's own items; a long performance entry may overflow.
+    std::size_t labelWidth = 0, aWidth = 0;
+    for (const auto& item : items) {
+        labelWidth = std::max(labelWidth, DisplayWidth(TerminalSafe(item.Label)));
+        aWidth = std::max(aWidth, DisplayWidth(TerminalSafe(item.A)));
+    }
+    aWidth = std::min(aWidth, kMaxColumnWidth);
+    for (const auto& item : items)
+        out << indent << PadRight(TerminalSafe(item.Label), labelWidth) << "  "
+            << PadRight(TerminalSafe(item.A), aWidth) << " | " << TerminalSafe(item.B) << '\n';
+}
+
 int CmdDiff(const TCommandOptions& options, TConsole& console) {
     if (options.Files.size() != 2) {
-        ReportError(console, "diff needs two files (hrzctl diff A B)");
+        ReportError(console, "diff needs two files or two folders (hrzctl diff A B)");
+        return ExitFailure;
+    }
+    const bool folderA = IsFolder(options.Files[0]), folderB = IsFolder(options.Files[1]);
+    if (folderA && folderB)
+        return DiffBackupFolders(options, console);
+    if (folderA != folderB) {
+        const std::string& file = folderA ? options.Files[1] : options.Files[0];
+        ReportError(console,
+                    HrzctlText::QuotedName(file) +
+                        (std::filesystem::exists(file) ? ": not a folder" : ": no such folder") +
+                        "; diff compares two files or two folders");
         return ExitFailure;
     }
     const std::string& pathA = options.Files[0];

@@ -21,6 +21,7 @@ std::string HrzctlUsage() {
 Commands:
   show FILE...            every preset of the files as a listing
   diff A B                what differs between two presets (exit 1 when they differ)
+  diff DIR1 DIR2          two backup folders compared location by location
   check FILE...           validate preset, table and .syx files (exit 1 on problems)
   mpt FILE...             a program table as a grid, or a list with --list
   split FILE.syx DIR      one Title.hrzNNN file per preset dump of FILE, in DIR

@@ -1,7 +1,7 @@
 #pragma once
 // Reading the files the tool is given: whole, with a size bound, and with a message
 // that names the file when it cannot be read.
-#include "tools/hrzctl/sysex_scan.h"
+#include "model/sysex_scan.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 // The listing of one preset, as text for people and as JSON for scripts.
-#include "tools/hrzctl/json_output.h"
 #include "model/preset_view.h"
+#include "tools/hrzctl/json_output.h"
 
 #include <ostream>
 #include <string>

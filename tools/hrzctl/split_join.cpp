@@ -1,50 +1,12 @@
-#include "tools/hrzctl/split_join.h"
-
 #include "model/errors.h"
-#include "model/safe_file_name.h"
+#include "model/preset_files.h"
 #include "model/stream.h"
 #include "tools/hrzctl/commands.h"
 #include "tools/hrzctl/input_file.h"
-#include "model/preset_view.h"
 #include "tools/hrzctl/text_util.h"
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <system_error>
-
-std::string PresetFileName(const std::string& title, int number, const std::string& untitledName) {
-    std::string name = SafeFileName(title.empty() ? untitledName : title);
-    for (char& ch : name) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x20 || c == 0x7F)
-            ch = ' ';
-    }
-    return HrzctlText::Latin1ToUtf8(name) + ".hrz" + HrzctlText::ThreeDigits(number);
-}
-
-int PresetFileNumber(const std::string& path) {
-    const std::string name = std::filesystem::path(path).filename().string();
-    const auto at = name.rfind(".hrz");
-    if (at == std::string::npos)
-        return -1;
-    const std::string digits = name.substr(at + 4);
-    if (digits.empty() || digits.size() > 6 ||
-        !std::all_of(digits.begin(), digits.end(),
-                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
-        return -1;
-    return std::stoi(digits);
-}
-
-std::vector<std::string> SortedByPresetNumber(std::vector<std::string> paths) {
-    std::stable_sort(paths.begin(), paths.end(), [](const std::string& a, const std::string& b) {
-        const int na = PresetFileNumber(a), nb = PresetFileNumber(b);
-        if (na < 0 || nb < 0)
-            return na >= 0 && nb < 0;
-        return na < nb;
-    });
-    return paths;
-}
 
 int CmdSplit(const TCommandOptions& options, TConsole& console) {
     namespace fs = std::filesystem;
@@ -62,30 +24,11 @@ int CmdSplit(const TCommandOptions& options, TConsole& console) {
         ReportError(console, e.what());
         return ExitFailure;
     }
-    for (const auto& issue : file.Scan.Issues)
-        ReportWarnings(
-            console, {sourceName + ": offset " + std::to_string(issue.Offset) + ": " + issue.Text});
-
-    std::vector<const TSysexMessage*> presets;
-    for (const auto& message : file.Scan.Messages) {
-        if (ClassifyMessage(message, options.PreExpress) != TDumpKind::Preset) {
-            ReportWarnings(console, {sourceName + ": offset " + std::to_string(message.Offset) +
-                                     ": skipped " + DescribeMessage(message, options.PreExpress)});
-            continue;
-        }
-        // join refuses a file that MIDI cannot carry; split writes none, so the two agree.
-        const auto& d = message.Bytes;
-        for (std::size_t k = 1; k + 1 < d.size(); ++k)
-            if (d[k] >= 0x80) {
-                ReportError(console, sourceName + ": offset " + std::to_string(message.Offset + k) +
-                                         ": " + DataByteIssueText(d[k]) +
-                                         " (run hrzctl check for details)");
-                return ExitFailure;
-            }
-        presets.push_back(&message);
-    }
-    if (presets.empty()) {
-        ReportError(console, sourceName + ": no preset dump in this file");
+    const TSplitResult split =
+        SplitPresetDumps(file.Scan, sourceName, options.PreExpress, options.UntitledName);
+    ReportWarnings(console, split.Warnings);
+    if (!split.Error.empty()) {
+        ReportError(console, split.Error);
         return ExitFailure;
     }
 
@@ -98,14 +41,10 @@ int CmdSplit(const TCommandOptions& options, TConsole& console) {
         return ExitFailure;
     }
 
-    int number = 0;
-    for (const TSysexMessage* dump : presets) {
-        const TSysexMessage& message = *dump;
-        ++number;
-        const TPreset preset = PresetFromDump(message.Bytes);
-        const fs::path target = folder / PresetFileName(preset.Title, number, options.UntitledName);
+    for (const TSplitFile& preset : split.Files) {
+        const fs::path target = folder / preset.Name;
         try {
-            WriteFileAtomically(target.string(), message.Bytes.data(), message.Bytes.size());
+            WriteFileAtomically(target.string(), preset.Bytes.data(), preset.Bytes.size());
         } catch (const std::exception& e) {
             ReportError(console, e.what());
             return ExitFailure;
@@ -136,16 +75,9 @@ int CmdJoin(const TCommandOptions& options, TConsole& console) {
             ReportError(console, e.what());
             return ExitFailure;
         }
-        if (file.Scan.Messages.empty()) {
-            ReportError(console, file.Name + (file.Bytes.empty()
-                                                  ? ": empty file"
-                                                  : ": no system-exclusive message in this file"));
-            return ExitFailure;
-        }
-        if (!file.Scan.Issues.empty()) {
-            const auto& issue = file.Scan.Issues.front();
-            ReportError(console, file.Name + ": offset " + std::to_string(issue.Offset) + ": " +
-                                     issue.Text + " (run hrzctl check for details)");
+        const std::string refusal = JoinRefusal(file.Name, file.Bytes, file.Scan);
+        if (!refusal.empty()) {
+            ReportError(console, refusal);
             return ExitFailure;
         }
         joined.insert(joined.end(), file.Bytes.begin(), file.Bytes.end());

@@ -1,13 +1,21 @@
-#include "tools/hrzctl/sysex_scan.h"
+#include "model/sysex_scan.h"
 
 #include "model/mpt.h"
 #include "model/preset.h"
-#include "tools/hrzctl/text_util.h"
+
+#include <cstdio>
 
 namespace {
 
 constexpr std::uint8_t kStart = 0xF0;
 constexpr std::uint8_t kEnd = 0xF7;
+
+// "0x7F"
+std::string HexByte(int byte) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", byte & 0xFF);
+    return text;
+}
 
 bool IsTableOf(const std::vector<std::uint8_t>& d, bool preExpress) {
     return d.size() == static_cast<std::size_t>(Tmpt::MptDumpLength(preExpress)) &&
@@ -28,7 +36,7 @@ bool PresetDumpAt(const std::vector<std::uint8_t>& bytes, std::size_t at) {
 } // namespace
 
 std::string DataByteIssueText(std::uint8_t byte) {
-    return "data byte " + HrzctlText::HexByte(byte) + " is not below 0x80";
+    return "data byte " + HexByte(byte) + " is not below 0x80";
 }
 
 TSysexScan ScanSysex(const std::vector<std::uint8_t>& bytes) {
@@ -124,6 +132,6 @@ std::string DescribeMessage(const TSysexMessage& message, bool preExpress) {
     }
     const auto& d = message.Bytes;
     if (d.size() >= 5 && d[1] == TPreset::MakerId && d[3] == TPreset::ModelId)
-        return std::to_string(d.size()) + "-byte message with command " + HrzctlText::HexByte(d[4]);
+        return std::to_string(d.size()) + "-byte message with command " + HexByte(d[4]);
     return std::to_string(d.size()) + "-byte message for another device";
 }
