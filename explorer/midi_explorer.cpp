@@ -5,6 +5,7 @@
 #include "controls/fixed_font.h"
 #include "controls/lv_splash_about.h"
 #include "explorer/filepane/file_explorer_pane.h"
+#include "explorer/hex_text.h"
 #include "explorer/log_model.h"
 #include "explorer/msg_buf_memo.h"
 
@@ -139,6 +140,7 @@ void TfrmMIDIExplorer::CreateFilePane() {
     FilePane->setObjectName("FileExplorerPane");
     layout->addWidget(FilePane);
     FilePane->LoadFileToBuffer = [this](const QString& path) { LoadFileToBuffer(path); };
+    FilePane->BufferSize = kMessageBufferSize;
     FilePane->OpenBufferInEditor = [this] { OpenBufferInEditor(); };
     FilePane->SendBuffer = [this] { miSendClick(); };
     FilePane->ShowStatus = [this](const QString& text) { ShowStatus(text); };

@@ -137,6 +137,9 @@ void TFileExplorerPane::BuildControls() {
     };
     lvwFileList_ = new TFileListView(model_, this);
     connect(lvwFileList_, &TFileListView::ItemClicked, this, &TFileExplorerPane::lvwFileListClick);
+    pendingLoad_ = new QTimer(this);
+    pendingLoad_->setSingleShot(true);
+    connect(pendingLoad_, &QTimer::timeout, this, [this] { LoadClickedFile(pendingPath_); });
     connect(lvwFileList_, &TFileListView::ItemDoubleClicked, this,
             &TFileExplorerPane::lvwFileListDblClick);
     connect(lvwFileList_, &TFileListView::EnterPressed, this,
@@ -395,6 +398,15 @@ void TFileExplorerPane::lvwFileListClick(const QModelIndex& index) {
     if (item.IsFolder())
         return;
     const QString path = item.Path();
+    if (BufferSize > 0 && QFileInfo(path).size() > BufferSize) {
+        pendingPath_ = path;
+        pendingLoad_->start(QApplication::doubleClickInterval());
+        return;
+    }
+    LoadClickedFile(path);
+}
+
+void TFileExplorerPane::LoadClickedFile(const QString& path) {
     if (LoadFileToBuffer)
         RunShowingErrors([&] { LoadFileToBuffer(path); }, this);
     // Loading moves the focus to the buffer; the list keeps it for the keyboard.
@@ -403,6 +415,7 @@ void TFileExplorerPane::lvwFileListClick(const QModelIndex& index) {
 }
 
 void TFileExplorerPane::lvwFileListDblClick() {
+    pendingLoad_->stop(); // the double-click decides what happens to the file
     if (lvwFileList_->IsEditing())
         return;
     const int row = lvwFileList_->SelectedRow();

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class QTimer;
 class QComboBox;
 class QLabel;
 class QMenu;
@@ -37,6 +38,10 @@ public:
     std::function<void(const QString& text)> ShowStatus;
     // The dumps of every .hrz file of a folder into the message buffer.
     std::function<void(const QString& folder)> LoadFolderToBuffer;
+    // A single click on a file larger than this loads it only once the double-click
+    // interval has passed without a second click: its load warns in a message box,
+    // which would swallow the second click of a double-click. 0: no limit.
+    qint64 BufferSize = 0;
 
     enum class TSplitOffer { NotOffered, Declined, Split, Cancelled };
     // A .syx file that holds several preset dumps: offers to split it into one
@@ -91,6 +96,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void LoadClickedFile(const QString& path);
     void BuildControls();
     void BuildPopup();
     void SetViewStyle(TViewStyle style);
@@ -110,6 +116,8 @@ private:
     QComboBox* cbxFolder_ = nullptr;
     TFileListModel* model_ = nullptr;
     TFileListView* lvwFileList_ = nullptr;
+    QTimer* pendingLoad_ = nullptr; // a click on a large file, until the double-click interval ends
+    QString pendingPath_;
     QStatusBar* stbFileInfo_ = nullptr;
     QLabel* filesPanel_ = nullptr;
     QLabel* bytesPanel_ = nullptr;
