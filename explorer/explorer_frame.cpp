@@ -326,7 +326,7 @@ void TfrmMIDIExplorer::FormResize() {
         const int total = splVertical->width() - splVertical->handleWidth();
         splVertical->setSizes({kMinMemoWidth, total - kMinMemoWidth});
     }
-    StatusPanel0->setFixedWidth(static_cast<int>(std::lround(width() * 0.8)));
+    StatusPanel0->setMaximumWidth(static_cast<int>(std::lround(width() * 0.8)));
 }
 
 // ---- Help and dropped files ----

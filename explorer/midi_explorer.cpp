@@ -124,11 +124,14 @@ void TfrmMIDIExplorer::CreateControls() {
     stbStatBar->setSizeGripEnabled(true);
     StatusPanel0 = new QLabel(stbStatBar);
     StatusPanel0->setObjectName("stbStatBarPanel0");
-    StatusPanel0->setFixedWidth(kMessagePanelWidth);
+    // Up to its share of the width, less when a run's progress bar needs room; never
+    // so wide that the window has to grow (long texts are cut, not widening it).
+    StatusPanel0->setMinimumWidth(1);
+    StatusPanel0->setMaximumWidth(kMessagePanelWidth);
     StatusPanel1 = new QLabel(stbStatBar);
     StatusPanel1->setObjectName("stbStatBarPanel1");
     StatusPanel1->setMinimumWidth(kModePanelWidth);
-    stbStatBar->addWidget(StatusPanel0);
+    stbStatBar->addWidget(StatusPanel0, 1);
     stbStatBar->addWidget(StatusPanel1);
     setStatusBar(stbStatBar);
 }

@@ -164,12 +164,23 @@ TEST_F(BackupRunTest, LaterBanksStartAtOneAndTheListIsPrintedAlongside) {
         d.chkUntitled->setChecked(true);
         d.edtPath->setText(Out());
     });
+    // Shown as the user sees it: the bar's text fits and the window keeps its width.
+    w.resize(900, 600);
+    w.show();
     QStringList progress;
+    int widestWindow = 0, textRoom = 1000;
     QObject::connect(w.prgRun, &QProgressBar::valueChanged, [&](int value) {
         progress << QString("%1/%2 %3").arg(value).arg(w.prgRun->maximum()).arg(w.prgRun->format());
+        widestWindow = std::max(widestWindow, w.width());
+        if (value > 0) // laid out since it appeared
+            textRoom =
+                std::min(textRoom, w.prgRun->width() -
+                                       w.prgRun->fontMetrics().horizontalAdvance(w.prgRun->text()));
     });
     w.StartBackup(true);
     ASSERT_TRUE(WaitForRunEnd(5000));
+    EXPECT_EQ(widestWindow, 900);
+    EXPECT_GT(textRoom, 0);
     ASSERT_EQ(progress.size(), 16);
     EXPECT_EQ(progress[0], "0/16 Bank A: preset 5 of 10");
     EXPECT_EQ(progress[6], "6/16 Bank B: preset 1 of 10");
