@@ -57,8 +57,10 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QStringLiteral(HRZ_VERSION));
     // Ties the windows to the menu entry (hrz2000e.desktop) and its icon.
     QApplication::setDesktopFileName("hrz2000e");
+    // Title bars and task lists want small sizes; each file is decoded here, before
+    // the first paint, so the large ones are left to the installed menu icon.
     QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256})
+    for (int size : {16, 24, 32, 48, 64})
         icon.addFile(QString(":/icons/hrz2000e-%1.png").arg(size), QSize(size, size));
     QApplication::setWindowIcon(icon);
     TProductTexts texts;
