@@ -123,15 +123,20 @@ void TlvSplashAbout::BuildControls() {
     lblFreeMemory = NewLabel(frame, "lblFreeMemory", FreeMemoryText(ReadMemoryStatus()));
     column->addWidget(lblFreeMemory);
 
-    lblLinks =
-        NewLabel(frame, "lblLinks", QString("<a href=\"%1\">Help contents</a>").arg(kHelpLink));
-    lblLinks->setTextFormat(Qt::RichText);
-    lblLinks->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    // Opened through the shell layer, so a missing page gets a message.
-    lblLinks->setOpenExternalLinks(false);
-    connect(lblLinks, &QLabel::linkActivated, this,
-            [this](const QString& link) { lblLinksLinkActivated(link); });
-    column->addWidget(lblLinks);
+    // The link is for the about box; the splash cannot be clicked, and laying out
+    // rich text would delay the main window's first paint.
+    if (mode_ == TMode::About) {
+        lblLinks =
+            NewLabel(frame, "lblLinks", QString("<a href=\"%1\">Help contents</a>").arg(kHelpLink));
+        lblLinks->setTextFormat(Qt::RichText);
+        lblLinks->setTextInteractionFlags(Qt::LinksAccessibleByMouse |
+                                          Qt::LinksAccessibleByKeyboard);
+        // Opened through the shell layer, so a missing page gets a message.
+        lblLinks->setOpenExternalLinks(false);
+        connect(lblLinks, &QLabel::linkActivated, this,
+                [this](const QString& link) { lblLinksLinkActivated(link); });
+        column->addWidget(lblLinks);
+    }
 
     lblStatus = NewLabel(frame, "lblStatus", QString());
     column->addSpacing(6);

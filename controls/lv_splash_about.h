@@ -58,7 +58,7 @@ public:
     QLabel* lblCopyright = nullptr;
     QLabel* lblOperatingSystem = nullptr;
     QLabel* lblFreeMemory = nullptr;
-    QLabel* lblLinks = nullptr;
+    QLabel* lblLinks = nullptr; // about box only
     QLabel* lblStatus = nullptr;
     QPushButton* btnOK = nullptr;
     QTimer* timSplash = nullptr;
