@@ -4,7 +4,7 @@
 #include "controls/recording_printer_canvas.h"
 #include "editor/print_helpers.h"
 #include "model/safe_file_name.h"
-#include "tests/app/main_window_fixture.h"
+#include "tests/app/unit_run_fixture.h"
 #include "unit/factory_presets.h"
 #include "unit/unit_memory.h"
 
@@ -23,7 +23,7 @@
 
 namespace {
 
-class BackupRunTest : public MainWindowTest {
+class BackupRunTest : public UnitRunTest {
 protected:
     struct TTitle {
         int Bank;
@@ -38,32 +38,23 @@ protected:
 
     // The unit's memory is factory state with these titles, bank B selected.
     TfrmMain& StartOnUnitWithTitles(const std::vector<TTitle>& titles, TUnitOptions options = {}) {
-        THrzUnitMemory memory(options.PreExpress);
-        for (const auto& t : titles) {
-            auto& dump = memory.Preset(t.Bank, t.Index);
-            for (std::size_t i = 0; i < 16; ++i) {
-                dump[121 + 2 * i] = i < t.Text.size() ? static_cast<std::uint8_t>(t.Text[i]) : ' ';
-                dump[122 + 2 * i] = 0;
-            }
-        }
-        memory.CurrentBank = options.PreExpress ? 0 : 1;
-        options.StatePath = dir.filePath("unit.state").toStdString();
-        SaveUnitMemory(options.StatePath, memory);
-        TfrmMain& w = StartOnUnit(options);
+        TfrmMain& w = StartOnUnitWith(
+            [&](THrzUnitMemory& memory) {
+                for (const auto& t : titles) {
+                    auto& dump = memory.Preset(t.Bank, t.Index);
+                    for (std::size_t i = 0; i < 16; ++i) {
+                        dump[121 + 2 * i] =
+                            i < t.Text.size() ? static_cast<std::uint8_t>(t.Text[i]) : ' ';
+                        dump[122 + 2 * i] = 0;
+                    }
+                }
+                memory.CurrentBank = options.PreExpress ? 0 : 1;
+            },
+            options);
         QFont font("Liberation Sans");
         font.setPointSize(10); // 50 x 160 printer pixels on the recording printer
         w.setFont(font);
         return w;
-    }
-    // Fills the options dialog and presses OK.
-    void AnswerOptions(std::function<void(TfrmBkupOpt&)> fill) {
-        dialogs.service.QueueModal([fill = std::move(fill)](QDialog& dialog) {
-            auto& d = static_cast<TfrmBkupOpt&>(dialog);
-            fill(d);
-            d.show();
-            QTest::mouseClick(d.btnOk, Qt::LeftButton);
-            return d.result();
-        });
     }
     static void Banks(TfrmBkupOpt& d, const std::string& letters) {
         for (int b = 0; b < 4; ++b)
@@ -73,32 +64,6 @@ protected:
     static void Range(TfrmBkupOpt& d, int first, int last) {
         d.edtFirstNo->setText(QString::number(first));
         d.edtLastNo->setText(QString::number(last));
-    }
-    bool WaitForRunEnd(int ms) {
-        QElapsedTimer t;
-        t.start();
-        while (window->RunActive && t.elapsed() < ms)
-            Wait(10);
-        return !window->RunActive;
-    }
-    QString Out() const { return dir.filePath("out"); }
-    QString Path(const QString& relative) const { return QDir(Out()).filePath(relative); }
-    // What the unit sends for a stored preset.
-    QByteArray Stored(int bank, int index) {
-        auto dump = unit->WithUnit(
-            [&](const THrzVirtualUnit& u) { return u.Memory().Preset(bank, index); });
-        dump[2] = 0;
-        return QByteArray(reinterpret_cast<const char*>(dump.data()), dump.size());
-    }
-    static QByteArray FileBytes(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("missing");
-    }
-    static QStringList Files(const QString& folder) {
-        return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-    }
-    int UnitBank() {
-        return unit->WithUnit([](const THrzVirtualUnit& u) { return u.Memory().CurrentBank; });
     }
     static QString Line(const QString& bank, int number, const QString& title) {
         return (bank.isEmpty() ? QString() : bank + "  |  ") + QString::number(number) + "  |  " +
@@ -129,10 +94,10 @@ TEST_F(BackupRunTest, BanksAAndCAreSavedIntoBankFoldersAndTheBankIsRestored) {
 
     EXPECT_EQ(Files(Path("Bank A")), (QStringList{"Clean.hrz001", "Lead-Solo.hrz002"}));
     EXPECT_EQ(Files(Path("Bank C")), (QStringList{"A B C .hrz001", "Lead-Solo.hrz002"}));
-    EXPECT_EQ(FileBytes(Path("Bank A/Clean.hrz001")), Stored(0, 0));
-    EXPECT_EQ(FileBytes(Path("Bank A/Lead-Solo.hrz002")), Stored(0, 1));
-    EXPECT_EQ(FileBytes(Path("Bank C/A B C .hrz001")), Stored(2, 0));
-    EXPECT_EQ(FileBytes(Path("Bank C/Lead-Solo.hrz002")), Stored(2, 1));
+    EXPECT_EQ(FileBytes(Path("Bank A/Clean.hrz001")), UnitPresetFile(0, 0));
+    EXPECT_EQ(FileBytes(Path("Bank A/Lead-Solo.hrz002")), UnitPresetFile(0, 1));
+    EXPECT_EQ(FileBytes(Path("Bank C/A B C .hrz001")), UnitPresetFile(2, 0));
+    EXPECT_EQ(FileBytes(Path("Bank C/Lead-Solo.hrz002")), UnitPresetFile(2, 1));
 
     const QString out = QDir::toNativeSeparators(Out()) + QDir::separator();
     EXPECT_EQ(
@@ -195,7 +160,7 @@ TEST_F(BackupRunTest, LaterBanksStartAtOneAndTheListIsPrintedAlongside) {
             const QString folder = Path(QString("Bank %1").arg(QChar('A' + bank)));
             const QString name = QString::fromStdString(
                 SafeFileName((title + QString(".hrz%1").arg(n, 3, 10, QChar('0'))).toStdString()));
-            EXPECT_EQ(FileBytes(QDir(folder).filePath(name)), Stored(bank, n - 1))
+            EXPECT_EQ(FileBytes(QDir(folder).filePath(name)), UnitPresetFile(bank, n - 1))
                 << name.toStdString();
             lines << Line(QChar('A' + bank), n, title);
         }
@@ -286,7 +251,7 @@ TEST_F(BackupRunTest, PreExpressHasOneBankNoBankFoldersAndNoBankColumn) {
     w.StartBackup(true);
     ASSERT_TRUE(WaitForRunEnd(5000));
     EXPECT_EQ(Files(Out()), (QStringList{"Clean.hrz001", "Lead-Solo.hrz002"}));
-    EXPECT_EQ(FileBytes(Path("Clean.hrz001")), Stored(0, 0));
+    EXPECT_EQ(FileBytes(Path("Clean.hrz001")), UnitPresetFile(0, 0));
     EXPECT_EQ(Log().first(), "Begin processing of Pre-Express presets");
     EXPECT_EQ(printer.Lines().mid(3),
               (QStringList{"Preset#     |  Title                      ", Line("", 1, "Clean"),
@@ -361,7 +326,7 @@ TEST_F(BackupRunTest, DroppedRepliesAreAskedForAgainAndEveryFileIsRight) {
         const QString name = QString::fromStdString(
             SafeFileName(FactoryPresetTitle(0, i) +
                          QString(".hrz%1").arg(i + 1, 3, 10, QChar('0')).toStdString()));
-        EXPECT_EQ(FileBytes(Path("Bank A/" + name)), Stored(0, i)) << name.toStdString();
+        EXPECT_EQ(FileBytes(Path("Bank A/" + name)), UnitPresetFile(0, i)) << name.toStdString();
     }
 }
 
@@ -413,7 +378,7 @@ TEST_F(BackupRunTest, AFolderThatCannotBeWrittenIsReportedAndNothingIsLost) {
     // Once the folder can be written, the repeated request completes the run.
     ASSERT_TRUE(WaitForRunEnd(30000));
     EXPECT_EQ(Files(bankA), QStringList{name});
-    EXPECT_EQ(FileBytes(QDir(bankA).filePath(name)), Stored(0, 0));
+    EXPECT_EQ(FileBytes(QDir(bankA).filePath(name)), UnitPresetFile(0, 0));
 }
 
 } // namespace
