@@ -3,8 +3,10 @@
 // what the recording printer in front of the real one kept: every text's first
 // word where it was put, no word that was not printed, and on each page all
 // ink inside the recorded text boxes (so nothing is clipped or misplaced).
+#include "controls/qt_printer_canvas.h"
 #include "controls/recording_printer_canvas.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFontMetrics>
 #include <QImage>
@@ -14,7 +16,26 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
 #include <vector>
+
+// The real printer canvas writing PDFs into a folder of the test (there being no
+// printer), with a recording canvas in front of it, installed while this lives.
+// Made after the application exists: the canvas starts in its font.
+struct TPdfPrinter {
+    explicit TPdfPrinter(const QString& documentsFolder) {
+        environment.HasPrinters = [] { return false; };
+        environment.DocumentsFolder = [documentsFolder] { return documentsFolder; };
+        environment.Now = [] { return QDateTime::currentDateTime(); };
+        real = std::make_unique<TQtPrinterCanvas>(environment);
+        recording = std::make_unique<TRecordingPrinterCanvas>(*real);
+        installed = std::make_unique<TScopedPrinter>(*recording);
+    }
+    TPrinterEnvironment environment;
+    std::unique_ptr<TQtPrinterCanvas> real;
+    std::unique_ptr<TRecordingPrinterCanvas> recording;
+    std::unique_ptr<TScopedPrinter> installed;
+};
 
 struct TPdfWord {
     int Page = 0;

@@ -18,16 +18,13 @@ class PresetListingPdf : public EditorTest {
 protected:
     void SetUp() override {
         EditorTest::SetUp();
-        environment.HasPrinters = [] { return false; };
-        environment.DocumentsFolder = [this] { return dir.filePath("Documents"); };
-        environment.Now = [] { return QDateTime::currentDateTime(); };
-        real = std::make_unique<TQtPrinterCanvas>(environment);
-        recording = std::make_unique<TRecordingPrinterCanvas>(*real);
-        installed = std::make_unique<TScopedPrinter>(*recording);
+        printer = std::make_unique<TPdfPrinter>(dir.filePath("Documents"));
+        real = printer->real.get();
+        recording = printer->recording.get();
     }
     void TearDown() override {
         EditorTest::TearDown();
-        installed.reset();
+        printer.reset();
     }
     // Where the page images go: kept when HRZ_KEEP_PRINTOUTS names a folder.
     QString PagesFolder(const QString& name) {
@@ -50,10 +47,9 @@ protected:
     }
 
     QTemporaryDir dir;
-    TPrinterEnvironment environment;
-    std::unique_ptr<TQtPrinterCanvas> real;
-    std::unique_ptr<TRecordingPrinterCanvas> recording;
-    std::unique_ptr<TScopedPrinter> installed;
+    std::unique_ptr<TPdfPrinter> printer;
+    TQtPrinterCanvas* real = nullptr;
+    TRecordingPrinterCanvas* recording = nullptr;
 };
 
 } // namespace

@@ -14,17 +14,13 @@ class MptReportPdfTest : public MptEditorTest {
 protected:
     void SetUp() override {
         MptEditorTest::SetUp();
-        environment.HasPrinters = [] { return false; };
-        environment.DocumentsFolder = [this] { return dir.filePath("Documents"); };
-        environment.Now = [] { return QDateTime::currentDateTime(); };
-        // After the application exists: the canvas starts in its font.
-        real = std::make_unique<TQtPrinterCanvas>(environment);
-        recording = std::make_unique<TRecordingPrinterCanvas>(*real);
-        installed = std::make_unique<TScopedPrinter>(*recording);
+        printer = std::make_unique<TPdfPrinter>(dir.filePath("Documents"));
+        real = printer->real.get();
+        recording = printer->recording.get();
     }
     void TearDown() override {
         MptEditorTest::TearDown();
-        installed.reset();
+        printer.reset();
     }
     // Prints in style through the options dialog; returns the PDF written.
     QString Print(int style) {
@@ -46,10 +42,9 @@ protected:
         return folder;
     }
 
-    TPrinterEnvironment environment;
-    std::unique_ptr<TQtPrinterCanvas> real;
-    std::unique_ptr<TRecordingPrinterCanvas> recording;
-    std::unique_ptr<TScopedPrinter> installed;
+    std::unique_ptr<TPdfPrinter> printer;
+    TQtPrinterCanvas* real = nullptr;
+    TRecordingPrinterCanvas* recording = nullptr;
 };
 
 } // namespace
