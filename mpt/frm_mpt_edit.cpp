@@ -288,25 +288,24 @@ void TfrmMPTEdit::SetDefaultPresets() {
 }
 
 void TfrmMPTEdit::InsertCell(TShiftMode mode) {
-    grdMPT->CommitEdit();
-    const int col = grdMPT->Col();
-    const int row = grdMPT->Row();
-    if (!layout_.HoldsEntry(col, row))
-        return;
-    QStringList texts = grdMPT->DataTexts();
-    layout_.InsertCell(texts, TMptLayout::CellOf(col, row), mode);
-    grdMPT->SetDataTexts(texts);
-    grdMPTCellEdited();
+    ShiftCells(mode, true);
 }
 
 void TfrmMPTEdit::DeleteCell(TShiftMode mode) {
+    ShiftCells(mode, false);
+}
+
+void TfrmMPTEdit::ShiftCells(TShiftMode mode, bool insert) {
     grdMPT->CommitEdit();
     const int col = grdMPT->Col();
     const int row = grdMPT->Row();
     if (!layout_.HoldsEntry(col, row))
         return;
     QStringList texts = grdMPT->DataTexts();
-    layout_.DeleteCell(texts, TMptLayout::CellOf(col, row), mode);
+    if (insert)
+        layout_.InsertCell(texts, TMptLayout::CellOf(col, row), mode);
+    else
+        layout_.DeleteCell(texts, TMptLayout::CellOf(col, row), mode);
     grdMPT->SetDataTexts(texts);
     grdMPTCellEdited();
 }

@@ -118,6 +118,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Inserts or deletes the cell at the cursor, shifting the values after it.
+    void ShiftCells(TShiftMode mode, bool insert);
     void CreateControls();
     QPushButton* AddButton(const QString& name, const QString& caption, const QString& hint,
                            std::function<void()> click);
