@@ -142,26 +142,13 @@ std::array<int, 3> ColumnPositions(const TListingColumns& columns, const QFont& 
 }
 
 QFont ListingFont(QFont font, const TListingColumns& columns, const TListingColumn& head) {
-    // A size in screen pixels is turned into points, which the printer takes.
-    if (font.pointSizeF() <= 0 && font.pixelSize() > 0)
-        font.setPointSizeF(font.pixelSize() * 72.0 / 96.0);
     IPrinterCanvas& printer = Printer();
-    const QFont before = printer.Font();
-    const auto width = [&] {
-        printer.SetFont(font);
+    return FontThatFits(font, printer.PageWidth() - LeftMargin, [&](const QFont& current) {
         const int charWidth = printer.TextWidth("A");
-        const int third = ColumnPositions(columns, font, charWidth)[2];
-        return std::max(LeftMargin + WidestText(head, font), third + WidestText(columns[2], font));
-    };
-    const int room = printer.PageWidth() - LeftMargin;
-    // Text widths follow the size closely: the first guess is near, the steps
-    // after it take care of rounding.
-    if (const int first = width(); first > room)
-        font.setPointSizeF(font.pointSizeF() * room / first);
-    while (width() > room && font.pointSizeF() > 1)
-        font.setPointSizeF(font.pointSizeF() - 0.25);
-    printer.SetFont(before);
-    return font;
+        const int third = ColumnPositions(columns, current, charWidth)[2];
+        return std::max(LeftMargin + WidestText(head, current),
+                        third + WidestText(columns[2], current));
+    });
 }
 
 QString FitFromLeft(const QString& prefix, const QString& text, int width) {

@@ -78,3 +78,24 @@ TPrintJobGuard::~TPrintJobGuard() {
         // The error that left the job open is the one the user sees.
     }
 }
+
+QFont FontThatFits(QFont font, int room, const std::function<int(const QFont&)>& measure) {
+    if (font.pointSizeF() <= 0 && font.pixelSize() > 0)
+        font.setPointSizeF(font.pixelSize() * 72.0 / 96.0);
+    IPrinterCanvas& printer = Printer();
+    // Measured in the font and then put back: a job measures its line height in
+    // the canvas' own font.
+    const QFont before = printer.Font();
+    const auto width = [&] {
+        printer.SetFont(font);
+        return measure(font);
+    };
+    // Text widths follow the size closely: the first guess is near, the steps
+    // after it take care of rounding.
+    if (const int first = width(); first > room)
+        font.setPointSizeF(font.pointSizeF() * room / first);
+    while (width() > room && font.pointSizeF() > 1)
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    printer.SetFont(before);
+    return font;
+}

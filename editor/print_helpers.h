@@ -7,6 +7,8 @@
 #include <QFont>
 #include <QString>
 
+#include <functional>
+
 // Printer pixels.
 constexpr int LeftMargin = 10;
 // Report columns, measured in CharWidth.
@@ -66,3 +68,8 @@ public:
     TPrintJobGuard(const TPrintJobGuard&) = delete;
     TPrintJobGuard& operator=(const TPrintJobGuard&) = delete;
 };
+
+// The font in points (a size in screen pixels is turned into points, which the
+// printer takes), made smaller until measure(font) fits into room; measure runs
+// with the font set on the printer. The printer's own font is put back.
+QFont FontThatFits(QFont font, int room, const std::function<int(const QFont&)>& measure);

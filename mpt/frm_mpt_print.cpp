@@ -161,27 +161,10 @@ void TfrmMPTEdit::PrintColumnHeads(bool listStyle) {
 }
 
 QFont TfrmMPTEdit::ReportFont(int chars) const {
-    QFont font = grdMPT->font();
-    // The grid's size is in screen pixels; the printer takes points.
-    if (font.pointSizeF() <= 0 && font.pixelSize() > 0)
-        font.setPointSizeF(font.pixelSize() * 72.0 / 96.0);
+    // A fixed-pitch font widens with its size.
     IPrinterCanvas& printer = Printer();
-    // Measured in the font and then put back: the job measures its line
-    // height in the canvas' own font.
-    const QFont before = printer.Font();
-    const auto width = [&] {
-        printer.SetFont(font);
-        return chars * printer.TextWidth("A");
-    };
-    const int room = printer.PageWidth() - 2 * LeftMargin;
-    // A fixed-pitch font widens with its size; the steps after the first
-    // guess take care of rounding.
-    if (const int first = width(); first > room)
-        font.setPointSizeF(font.pointSizeF() * room / first);
-    while (width() > room && font.pointSizeF() > 1)
-        font.setPointSizeF(font.pointSizeF() - 0.25);
-    printer.SetFont(before);
-    return font;
+    return FontThatFits(grdMPT->font(), printer.PageWidth() - 2 * LeftMargin,
+                        [&](const QFont&) { return chars * printer.TextWidth("A"); });
 }
 
 void TfrmMPTEdit::ShowStatus(const QString& text) {
