@@ -56,6 +56,12 @@ int main(int argc, char** argv) {
     }
     const TUnitProgramOptions& options = cmd.Options;
 
+    // The memory first: what it says about a damaged file is out before anyone
+    // can see the ports and talk to the unit.
+    THrzVirtualUnit unit(options.Unit);
+    if (!unit.StartNotice().empty())
+        std::cerr << "hrz2000-unit: " << unit.StartNotice() << "\n";
+
     std::string reasons;
     const std::unique_ptr<IUnitTransport> ports = OpenTransport(options, reasons);
     if (!ports) {
@@ -64,10 +70,6 @@ int main(int argc, char** argv) {
                   << reasons << "\n";
         return 1;
     }
-
-    THrzVirtualUnit unit(options.Unit);
-    if (!unit.StartNotice().empty())
-        std::cerr << "hrz2000-unit: " << unit.StartNotice() << "\n";
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);
     if (!options.Quiet) {
