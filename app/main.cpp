@@ -2,23 +2,20 @@
 // and the settings store, then the message loop.
 #include "app/command_line.h"
 #include "app/frm_main.h"
+#include "app/startup_worker.h"
 #include "controls/app_error_handler.h"
 #include "controls/dialog_service.h"
 #include "controls/first_paint_probe.h"
 #include "controls/lv_splash_about.h"
-#include "midi/system_midi_platform.h"
 #include "settings/lv_reg_util.h"
 #include "settings/qt_registry_layer.h"
 #include "settings/win_registry_layer.h"
-#include "unit/unit_memory.h"
-#include "unit/virtual_unit_platform.h"
 
-#include <QIcon>
 #include <QPointer>
+#include <QScopeGuard>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
-#include <thread>
 
 int main(int argc, char* argv[]) {
     // Answered before the window system starts, so it works without a display.
@@ -27,21 +24,13 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    // The devices of this machine, then the built-in virtual unit. Looking for
-    // the devices takes a while (the JACK and ALSA clients), so it runs while
-    // the windows are built; no port is made before it is done. The unit keeps
-    // its memory between runs, as hardware does.
-    std::string unitNotice; // what the unit says about its memory file, read after the join
-    std::jthread findDevices([&unitNotice] {
-        TUnitOptions unit;
-        unit.WirePacing = true;
-        unit.StatePath = DefaultUnitStatePath(unit.PreExpress);
-        auto virtualUnit = std::make_unique<TVirtualUnitMidiPlatform>(unit);
-        unitNotice = virtualUnit->StartNotice();
-        SystemMidiPlatform().AddBackend(std::move(virtualUnit));
-    });
+    // Work that needs no window runs beside the window thread from here on.
+    TStartupWorker worker;
 
     TlvApplication app(argc, argv);
+    worker.WindowSystemStarted();
+    // The worker uses the application object: it ends first, however main ends.
+    const auto finishWorker = qScopeGuard([&worker] { (void)worker.WaitForDevices(); });
     // The window system has taken its own options out by now.
     const TCommandLine commandLine = ParseCommandLine(QApplication::arguments().mid(1));
     if (commandLine.Action == TCommandLine::TAction::Help) {
@@ -57,21 +46,18 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QStringLiteral(HRZ_VERSION));
     // Ties the windows to the menu entry (hrz2000e.desktop) and its icon.
     QApplication::setDesktopFileName("hrz2000e");
-    // Title bars and task lists want small sizes; each file is decoded here, before
-    // the first paint, so the large ones are left to the installed menu icon.
-    QIcon icon;
-    for (int size : {16, 24, 32, 48, 64})
-        icon.addFile(QString(":/icons/hrz2000e-%1.png").arg(size), QSize(size, size));
-    QApplication::setWindowIcon(icon);
     TProductTexts texts;
     texts.ProductName = title;
     texts.Description = "Librarian and editor for the HRZ2000 Express guitar multi-effects unit";
     texts.Version = QApplication::applicationVersion();
     TlvSplashAbout::SetProductTexts(texts);
+    // The splash is the first text on screen.
+    worker.WaitForFonts();
     // Frees itself a second after the main window is on screen.
     QPointer<TlvSplashAbout> splash = TlvSplashAbout::ShowSplash();
 
     QApplication::processEvents();
+    QApplication::setWindowIcon(worker.WindowIcon());
     TfrmMain mainWindow;
     if (splash)
         splash->WatchWindow(&mainWindow);
@@ -91,7 +77,7 @@ int main(int argc, char* argv[]) {
     if (!notice.isEmpty())
         ShowMessage(nullptr, notice, title);
 
-    findDevices.join();
+    const std::string unitNotice = worker.WaitForDevices();
     // A failed start-up is shown here; the window then refuses to run.
     const bool started = RunShowingErrors([&] { mainWindow.InitializeWindow(&settings, title); });
     ExitAtFirstPaintIfAsked(mainWindow);

@@ -25,7 +25,9 @@ const char* const kHelpLink = "help:contents";
 QLabel* NewLabel(QWidget* parent, const QString& name, const QString& text) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
-    label->setWordWrap(true);
+    // No word wrap: a wrapping label tries many widths to find its height, and
+    // the splash is on the way to the main window's first paint. The texts
+    // carry their own line breaks.
     return label;
 }
 
@@ -45,7 +47,7 @@ TProductTexts TlvSplashAbout::ProductTexts() {
     if (texts.Version.isEmpty())
         texts.Version = QApplication::applicationVersion();
     if (texts.Copyright.isEmpty())
-        texts.Copyright = "Copyright \u00A9 Lumivale. An independent program, not made or "
+        texts.Copyright = "Copyright \u00A9 Lumivale.\nAn independent program, not made or "
                           "supported by the maker of the unit.";
     return texts;
 }
@@ -152,7 +154,11 @@ void TlvSplashAbout::BuildControls() {
     column->addSpacing(6);
     column->addLayout(buttons);
 
-    setMinimumWidth(480);
+    // A floor inside the layout, not a minimum on a widget: a widget with a
+    // minimum of its own ignores what its contents need, and the unwrapped
+    // texts would be cut on a small screen.
+    const QMargins margins = column->contentsMargins();
+    column->addStrut(480 - margins.left() - margins.right());
 }
 
 TlvSplashAbout* TlvSplashAbout::ShowSplash(int checkIntervalMs, int closeDelayMs) {

@@ -5,6 +5,7 @@
 #include "controls/busy_cursor.h"
 #include "controls/dialog_service.h"
 #include "controls/install_paths.h"
+#include "controls/standard_icon.h"
 #include "explorer/filepane/file_item.h"
 #include "explorer/filepane/file_list_format.h"
 #include "explorer/filepane/file_list_model.h"
@@ -86,7 +87,7 @@ QToolButton* MakeButton(QWidget* parent, const char* name, const QString& hint,
     button->setObjectName(QString::fromLatin1(name));
     button->setToolTip(hint);
     button->setStatusTip(hint);
-    button->setIcon(parent->style()->standardIcon(icon));
+    button->setIcon(StandardIcon(icon));
     button->setAutoRaise(true);
     return button;
 }

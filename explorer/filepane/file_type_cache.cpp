@@ -1,5 +1,7 @@
 #include "explorer/filepane/file_type_cache.h"
 
+#include "controls/standard_icon.h"
+
 #include <QFileInfo>
 
 QString TFileTypeCache::OwnTypeName(const QString& suffix) {
@@ -26,7 +28,7 @@ const TFileTypeCache::Entry& TFileTypeCache::ForFolder() {
         folder_.typeName = mimes_.mimeTypeForName(QStringLiteral("inode/directory")).comment();
         if (folder_.typeName.isEmpty())
             folder_.typeName = QStringLiteral("Folder");
-        folder_.icon = icons_.icon(QAbstractFileIconProvider::Folder);
+        folder_.icon = StandardIcon(QStyle::SP_DirIcon);
         haveFolder_ = true;
     }
     return folder_;
@@ -34,7 +36,9 @@ const TFileTypeCache::Entry& TFileTypeCache::ForFolder() {
 
 TFileTypeCache::Entry TFileTypeCache::Lookup(const QString& fileName, const QString& suffix) {
     Entry entry;
-    const QIcon genericFile = icons_.icon(QAbstractFileIconProvider::File);
+    if (genericFile_.isNull())
+        genericFile_ = StandardIcon(QStyle::SP_FileIcon);
+    const QIcon& genericFile = genericFile_;
     const QString own = OwnTypeName(suffix);
     if (!own.isEmpty()) {
         entry.typeName = own;

@@ -2,7 +2,6 @@
 // Type names and icons for the file list, looked up once per file suffix.
 // Names come from the desktop's MIME database (by file name only, never by
 // reading content); the unit's own files get names of their own.
-#include <QFileIconProvider>
 #include <QHash>
 #include <QIcon>
 #include <QMimeDatabase>
@@ -30,5 +29,5 @@ private:
     Entry folder_;
     bool haveFolder_ = false;
     QMimeDatabase mimes_;
-    QFileIconProvider icons_;
+    QIcon genericFile_; // the style's, shared by every suffix without one of its own
 };

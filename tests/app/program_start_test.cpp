@@ -1,6 +1,7 @@
 // The real program, started as a user starts it, in a home folder of its own:
 // it reaches its first paint and quits cleanly, also when the virtual unit's
-// memory file is damaged (which is set aside, not lost).
+// memory file is damaged (which is set aside, not lost), and a refused option
+// ends it at once.
 #include "controls/first_paint_probe.h"
 
 #include <gtest/gtest.h>
@@ -18,7 +19,7 @@ struct TStart {
     QString Output;
 };
 
-TStart StartProgram(const QString& home) {
+TStart StartProgram(const QString& home, const QStringList& arguments = {}) {
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("HOME", home);
@@ -29,7 +30,7 @@ TStart StartProgram(const QString& home) {
     env.insert("JACK_DEFAULT_SERVER", "hrz-start-test-none"); // no JACK server of the machine
     program.setProcessEnvironment(env);
     program.setProcessChannelMode(QProcess::MergedChannels);
-    program.start(HRZ_PROGRAM, {});
+    program.start(HRZ_PROGRAM, arguments);
     TStart result;
     result.Finished = program.waitForFinished(60000);
     if (!result.Finished)
@@ -59,4 +60,16 @@ TEST(ProgramStart, AFreshHomeAndADamagedUnitMemoryStillReachTheFirstPaint) {
     ASSERT_TRUE(again.Finished) << again.Output.toStdString();
     EXPECT_EQ(again.ExitCode, 0) << again.Output.toStdString();
     EXPECT_TRUE(QFile::exists(state + ".damaged"));
+}
+
+TEST(ProgramStart, ARefusedOptionEndsAtOnceWhileTheStartUpWorkerRuns) {
+    // Refused after the window system started, with the worker still busy:
+    // it is told to stop waiting and finishes before the application goes.
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const TStart refused = StartProgram(home.path(), {"--no-such-option"});
+    ASSERT_TRUE(refused.Finished) << refused.Output.toStdString();
+    EXPECT_EQ(refused.ExitCode, 2) << refused.Output.toStdString();
+    EXPECT_TRUE(refused.Output.contains("Usage: hrz2000e")) << refused.Output.toStdString();
+    EXPECT_FALSE(refused.Output.contains(kFirstPaintLine));
 }

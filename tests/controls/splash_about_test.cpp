@@ -61,6 +61,12 @@ TEST(SplashWindow, WaitsForTheWatchedWindowThenTheDelayThenFreesItself) {
     EXPECT_TRUE(splash->isVisible());
     EXPECT_EQ(splash->lblStatus->text(), "Initializing...");
     EXPECT_FALSE(splash->btnOK->isVisible());
+    // Its labels do not wrap: each is wide and tall enough for its whole text.
+    for (const QLabel* label : splash->findChildren<QLabel*>()) {
+        const QRect needed = label->fontMetrics().boundingRect(QRect(), 0, label->text());
+        EXPECT_GE(label->contentsRect().width(), needed.width()) << label->text().toStdString();
+        EXPECT_GE(label->contentsRect().height(), needed.height()) << label->text().toStdString();
+    }
 
     // Not watching anything yet, then watching a hidden window: it stays.
     PumpFor(60);

@@ -1,0 +1,74 @@
+#include "app/startup_worker.h"
+
+#include "controls/font_warmup.h"
+#include "midi/system_midi_platform.h"
+#include "unit/unit_memory.h"
+#include "unit/virtual_unit_platform.h"
+
+#include <QMimeDatabase>
+#include <QPixmap>
+
+namespace {
+
+// Small sizes only: the large ones are the installed menu icon's.
+constexpr int kIconSizes[] = {16, 24, 32, 48, 64};
+
+} // namespace
+
+TStartupWorker::TStartupWorker() : thread_([this] { Run(); }) {}
+
+TStartupWorker::~TStartupWorker() {
+    // A start that ends early (help, a refused option) must not leave the
+    // worker waiting for the window system.
+    WindowSystemStarted();
+}
+
+void TStartupWorker::Run() {
+    WarmFontConfiguration();
+    fontsRead_.count_down();
+
+    windowSystemUp_.wait();
+    for (int size : kIconSizes) {
+        QImage image(QStringLiteral(":/icons/hrz2000e-%1.png").arg(size));
+        if (!image.isNull())
+            iconImages_.push_back(std::move(image));
+    }
+    iconRead_.count_down();
+    // The file list asks it for folder and file type names.
+    (void)QMimeDatabase().mimeTypeForName(QStringLiteral("inode/directory"));
+
+    // Looking for the devices takes a while (the JACK and ALSA clients); no
+    // port is made before it is done. The unit keeps its memory between runs,
+    // as hardware does.
+    TUnitOptions unit;
+    unit.WirePacing = true;
+    unit.StatePath = DefaultUnitStatePath(unit.PreExpress);
+    auto virtualUnit = std::make_unique<TVirtualUnitMidiPlatform>(unit);
+    unitNotice_ = virtualUnit->StartNotice();
+    SystemMidiPlatform().AddBackend(std::move(virtualUnit));
+}
+
+void TStartupWorker::WindowSystemStarted() {
+    if (!windowSystemSignalled_) {
+        windowSystemSignalled_ = true;
+        windowSystemUp_.count_down();
+    }
+}
+
+void TStartupWorker::WaitForFonts() {
+    fontsRead_.wait();
+}
+
+QIcon TStartupWorker::WindowIcon() {
+    iconRead_.wait();
+    QIcon icon;
+    for (const QImage& image : iconImages_)
+        icon.addPixmap(QPixmap::fromImage(image));
+    return icon;
+}
+
+std::string TStartupWorker::WaitForDevices() {
+    if (thread_.joinable())
+        thread_.join();
+    return unitNotice_;
+}
