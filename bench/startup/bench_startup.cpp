@@ -83,6 +83,15 @@ int main(int argc, char** argv) {
     const QString program = QStringLiteral(HRZ_PROGRAM_PATH);
     const QString minimal = QStringLiteral(HRZ_MINIMAL_PATH);
 
+    // The ratio depends on the window system (the offscreen one makes a bare
+    // window very cheap), so it is named with the figures.
+    const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    const QString platform = env.contains("QT_QPA_PLATFORM") ? env.value("QT_QPA_PLATFORM")
+                             : env.contains("WAYLAND_DISPLAY")
+                                 ? "wayland " + env.value("WAYLAND_DISPLAY")
+                             : env.contains("DISPLAY") ? "X11 " + env.value("DISPLAY")
+                                                       : QStringLiteral("offscreen (no display)");
+    std::printf("window system: %s\n", qPrintable(platform));
     std::vector<double> programMs, minimalMs;
     // A first start of each, untimed, so that both meet warm file caches.
     TimeToFirstPaint(program);
