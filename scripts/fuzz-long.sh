@@ -12,6 +12,11 @@ corpus=fuzz/corpus/$target
 artifacts=${ARTIFACTS:-/tmp/fuzz-artifacts/$target}
 mkdir -p "$corpus" "$artifacts"
 export QT_QPA_PLATFORM=offscreen
+# Long runs trade ASan's allocation stacks and most of its 256 MB free-memory
+# quarantine for about half again as many executions; a finding is then run
+# once more on its own (the target binary with the artifact) for the full
+# report. ASAN_OPTIONS given by the caller win.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-malloc_context_size=0:quarantine_size_mb=16}
 log=$artifacts/run.log
 : > "$log"
 executions=0
