@@ -26,7 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool preExpress = input.Byte() & 1;
     const auto bytes = input.Rest();
     THrzUnitMemory memory(preExpress);
-    const THrzUnitMemory factory(preExpress);
+    // Made once per model: building the factory memory is most of a run's time.
+    static const THrzUnitMemory factories[2] = {THrzUnitMemory(false), THrzUnitMemory(true)};
+    const THrzUnitMemory& factory = factories[preExpress ? 1 : 0];
     const auto unchanged = [&] {
         return memory.CurrentBank == factory.CurrentBank &&
                memory.CurrentPreset == factory.CurrentPreset && memory.Bypass == factory.Bypass &&
