@@ -6,6 +6,7 @@
 #include "settings/lv_reg_util.h"
 #include "settings/qt_registry_layer.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -34,8 +35,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QString path = gDir->filePath("settings.ini");
-    QFile::remove(path);
-    QFile::remove(path + ".damaged");
+    // Start from an empty folder: files kept aside by earlier runs (.old,
+    // .oldN, .damaged) would otherwise pile up and slow every run down.
+    QDir folder(gDir->path());
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden))
+        folder.remove(name);
     std::ofstream(path.toStdString(), std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     TlvRegUtil store(std::make_unique<TQtRegistryLayer>(path));
