@@ -1,12 +1,15 @@
 #include "app/startup_worker.h"
 
-#include "controls/font_warmup.h"
 #include "midi/system_midi_platform.h"
 #include "unit/unit_memory.h"
 #include "unit/virtual_unit_platform.h"
 
 #include <QMimeDatabase>
 #include <QPixmap>
+
+#ifdef HRZ_HAVE_FONTCONFIG
+#include <fontconfig/fontconfig.h>
+#endif
 
 namespace {
 
@@ -24,7 +27,11 @@ TStartupWorker::~TStartupWorker() {
 }
 
 void TStartupWorker::Run() {
-    WarmFontConfiguration();
+#ifdef HRZ_HAVE_FONTCONFIG
+    // Dozens of files, the largest single step before the first text can be
+    // laid out. Thread-safe: Qt's own call later finds it loaded.
+    FcInit();
+#endif
     fontsRead_.count_down();
 
     windowSystemUp_.wait();

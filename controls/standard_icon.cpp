@@ -21,9 +21,9 @@ public:
     }
 
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        const QPixmap& small = SmallPixmap(QIcon::Normal);
-        if (small.isNull() || size.width() > small.width() || size.height() > small.height())
+        if (!SmallCovers(size))
             return Full().pixmap(size, mode, state);
+        const QPixmap& small = SmallPixmap(QIcon::Normal);
         if (size == small.size())
             return SmallPixmap(mode);
         // As the style's icon does: the nearest size above, scaled down, then
@@ -34,10 +34,9 @@ public:
     }
 
     QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        const QPixmap& small = SmallPixmap(QIcon::Normal);
-        if (small.isNull() || size.width() > small.width() || size.height() > small.height())
+        if (!SmallCovers(size))
             return Full().actualSize(size, mode, state);
-        return small.size().scaled(size, Qt::KeepAspectRatio);
+        return SmallPixmap(QIcon::Normal).size().scaled(size, Qt::KeepAspectRatio);
     }
 
     QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
@@ -49,6 +48,12 @@ public:
     QString key() const override { return QStringLiteral("TStandardIconEngine"); }
 
 private:
+    // Sizes up to the small pixmap's come from it; larger ones from the full icon.
+    bool SmallCovers(const QSize& size) {
+        const QPixmap& small = SmallPixmap(QIcon::Normal);
+        return !small.isNull() && size.width() <= small.width() && size.height() <= small.height();
+    }
+
     const QPixmap& SmallPixmap(QIcon::Mode mode) {
         auto& slot = small_[static_cast<std::size_t>(mode)];
         if (!slot) {

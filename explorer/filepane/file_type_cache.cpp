@@ -1,7 +1,5 @@
 #include "explorer/filepane/file_type_cache.h"
 
-#include "controls/standard_icon.h"
-
 #include <QFileInfo>
 
 QString TFileTypeCache::OwnTypeName(const QString& suffix) {
@@ -36,8 +34,6 @@ const TFileTypeCache::Entry& TFileTypeCache::ForFolder() {
 
 TFileTypeCache::Entry TFileTypeCache::Lookup(const QString& fileName, const QString& suffix) {
     Entry entry;
-    if (genericFile_.isNull())
-        genericFile_ = StandardIcon(QStyle::SP_FileIcon);
     const QIcon& genericFile = genericFile_;
     const QString own = OwnTypeName(suffix);
     if (!own.isEmpty()) {

@@ -2,6 +2,8 @@
 // Type names and icons for the file list, looked up once per file suffix.
 // Names come from the desktop's MIME database (by file name only, never by
 // reading content); the unit's own files get names of their own.
+#include "controls/standard_icon.h"
+
 #include <QHash>
 #include <QIcon>
 #include <QMimeDatabase>
@@ -29,5 +31,6 @@ private:
     Entry folder_;
     bool haveFolder_ = false;
     QMimeDatabase mimes_;
-    QIcon genericFile_; // the style's, shared by every suffix without one of its own
+    // The style's, shared by every suffix without one of its own (loaded when painted).
+    QIcon genericFile_ = StandardIcon(QStyle::SP_FileIcon);
 };
