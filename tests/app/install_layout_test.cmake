@@ -66,6 +66,29 @@ foreach(size 16 22 24 32 48 64 128 256)
     endif()
 endforeach()
 
+# No program looks for its libraries in the folder it is started from: an
+# empty or relative entry in its search path would load a library of that
+# name from any folder a user opens a file in. Built and installed alike.
+foreach(program ${PREFIX}/bin/hrz2000e ${PREFIX}/bin/hrz2000-unit ${PREFIX}/bin/hrzctl
+                ${BUILT_PROGRAMS})
+    file(READ_ELF ${program} RUNPATH runpath RPATH rpath CAPTURE_ERROR elfError)
+    if(elfError)
+        fail("${program}: ${elfError}")
+    endif()
+    foreach(searchPath runpath rpath)
+        if("${${searchPath}}" STREQUAL "")
+            continue()
+        endif()
+        string(REPLACE ":" ";" entries "${${searchPath}}")
+        foreach(entry IN LISTS entries)
+            if(NOT entry MATCHES "^(/|\\$ORIGIN)")
+                fail("${program} looks for libraries in the current folder: its "
+                     "${searchPath} has an empty or relative entry")
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+
 # The installed program answers --help with one line, without a display.
 execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY
                         ${PREFIX}/bin/hrz2000e --help
