@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <vector>
 
 int main(int argc, char* argv[]) {
     // Answered before the window system starts, so it works without a display.
@@ -77,13 +79,13 @@ int main(int argc, char* argv[]) {
     if (!notice.isEmpty())
         ShowMessage(nullptr, notice, title);
 
-    const std::string unitNotice = worker.WaitForDevices();
+    const std::vector<std::string> notices = worker.WaitForDevices();
     // A failed start-up is shown here; the window then refuses to run.
     const bool started = RunShowingErrors([&] { mainWindow.InitializeWindow(&settings, title); });
     ExitAtFirstPaintIfAsked(mainWindow);
     mainWindow.show();
-    if (!unitNotice.empty()) // its memory file was damaged and set aside
-        mainWindow.ShowStartNotice(QString::fromStdString(unitNotice));
+    for (const std::string& notice : notices)
+        mainWindow.ShowStartNotice(QString::fromStdString(notice));
     if (started && !commandLine.FilePath.isEmpty())
         QTimer::singleShot(0, &mainWindow, [&] { mainWindow.OpenGivenFile(commandLine.FilePath); });
     const int result = QApplication::exec();

@@ -1,11 +1,15 @@
 #include "app/startup_worker.h"
 
+#include "controls/install_paths.h"
+#include "midi/platform_module.h"
 #include "midi/system_midi_platform.h"
 #include "unit/unit_memory.h"
 #include "unit/virtual_unit_platform.h"
 
 #include <QMimeDatabase>
 #include <QPixmap>
+
+#include <cstdio>
 
 #ifdef HRZ_HAVE_FONTCONFIG
 #include <fontconfig/fontconfig.h>
@@ -44,14 +48,25 @@ void TStartupWorker::Run() {
     // The file list asks it for folder and file type names.
     (void)QMimeDatabase().mimeTypeForName(QStringLiteral("inode/directory"));
 
-    // Looking for the devices takes a while (the JACK and ALSA clients); no
-    // port is made before it is done. The unit keeps its memory between runs,
-    // as hardware does.
+    // Looking for the devices takes a while (loading RtMidi, the JACK and
+    // ALSA clients); no port is made before it is done. Without the module
+    // the program still runs, with the virtual unit only.
+    std::string moduleError;
+    const QString modulePath = ProgramModulePath(QStringLiteral(HRZ_MIDI_MODULE));
+    if (auto devices = LoadMidiPlatformModule(modulePath.toStdString(), moduleError)) {
+        SystemMidiPlatform().AddBackend(std::move(devices));
+    } else {
+        // A damaged install: said in the window and, for whoever packaged it, here.
+        notices_.push_back("No MIDI interface can be used: " + moduleError);
+        std::fprintf(stderr, "hrz2000e: %s\n", notices_.back().c_str());
+    }
+    // The unit keeps its memory between runs, as hardware does.
     TUnitOptions unit;
     unit.WirePacing = true;
     unit.StatePath = DefaultUnitStatePath(unit.PreExpress);
     auto virtualUnit = std::make_unique<TVirtualUnitMidiPlatform>(unit);
-    unitNotice_ = virtualUnit->StartNotice();
+    if (std::string notice = virtualUnit->StartNotice(); !notice.empty())
+        notices_.push_back(std::move(notice));
     SystemMidiPlatform().AddBackend(std::move(virtualUnit));
 }
 
@@ -74,8 +89,8 @@ QIcon TStartupWorker::WindowIcon() {
     return icon;
 }
 
-std::string TStartupWorker::WaitForDevices() {
+std::vector<std::string> TStartupWorker::WaitForDevices() {
     if (thread_.joinable())
         thread_.join();
-    return unitNotice_;
+    return notices_;
 }

@@ -25,9 +25,11 @@ public:
     void WaitForFonts();
     // The program's icon in the sizes title bars and task lists use.
     QIcon WindowIcon();
-    // Waits until the devices are listed; returns what the virtual unit said
-    // about its memory file ("" when it was sound).
-    std::string WaitForDevices();
+    // Waits until the devices are listed; returns what the user should hear
+    // about it: that no MIDI interface can be used (the device module did not
+    // load), that the virtual unit's memory file was damaged. Empty when all
+    // is well.
+    std::vector<std::string> WaitForDevices();
 
 private:
     void Run();
@@ -37,6 +39,6 @@ private:
     std::latch iconRead_{1};
     bool windowSystemSignalled_ = false;
     std::vector<QImage> iconImages_;
-    std::string unitNotice_;
+    std::vector<std::string> notices_;
     std::jthread thread_; // last: starts once the members above exist
 };

@@ -15,6 +15,16 @@ QString InInstalledDocs(const QString& programFolder) {
         QDir(programFolder).filePath(QStringLiteral("../share/doc/hrz2000e/") + kHelpPageName));
 }
 
+// The file beside the program if it is there, else the installed one if that
+// is, else the place beside the program.
+QString BesideOrInstalled(const QString& beside, const QString& installed) {
+    if (QFileInfo(beside).isFile())
+        return beside;
+    if (QFileInfo(installed).isFile())
+        return installed;
+    return beside;
+}
+
 } // namespace
 
 QString HelpPagePath() {
@@ -22,13 +32,7 @@ QString HelpPagePath() {
 }
 
 QString HelpPagePath(const QString& programFolder) {
-    const QString beside = BesideProgram(programFolder);
-    if (QFileInfo(beside).isFile())
-        return beside;
-    const QString installed = InInstalledDocs(programFolder);
-    if (QFileInfo(installed).isFile())
-        return installed;
-    return beside;
+    return BesideOrInstalled(BesideProgram(programFolder), InInstalledDocs(programFolder));
 }
 
 bool InstalledUnderPrefix() {
@@ -42,4 +46,15 @@ QString DefaultUserFolder() {
 bool InstalledUnderPrefix(const QString& programFolder) {
     return !QFileInfo(BesideProgram(programFolder)).isFile() &&
            QFileInfo(InInstalledDocs(programFolder)).isFile();
+}
+
+QString ProgramModulePath(const QString& fileName) {
+    return ProgramModulePath(QCoreApplication::applicationDirPath(), fileName);
+}
+
+QString ProgramModulePath(const QString& programFolder, const QString& fileName) {
+    return BesideOrInstalled(
+        QDir(programFolder).filePath(fileName),
+        QDir::cleanPath(
+            QDir(programFolder).filePath(QStringLiteral("../lib/hrz2000e/") + fileName)));
 }

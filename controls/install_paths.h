@@ -22,3 +22,10 @@ bool InstalledUnderPrefix(const QString& programFolder);
 // folder, as on Windows, except for an install under a prefix, where it is
 // the home folder.
 QString DefaultUserFolder();
+
+// A module of the program's own (fileName such as "hrz2000e-rtmidi.so"):
+// beside the program in a build and a Windows install, in <prefix>/lib/hrz2000e
+// for an install under a prefix. The place beside the program when neither
+// holds it, so a message can name it.
+QString ProgramModulePath(const QString& fileName);
+QString ProgramModulePath(const QString& programFolder, const QString& fileName);

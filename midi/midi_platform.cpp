@@ -1,6 +1,5 @@
 #include "midi/midi_platform.h"
 
-#include "midi/rtmidi_platform.h"
 #include "midi/system_midi_platform.h"
 
 #include <atomic>
@@ -10,12 +9,8 @@ std::atomic<IMidiPlatform*> installedPlatform{nullptr};
 }
 
 TCompositeMidiPlatform& SystemMidiPlatform() {
-    struct TSystem {
-        TCompositeMidiPlatform Composite;
-        TSystem() { Composite.AddBackend(std::make_unique<TRtMidiPlatform>()); }
-    };
-    static TSystem system;
-    return system.Composite;
+    static TCompositeMidiPlatform system;
+    return system;
 }
 
 IMidiPlatform& MidiPlatform() {

@@ -1,7 +1,7 @@
 #pragma once
-// The devices of this machine: a composite whose first backend holds the
-// RtMidi devices. The program appends the virtual unit with AddBackend before
-// it creates any port.
+// The devices of this machine: a composite, empty until the program adds its
+// backends before it creates any port (the RtMidi module's devices first,
+// then the virtual unit).
 #include "midi/composite_midi_platform.h"
 
 TCompositeMidiPlatform& SystemMidiPlatform();

@@ -26,6 +26,7 @@ set(expected
     bin/hrz2000-unit
     bin/hrz2000e
     bin/hrzctl
+    lib/hrz2000e/hrz2000e-rtmidi.so
     share/applications/hrz2000e.desktop
     share/doc/hrz2000e/contents.htm
     share/doc/hrz2000e/hrzctl.md
@@ -70,7 +71,7 @@ endforeach()
 # empty or relative entry in its search path would load a library of that
 # name from any folder a user opens a file in. Built and installed alike.
 foreach(program ${PREFIX}/bin/hrz2000e ${PREFIX}/bin/hrz2000-unit ${PREFIX}/bin/hrzctl
-                ${BUILT_PROGRAMS})
+                ${PREFIX}/lib/hrz2000e/hrz2000e-rtmidi.so ${BUILT_PROGRAMS})
     file(READ_ELF ${program} RUNPATH runpath RPATH rpath CAPTURE_ERROR elfError)
     if(elfError)
         fail("${program}: ${elfError}")
@@ -96,6 +97,19 @@ execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_
 if(NOT rc EQUAL 0 OR NOT usage MATCHES "^Usage: hrz2000e \\[FILE\\][^\n]*\n$")
     fail("hrz2000e --help gave (${rc}): ${usage}")
 endif()
+
+# The installed program finds its MIDI module and starts (in a home of its own).
+file(MAKE_DIRECTORY ${PREFIX}/home)
+execute_process(COMMAND ${CMAKE_COMMAND} -E env HOME=${PREFIX}/home
+                        XDG_CONFIG_HOME=${PREFIX}/home/config XDG_DATA_HOME=${PREFIX}/home/data
+                        QT_QPA_PLATFORM=offscreen HRZ_EXIT_AT_FIRST_PAINT=1
+                        JACK_DEFAULT_SERVER=hrz-install-test-none
+                        ${PREFIX}/bin/hrz2000e
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out TIMEOUT 60)
+if(NOT rc EQUAL 0 OR NOT out MATCHES "first paint" OR out MATCHES "No MIDI interface")
+    fail("the installed hrz2000e did not start with its MIDI module (${rc}):\n${out}")
+endif()
+file(REMOVE_RECURSE ${PREFIX}/home)
 
 # The menu entry: valid, starts a program that is installed, shows our icon,
 # and offers exactly the file types the MIME description defines.

@@ -19,7 +19,8 @@ struct TStart {
     QString Output;
 };
 
-TStart StartProgram(const QString& home, const QStringList& arguments = {}) {
+TStart StartProgram(const QString& home, const QStringList& arguments = {},
+                    const QString& programPath = HRZ_PROGRAM) {
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("HOME", home);
@@ -30,7 +31,7 @@ TStart StartProgram(const QString& home, const QStringList& arguments = {}) {
     env.insert("JACK_DEFAULT_SERVER", "hrz-start-test-none"); // no JACK server of the machine
     program.setProcessEnvironment(env);
     program.setProcessChannelMode(QProcess::MergedChannels);
-    program.start(HRZ_PROGRAM, arguments);
+    program.start(programPath, arguments);
     TStart result;
     result.Finished = program.waitForFinished(60000);
     if (!result.Finished)
@@ -72,4 +73,18 @@ TEST(ProgramStart, ARefusedOptionEndsAtOnceWhileTheStartUpWorkerRuns) {
     EXPECT_EQ(refused.ExitCode, 2) << refused.Output.toStdString();
     EXPECT_TRUE(refused.Output.contains("Usage: hrz2000e")) << refused.Output.toStdString();
     EXPECT_FALSE(refused.Output.contains(kFirstPaintLine));
+}
+
+TEST(ProgramStart, WithoutItsMidiModuleTheProgramRunsWithTheVirtualUnitAndSaysWhy) {
+    QTemporaryDir home, folder;
+    ASSERT_TRUE(home.isValid() && folder.isValid());
+    const QString copy = folder.filePath("hrz2000e");
+    ASSERT_TRUE(QFile::copy(HRZ_PROGRAM, copy));
+    const TStart start = StartProgram(home.path(), {}, copy);
+    ASSERT_TRUE(start.Finished) << start.Output.toStdString();
+    EXPECT_EQ(start.ExitCode, 0) << start.Output.toStdString();
+    EXPECT_TRUE(start.Output.contains(kFirstPaintLine)) << start.Output.toStdString();
+    EXPECT_TRUE(start.Output.contains("No MIDI interface can be used: cannot load " +
+                                      folder.filePath("hrz2000e-rtmidi")))
+        << start.Output.toStdString();
 }

@@ -44,3 +44,17 @@ TEST(InstallPaths, HelpPageBesideTheProgramThenInTheInstalledDocsElseNamedBeside
     QDir().mkpath(installed);
     EXPECT_EQ(HelpPagePath(bin), beside);
 }
+
+TEST(InstallPaths, ModuleBesideTheProgramThenInTheInstalledLibraryFolder) {
+    QTemporaryDir root;
+    ASSERT_TRUE(root.isValid());
+    const QString bin = root.filePath("bin");
+    QDir().mkpath(bin);
+    const QString beside = QDir(bin).filePath("m.so");
+    const QString installed = root.filePath("lib/hrz2000e/m.so");
+    EXPECT_EQ(ProgramModulePath(bin, "m.so"), beside);
+    Touch(installed);
+    EXPECT_EQ(ProgramModulePath(bin, "m.so"), installed);
+    Touch(beside);
+    EXPECT_EQ(ProgramModulePath(bin, "m.so"), beside);
+}
