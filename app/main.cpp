@@ -53,10 +53,12 @@ int main(int argc, char* argv[]) {
     texts.Description = "Librarian and editor for the HRZ2000 Express guitar multi-effects unit";
     texts.Version = QApplication::applicationVersion();
     TlvSplashAbout::SetProductTexts(texts);
-    // The splash is the first text on screen.
-    worker.WaitForFonts();
-    // Frees itself a second after the main window is on screen.
-    QPointer<TlvSplashAbout> splash = TlvSplashAbout::ShowSplash();
+    // Frees itself a second after the main window is on screen. It is built
+    // while the worker still reads the font configuration, and its text is
+    // the first laid out.
+    QPointer<TlvSplashAbout> splash =
+        TlvSplashAbout::ShowSplash(TlvSplashAbout::kCheckIntervalMs, TlvSplashAbout::kCloseDelayMs,
+                                   [&worker] { worker.WaitForFonts(); });
 
     QApplication::processEvents();
     QApplication::setWindowIcon(worker.WindowIcon());

@@ -161,8 +161,11 @@ void TlvSplashAbout::BuildControls() {
     column->addStrut(480 - margins.left() - margins.right());
 }
 
-TlvSplashAbout* TlvSplashAbout::ShowSplash(int checkIntervalMs, int closeDelayMs) {
+TlvSplashAbout* TlvSplashAbout::ShowSplash(int checkIntervalMs, int closeDelayMs,
+                                           const std::function<void()>& beforeShowing) {
     auto* splash = new TlvSplashAbout(TMode::Splash, nullptr, checkIntervalMs, closeDelayMs);
+    if (beforeShowing)
+        beforeShowing();
     splash->show();
     splash->raise();
     // Painted now: start-up keeps the event loop busy for a while.

@@ -40,8 +40,11 @@ public:
                             int closeDelayMs = kCloseDelayMs);
 
     // Shows a splash at once, without waiting; it frees itself when it closes.
+    // beforeShowing runs once the window is built and before it is laid out
+    // and shown: what the first text needs can still be on its way then.
     static TlvSplashAbout* ShowSplash(int checkIntervalMs = kCheckIntervalMs,
-                                      int closeDelayMs = kCloseDelayMs);
+                                      int closeDelayMs = kCloseDelayMs,
+                                      const std::function<void()>& beforeShowing = {});
     // The window whose appearance ends the splash, closeDelayMs after it
     // shows. Should it be destroyed before it ever shows, the splash closes too.
     void WatchWindow(QWidget* window);

@@ -56,7 +56,17 @@ constexpr int kDelay = 150;
 
 TEST(SplashWindow, WaitsForTheWatchedWindowThenTheDelayThenFreesItself) {
     TestApp();
-    QPointer<TlvSplashAbout> splash = TlvSplashAbout::ShowSplash(kTick, kDelay);
+    // What runs before showing finds the splash built and not yet on screen.
+    int built = 0, visible = 0;
+    QPointer<TlvSplashAbout> splash = TlvSplashAbout::ShowSplash(kTick, kDelay, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* s = qobject_cast<TlvSplashAbout*>(window)) {
+                ++built;
+                visible += s->isVisible();
+            }
+    });
+    EXPECT_EQ(built, 1);
+    EXPECT_EQ(visible, 0);
     ASSERT_TRUE(splash);
     EXPECT_TRUE(splash->isVisible());
     EXPECT_EQ(splash->lblStatus->text(), "Initializing...");
