@@ -40,7 +40,8 @@ std::string EnvOrEmpty(const char* name) {
 
 namespace {
 
-// Made once per model: every unit, and every test that makes one, starts from a copy.
+// Made once per model, the first time that model is asked for: every unit, and
+// every test that makes one, starts from a copy.
 const std::vector<TPresetDumpBytes>& FactoryMemory(bool preExpress) {
     static const auto make = [](bool pre) {
         std::vector<TPresetDumpBytes> presets;
@@ -51,9 +52,12 @@ const std::vector<TPresetDumpBytes>& FactoryMemory(bool preExpress) {
                 presets.push_back(FactoryPresetDump(bank, index, pre));
         return presets;
     };
+    if (preExpress) {
+        static const std::vector<TPresetDumpBytes> older = make(true);
+        return older;
+    }
     static const std::vector<TPresetDumpBytes> express = make(false);
-    static const std::vector<TPresetDumpBytes> older = make(true);
-    return preExpress ? older : express;
+    return express;
 }
 
 } // namespace
