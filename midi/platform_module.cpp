@@ -11,10 +11,12 @@ namespace {
 #ifdef _WIN32
 std::wstring Wide(const std::string& utf8) {
     const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-    std::wstring wide(n > 0 ? static_cast<std::size_t>(n) : 0, L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), n);
-    return wide.c_str();
+    if (n <= 0)
+        return {};
+    std::wstring wide(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), n);
+    wide.resize(static_cast<std::size_t>(n) - 1); // without the terminating zero
+    return wide;
 }
 
 void* Open(const std::string& path, std::string& error) {
