@@ -1,4 +1,5 @@
-// The smallest program with a Qt main window: the yardstick for start-up.
+// The smallest program with a Qt main window: the yardstick for start-up. Not a
+// benchmark of its own; bench_startup runs it beside the program and prints the ratio.
 #include "controls/first_paint_probe.h"
 
 #include <QApplication>
