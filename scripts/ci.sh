@@ -98,7 +98,7 @@ debian_package() {
     local page
     page=$(MANPATH="$scratch/usr/share/man" MANWIDTH=80 man -P cat hrzctl)
     rm -rf "$scratch"
-    grep -q "^ *hrzctl - show, compare, check, split and join" <<<"$page" ||
+    grep -Eq "^ +hrzctl +- +show, +compare, +check" <<<"$page" ||
         { echo "man hrzctl did not show the page:"; echo "$page"; return 1; }
 }
 
