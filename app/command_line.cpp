@@ -9,6 +9,10 @@ bool IsHelpOption(const QString& arg) {
     return arg == "--help" || arg == "-h";
 }
 
+bool IsVersionOption(const QString& arg) {
+    return arg == "--version";
+}
+
 QString LocalPath(const QString& arg) {
     if (arg.startsWith("file:")) {
         const QUrl url(arg);
@@ -43,6 +47,10 @@ TCommandLine ParseCommandLine(const QStringList& args) {
             TCommandLine line;
             line.Action = TCommandLine::TAction::Help;
             return line;
+        } else if (!optionsEnded && IsVersionOption(arg)) {
+            TCommandLine line;
+            line.Action = TCommandLine::TAction::Version;
+            return line;
         } else if (!optionsEnded && arg.startsWith('-') && arg != "-") {
             return Refused("unknown option \"" + arg + "\" (try --help)");
         } else if (arg.isEmpty() || arg == "-") {
@@ -59,14 +67,16 @@ TCommandLine ParseCommandLine(const QStringList& args) {
     return line;
 }
 
-bool AsksForHelp(int argc, const char* const* argv) {
+TCommandLine::TAction EarlyAction(int argc, const char* const* argv) {
     // The window system's own options may stand anywhere before it.
     for (int i = 1; i < argc; ++i) {
         const QString arg = QString::fromLocal8Bit(argv[i]);
         if (arg == "--")
-            return false;
+            break;
         if (IsHelpOption(arg))
-            return true;
+            return TCommandLine::TAction::Help;
+        if (IsVersionOption(arg))
+            return TCommandLine::TAction::Version;
     }
-    return false;
+    return TCommandLine::TAction::Run;
 }

@@ -1,11 +1,11 @@
 #pragma once
 // The program's command line: one optional file to open (as the file manager
-// passes it), or --help. Nothing else is taken.
+// passes it), or --help, or --version. Nothing else is taken.
 #include <QString>
 #include <QStringList>
 
 struct TCommandLine {
-    enum class TAction { Run, Help, Refuse };
+    enum class TAction { Run, Help, Version, Refuse };
     TAction Action = TAction::Run;
     // The file to open, absolute; empty when none was given.
     QString FilePath;
@@ -21,6 +21,6 @@ QString UsageLine();
 // as the local file they name.
 TCommandLine ParseCommandLine(const QStringList& args);
 
-// True when the raw arguments ask for --help, so it can be answered before
-// the window system is started (and without a display).
-bool AsksForHelp(int argc, const char* const* argv);
+// Help or Version when the raw arguments ask for it, so it can be answered
+// before the window system is started (and without a display); else Run.
+TCommandLine::TAction EarlyAction(int argc, const char* const* argv);

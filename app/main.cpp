@@ -20,10 +20,16 @@
 #include <vector>
 
 int main(int argc, char* argv[]) {
-    // Answered before the window system starts, so it works without a display.
-    if (AsksForHelp(argc, argv)) {
+    // Answered before the window system starts, so they work without a display.
+    switch (EarlyAction(argc, argv)) {
+    case TCommandLine::TAction::Help:
         std::puts(qPrintable(UsageLine()));
         return 0;
+    case TCommandLine::TAction::Version:
+        std::puts("hrz2000e " HRZ_VERSION);
+        return 0;
+    default:
+        break;
     }
 
     // Work that needs no window runs beside the window thread from here on.
@@ -37,6 +43,10 @@ int main(int argc, char* argv[]) {
     const TCommandLine commandLine = ParseCommandLine(QApplication::arguments().mid(1));
     if (commandLine.Action == TCommandLine::TAction::Help) {
         std::puts(qPrintable(UsageLine()));
+        return 0;
+    }
+    if (commandLine.Action == TCommandLine::TAction::Version) {
+        std::puts("hrz2000e " HRZ_VERSION);
         return 0;
     }
     if (commandLine.Action == TCommandLine::TAction::Refuse) {

@@ -4,48 +4,48 @@
 #include <QDir>
 #include <QFileInfo>
 
+#ifndef HRZ_MODULE_FOLDER
+#define HRZ_MODULE_FOLDER "lib/hrz2000e"
+#endif
+
 namespace {
 
-QString BesideProgram(const QString& programFolder) {
-    return QDir(programFolder).filePath(kHelpPageName);
-}
-
-QString InInstalledDocs(const QString& programFolder) {
-    return QDir::cleanPath(
-        QDir(programFolder).filePath(QStringLiteral("../share/doc/hrz2000e/") + kHelpPageName));
-}
-
-// The file beside the program if it is there, else the installed one if that
-// is, else the place beside the program.
-QString BesideOrInstalled(const QString& beside, const QString& installed) {
-    if (QFileInfo(beside).isFile())
-        return beside;
-    if (QFileInfo(installed).isFile())
-        return installed;
-    return beside;
+// programFolder/../relative, the prefix being the program folder's parent.
+QString UnderPrefix(const QString& programFolder, const QString& relative) {
+    return QDir::cleanPath(QDir(programFolder).filePath("../" + relative));
 }
 
 } // namespace
+
+QString InstalledModuleFolder() {
+    return QStringLiteral(HRZ_MODULE_FOLDER);
+}
 
 QString HelpPagePath() {
     return HelpPagePath(QCoreApplication::applicationDirPath());
 }
 
 QString HelpPagePath(const QString& programFolder) {
-    return BesideOrInstalled(BesideProgram(programFolder), InInstalledDocs(programFolder));
+    if (InstalledUnderPrefix(programFolder))
+        return UnderPrefix(programFolder, QString(kInstalledHelpFolder) + "/" + kHelpPageName);
+    return QDir::cleanPath(QDir(programFolder).filePath(kHelpPageName));
 }
 
 bool InstalledUnderPrefix() {
     return InstalledUnderPrefix(QCoreApplication::applicationDirPath());
 }
 
-QString DefaultUserFolder() {
-    return InstalledUnderPrefix() ? QDir::homePath() : QCoreApplication::applicationDirPath();
+bool InstalledUnderPrefix(const QString& programFolder) {
+#ifdef _WIN32
+    const Qt::CaseSensitivity names = Qt::CaseInsensitive;
+#else
+    const Qt::CaseSensitivity names = Qt::CaseSensitive;
+#endif
+    return QDir(QDir::cleanPath(programFolder)).dirName().compare("bin", names) == 0;
 }
 
-bool InstalledUnderPrefix(const QString& programFolder) {
-    return !QFileInfo(BesideProgram(programFolder)).isFile() &&
-           QFileInfo(InInstalledDocs(programFolder)).isFile();
+QString DefaultUserFolder() {
+    return InstalledUnderPrefix() ? QDir::homePath() : QCoreApplication::applicationDirPath();
 }
 
 QString ProgramModulePath(const QString& fileName) {
@@ -53,8 +53,9 @@ QString ProgramModulePath(const QString& fileName) {
 }
 
 QString ProgramModulePath(const QString& programFolder, const QString& fileName) {
-    return BesideOrInstalled(
-        QDir(programFolder).filePath(fileName),
-        QDir::cleanPath(
-            QDir(programFolder).filePath(QStringLiteral("../lib/hrz2000e/") + fileName)));
+    const QString beside = QDir(programFolder).filePath(fileName);
+    if (QFileInfo(beside).isFile())
+        return beside;
+    const QString installed = UnderPrefix(programFolder, InstalledModuleFolder() + "/" + fileName);
+    return QFileInfo(installed).isFile() ? installed : beside;
 }

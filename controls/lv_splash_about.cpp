@@ -11,6 +11,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -234,8 +235,13 @@ void TlvSplashAbout::lblLinksLinkActivated(const QString& link) {
 
 void TlvSplashAbout::OpenHelpThroughShell() {
     const QString path = HelpPagePath();
-    if (Shell().OpenDocument(path) > 32)
+    const QString text = "Cannot open the help page \"" + QDir::toNativeSeparators(path) + "\"";
+    QPointer<TlvSplashAbout> window(this);
+    const auto late = [window, text](int result) {
+        if (window && result <= 32)
+            ShowMessage(window, text, "Sorry...");
+    };
+    if (Shell().OpenDocument(path, late) > 32)
         return;
-    ShowMessage(this, "Cannot open the help page \"" + QDir::toNativeSeparators(path) + "\"",
-                "Sorry...");
+    ShowMessage(this, text, "Sorry...");
 }

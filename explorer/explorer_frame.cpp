@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -331,32 +332,44 @@ void TfrmMIDIExplorer::FormResize() {
 
 // ---- Help and dropped files ----
 
+namespace {
+
+// The shell's reason, then the page's full path, so it can be opened by hand.
+QString HelpFailureText(int result, const QString& path) {
+    const QString shown = QDir::toNativeSeparators(path);
+    switch (result) {
+    case 0:
+        return "Insufficient  resources\n\nThe help page is " + shown;
+    case 2:
+        return "Help file \"contents.htm\" not found\n\nIt belongs at " + shown +
+               "; installing the program again puts it back.";
+    case 3:
+        return "Browser path not found\n\nOpen this file in a web browser:\n" + shown;
+    case 11:
+        return "Browser executable is not valid\n\nOpen this file in a web browser:\n" + shown;
+    default:
+        return "Cannot find browser to view help file\n\nOpen this file in a web browser:\n" +
+               shown;
+    }
+}
+
+} // namespace
+
 void TfrmMIDIExplorer::ShowHelpContents() {
+    const QString path = HelpPagePath();
+    // A launcher may find only after it started that no browser is set.
+    QPointer<TfrmMIDIExplorer> window(this);
+    const auto late = [window, path](int result) {
+        if (window && result <= 32)
+            ShowMessage(window, HelpFailureText(result, path), "Unable to open help");
+    };
     int result;
     {
         TBusyCursor busy;
-        result = Shell().OpenDocument(HelpPagePath());
+        result = Shell().OpenDocument(path, late);
     }
-    if (result > 32)
-        return;
-    QString text;
-    switch (result) {
-    case 0:
-        text = "Insufficient  resources";
-        break;
-    case 2:
-        text = "Help file \"contents.htm\" not found";
-        break;
-    case 3:
-        text = "Browser path not found";
-        break;
-    case 11:
-        text = "Browser executable is not valid";
-        break;
-    default:
-        text = "Cannot find browser to view help file";
-    }
-    ShowMessage(this, text, "Unable to open help");
+    if (result <= 32)
+        ShowMessage(this, HelpFailureText(result, path), "Unable to open help");
 }
 
 void TfrmMIDIExplorer::dragEnterEvent(QDragEnterEvent* event) {

@@ -6,6 +6,7 @@
 #      tools tests once; each fuzz target's corpus and coverage floor, then 20 s
 #      of fuzzing per target, two at a time
 #   3. ThreadSanitizer: the ring buffer and MIDI callback tests
+#   4. the Debian package from step 1's build: lintian, appstreamcli, man
 # Folders: HRZ_BUILD_DIR (build), HRZ_SAN_DIR (build-san), HRZ_TSAN_DIR (build-tsan).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -40,7 +41,9 @@ configure() { # folder, then cmake options
 suite() {
     # Packages (with CI's compilers) and the build first: benchmarks are run by
     # hand, so CI does not build them. Then the README's command.
-    HRZ_EXTRA_PACKAGES=scripts/packages-ci.txt bash scripts/setup.sh -DHRZ_BUILD_BENCH=OFF
+    # Debian's hardening flags, so that step 4 packages this build as it is.
+    HRZ_HARDENING=1 HRZ_EXTRA_PACKAGES=scripts/packages-ci.txt bash scripts/setup.sh \
+        -DHRZ_BUILD_BENCH=OFF
     bash scripts/test.sh
 }
 
@@ -80,10 +83,30 @@ threads() {
     TSAN_OPTIONS=halt_on_error=1 "$tsan/tests/midi/test_midi_ring"
 }
 
+# The package of the suite's build (nothing is compiled again), checked as
+# Debian checks packages: lintian with no error and no warning (info tags are
+# printed), the software centre's description, and man showing a page of it.
+debian_package() {
+    local build=${HRZ_BUILD_DIR:-build} scratch deb
+    rm -f "$build"/hrz2000e_*.deb
+    (cd "$build" && cpack -G DEB >/dev/null)
+    deb=$(ls "$build"/hrz2000e_*.deb)
+    lintian --fail-on error,warning -EvIL +pedantic "$deb"
+    scratch=$(mktemp -d)
+    dpkg-deb -x "$deb" "$scratch"
+    appstreamcli validate --no-net "$scratch"/usr/share/metainfo/*.metainfo.xml
+    local page
+    page=$(MANPATH="$scratch/usr/share/man" MANWIDTH=80 man -P cat hrzctl)
+    rm -rf "$scratch"
+    grep -Eq "^ +hrzctl +- +show, +compare, +check" <<<"$page" ||
+        { echo "man hrzctl did not show the page:"; echo "$page"; return 1; }
+}
+
 step "test suite" suite
 step "ASan+UBSan tests" sanitizers
 step "fuzz targets (${fuzzSeconds} s each)" fuzz
 step "ThreadSanitizer ring tests" threads
+step "Debian package checks" debian_package
 echo "==== times"
 printf '%s\n' "${timings[@]}"
 echo "total $(($(date +%s) - started)) s"

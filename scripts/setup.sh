@@ -23,6 +23,13 @@ fi
 
 build_dir=${HRZ_BUILD_DIR:-build}
 if [ ! -f "$build_dir/CMakeCache.txt" ]; then
+    # HRZ_HARDENING=1: Debian's hardening flags, as the package is built.
+    if [ -n "${HRZ_HARDENING:-}" ]; then
+        export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+        CXXFLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
+        LDFLAGS=$(dpkg-buildflags --get LDFLAGS)
+        export CXXFLAGS LDFLAGS
+    fi
     cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
 fi
 cmake --build "$build_dir" --parallel "$(nproc)"

@@ -44,6 +44,7 @@ TUnitCommandLine ParseUnitCommandLine(const std::vector<std::string>& args) {
                    "Name of the unit's MIDI client; its ports are NAME:MIDI in and NAME:MIDI out "
                    "(default: HRZ2000 virtual unit)");
     app.add_flag("-q,--quiet", o.Quiet, "Print nothing but errors");
+    app.set_version_flag("--version", "hrz2000-unit " HRZ_VERSION, "Show the version");
 
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {

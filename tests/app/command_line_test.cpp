@@ -28,25 +28,33 @@ TEST(CommandLine, TakesOneFileOrHelpAndRefusesEverythingElse) {
 
     EXPECT_EQ(ParseCommandLine({"--help"}).Action, TAction::Help);
     EXPECT_EQ(ParseCommandLine({"-h"}).Action, TAction::Help);
+    EXPECT_EQ(ParseCommandLine({"a.hrz", "--version"}).Action, TAction::Version);
+    EXPECT_EQ(ParseCommandLine({"--", "--version"}).FilePath,
+              QDir::current().absoluteFilePath("--version"));
 
     for (const QStringList& args :
-         {QStringList{"--version"}, QStringList{"-x", "a.hrz"}, QStringList{"a.hrz", "b.hrz"},
-          QStringList{"-"}, QStringList{""}, QStringList{"--", "a", "b"}}) {
+         {QStringList{"-V"}, QStringList{"--versions"}, QStringList{"-x", "a.hrz"},
+          QStringList{"a.hrz", "b.hrz"}, QStringList{"-"}, QStringList{""},
+          QStringList{"--", "a", "b"}}) {
         const auto line = ParseCommandLine(args);
         EXPECT_EQ(line.Action, TAction::Refuse) << args.join(' ').toStdString();
         EXPECT_TRUE(line.Message.startsWith("hrz2000e: ")) << line.Message.toStdString();
         EXPECT_FALSE(line.Message.contains('\n'));
     }
-    EXPECT_TRUE(ParseCommandLine({"--version"}).Message.contains("--version"));
+    EXPECT_TRUE(ParseCommandLine({"--versions"}).Message.contains("--versions"));
 }
 
-TEST(CommandLine, HelpIsSeenBeforeTheWindowSystemTakesItsOptions) {
+TEST(CommandLine, HelpAndVersionAreSeenBeforeTheWindowSystemTakesItsOptions) {
     const char* withQtOptions[] = {"hrz2000e", "-platform", "offscreen", "--help"};
-    EXPECT_TRUE(AsksForHelp(4, withQtOptions));
+    EXPECT_EQ(EarlyAction(4, withQtOptions), TAction::Help);
+    const char* version[] = {"hrz2000e", "-platform", "offscreen", "--version", "--help"};
+    EXPECT_EQ(EarlyAction(5, version), TAction::Version);
     const char* fileNamedHelp[] = {"hrz2000e", "--", "--help"};
-    EXPECT_FALSE(AsksForHelp(3, fileNamedHelp));
+    EXPECT_EQ(EarlyAction(3, fileNamedHelp), TAction::Run);
+    const char* fileNamedVersion[] = {"hrz2000e", "--", "--version"};
+    EXPECT_EQ(EarlyAction(3, fileNamedVersion), TAction::Run);
     const char* plain[] = {"hrz2000e", "a.hrz"};
-    EXPECT_FALSE(AsksForHelp(2, plain));
+    EXPECT_EQ(EarlyAction(2, plain), TAction::Run);
     EXPECT_FALSE(UsageLine().contains('\n'));
     EXPECT_TRUE(UsageLine().startsWith("Usage: hrz2000e [FILE]"));
 }

@@ -26,21 +26,35 @@ set(expected
     bin/hrz2000-unit
     bin/hrz2000e
     bin/hrzctl
-    lib/hrz2000e/hrz2000e-rtmidi.so
+    ${MODULE_FOLDER}/hrz2000e-rtmidi.so
     share/applications/hrz2000e.desktop
-    share/doc/hrz2000e/contents.htm
-    share/doc/hrz2000e/hrzctl.md
+    share/bash-completion/completions/hrz2000-unit
+    share/bash-completion/completions/hrzctl
+    share/doc/hrz2000e/changelog.gz
+    share/doc/hrz2000e/copyright
+    share/hrz2000e/help/contents.htm
+    share/hrz2000e/help/hrzctl.md
     share/icons/hicolor/scalable/apps/hrz2000e.svg
+    share/man/man1/hrz2000-unit.1.gz
+    share/man/man1/hrz2000e.1.gz
+    share/man/man1/hrzctl.1.gz
     share/mime/packages/hrz2000e.xml)
 foreach(size 16 22 24 32 48 64 128 256)
     list(APPEND expected share/icons/hicolor/${size}x${size}/apps/hrz2000e.png)
 endforeach()
+# One software-centre description, named after its component.
+file(GLOB metainfo RELATIVE ${PREFIX} ${PREFIX}/share/metainfo/*.metainfo.xml)
+list(LENGTH metainfo n)
+if(NOT n EQUAL 1)
+    fail("expected one file in share/metainfo, found: ${metainfo}")
+endif()
+list(APPEND expected ${metainfo})
 # The help page's pictures.
-file(STRINGS ${PREFIX}/share/doc/hrz2000e/contents.htm page)
+file(STRINGS ${PREFIX}/share/hrz2000e/help/contents.htm page)
 string(REGEX MATCHALL "src=\"[^\"]+\"" pictures "${page}")
 foreach(picture ${pictures})
     string(REGEX REPLACE "src=\"([^\"]+)\"" "\\1" picture "${picture}")
-    list(APPEND expected share/doc/hrz2000e/${picture})
+    list(APPEND expected share/hrz2000e/help/${picture})
 endforeach()
 list(REMOVE_DUPLICATES expected)
 file(GLOB_RECURSE installed RELATIVE ${PREFIX} ${PREFIX}/*)
@@ -71,7 +85,7 @@ endforeach()
 # empty or relative entry in its search path would load a library of that
 # name from any folder a user opens a file in. Built and installed alike.
 foreach(program ${PREFIX}/bin/hrz2000e ${PREFIX}/bin/hrz2000-unit ${PREFIX}/bin/hrzctl
-                ${PREFIX}/lib/hrz2000e/hrz2000e-rtmidi.so ${BUILT_PROGRAMS})
+                ${PREFIX}/${MODULE_FOLDER}/hrz2000e-rtmidi.so ${BUILT_PROGRAMS})
     file(READ_ELF ${program} RUNPATH runpath RPATH rpath CAPTURE_ERROR elfError)
     if(elfError)
         fail("${program}: ${elfError}")
@@ -98,7 +112,75 @@ if(NOT rc EQUAL 0 OR NOT usage MATCHES "^Usage: hrz2000e \\[FILE\\][^\n]*\n$")
     fail("hrz2000e --help gave (${rc}): ${usage}")
 endif()
 
-# The installed program finds its MIDI module and starts (in a home of its own).
+# Each program tells its version, the main one without a display.
+foreach(program hrz2000e hrz2000-unit hrzctl)
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY
+                            ${PREFIX}/bin/${program} --version
+                    RESULT_VARIABLE rc OUTPUT_VARIABLE said ERROR_VARIABLE said)
+    if(NOT rc EQUAL 0 OR NOT said STREQUAL "${program} ${VERSION}\n")
+        fail("${program} --version gave (${rc}): ${said}")
+    endif()
+endforeach()
+
+# The manual pages: gzip-compressed without name or time, each shown by man
+# without a warning.
+foreach(program hrz2000e hrz2000-unit hrzctl)
+    set(manPage ${PREFIX}/share/man/man1/${program}.1.gz)
+    file(READ ${manPage} gzipHead LIMIT 10 HEX)
+    if(NOT gzipHead MATCHES "^1f8b0800000000000203$")
+        fail("${manPage} is not gzip -9n output: ${gzipHead}")
+    endif()
+    find_program(MAN man)
+    if(MAN)
+        execute_process(COMMAND ${CMAKE_COMMAND} -E env MANWIDTH=80 LC_ALL=C.UTF-8
+                                ${MAN} --warnings -P cat -l ${manPage}
+                        RESULT_VARIABLE rc OUTPUT_VARIABLE shown ERROR_VARIABLE warned)
+        string(TOUPPER "${program}" upper)
+        if(NOT rc EQUAL 0 OR NOT warned STREQUAL "" OR NOT shown MATCHES "^${upper}\\(1\\)"
+           OR NOT shown MATCHES "\nNAME\n +${program} +- ")
+            fail("man ${program} (${rc}): ${warned}\n${shown}")
+        endif()
+    endif()
+endforeach()
+
+# The software centre's description, as the centres read it.
+find_program(APPSTREAMCLI appstreamcli)
+if(APPSTREAMCLI)
+    run(${APPSTREAMCLI} validate --no-net --explain ${PREFIX}/${metainfo})
+endif()
+
+# Completion, as bash-completion loads it: the command, then what it takes.
+set(completion /usr/share/bash-completion/bash_completion)
+if(EXISTS ${completion})
+    foreach(case "hrzctl|hrzctl sp|split"
+                 "hrzctl|hrzctl --json mpt --l|--list"
+                 "hrzctl|hrzctl join --s|--sort"
+                 "hrzctl|hrzctl show --so|"
+                 "hrz2000-unit|hrz2000-unit --api |alsa jack"
+                 "hrz2000-unit|hrz2000-unit --pre|--pre-express")
+        string(REPLACE "|" ";" case "${case}")
+        list(GET case 0 program)
+        list(GET case 1 line)
+        list(GET case 2 want)
+        string(REPLACE "-" "_" function "_${program}")
+        execute_process(COMMAND bash -c "source ${completion}
+            source ${PREFIX}/share/bash-completion/completions/${program}
+            COMP_LINE='${line}'; COMP_POINT=\${#COMP_LINE}
+            read -ra COMP_WORDS <<< \"\$COMP_LINE\"
+            [[ \$COMP_LINE == *' ' ]] && COMP_WORDS+=('')
+            COMP_CWORD=\$((\${#COMP_WORDS[@]} - 1))
+            ${function} ${program} \"\${COMP_WORDS[COMP_CWORD]}\" \"\${COMP_WORDS[COMP_CWORD-1]}\"
+            echo -n \"\${COMPREPLY[*]}\""
+            RESULT_VARIABLE rc OUTPUT_VARIABLE offered ERROR_VARIABLE err)
+        if(NOT rc EQUAL 0 OR NOT offered STREQUAL "${want}")
+            fail("completing \"${line}\" offered \"${offered}\", not \"${want}\" (${rc}) ${err}")
+        endif()
+    endforeach()
+endif()
+
+# The installed program finds its MIDI module and starts (in a home of its own),
+# with nothing under share/doc: minimal systems leave it out.
+file(REMOVE_RECURSE ${PREFIX}/share/doc)
 file(MAKE_DIRECTORY ${PREFIX}/home)
 execute_process(COMMAND ${CMAKE_COMMAND} -E env HOME=${PREFIX}/home
                         XDG_CONFIG_HOME=${PREFIX}/home/config XDG_DATA_HOME=${PREFIX}/home/data

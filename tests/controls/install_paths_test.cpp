@@ -15,34 +15,33 @@ void Touch(const QString& path) {
 
 } // namespace
 
-TEST(InstallPaths, HelpPageBesideTheProgramThenInTheInstalledDocsElseNamedBesideTheProgram) {
+TEST(InstallPaths, InstalledAndTheHelpPageAreDecidedByTheProgramsFolderAlone) {
     QTemporaryDir root;
     ASSERT_TRUE(root.isValid());
     const QString bin = root.filePath("bin");
+    const QString build = root.filePath("build/app");
     QDir().mkpath(bin);
-    const QString beside = QDir(bin).filePath("contents.htm");
-    const QString installed = root.filePath("share/doc/hrz2000e/contents.htm");
+    QDir().mkpath(build);
 
-    // Nothing anywhere: the place beside the program, for the message.
-    EXPECT_EQ(HelpPagePath(bin), beside);
-    EXPECT_FALSE(InstalledUnderPrefix(bin));
-
-    // An install under a prefix.
-    Touch(installed);
-    EXPECT_EQ(HelpPagePath(bin), installed);
+    // Nothing installed anywhere: still named, so a message can say where.
     EXPECT_TRUE(InstalledUnderPrefix(bin));
-    // The build folder (and a Windows install) keeps it beside the program.
-    Touch(beside);
-    EXPECT_EQ(HelpPagePath(bin), beside);
-    EXPECT_FALSE(InstalledUnderPrefix(bin));
+    EXPECT_TRUE(InstalledUnderPrefix(bin + "/"));
+    EXPECT_EQ(HelpPagePath(bin), root.filePath("share/hrz2000e/help/contents.htm"));
+    EXPECT_FALSE(InstalledUnderPrefix(build));
+    EXPECT_EQ(HelpPagePath(build), QDir(build).filePath("contents.htm"));
 
-    // A folder of that name is no page.
-    QFile::remove(installed);
-    QFile::remove(beside);
-    QDir().mkpath(beside);
-    EXPECT_EQ(HelpPagePath(bin), beside);
-    QDir().mkpath(installed);
-    EXPECT_EQ(HelpPagePath(bin), beside);
+    // Neither a page beside an installed program nor one in share/doc (left
+    // out of minimal systems) changes the decision.
+    Touch(QDir(bin).filePath("contents.htm"));
+    Touch(root.filePath("share/doc/hrz2000e/contents.htm"));
+    EXPECT_TRUE(InstalledUnderPrefix(bin));
+    EXPECT_EQ(HelpPagePath(bin), root.filePath("share/hrz2000e/help/contents.htm"));
+    Touch(root.filePath("build/share/hrz2000e/help/contents.htm"));
+    EXPECT_EQ(HelpPagePath(build), QDir(build).filePath("contents.htm"));
+
+    // Only a folder named bin is one: not "sbin", "bin2" or "binaries".
+    for (const char* other : {"sbin", "bin2", "binaries", "app"})
+        EXPECT_FALSE(InstalledUnderPrefix(root.filePath(other))) << other;
 }
 
 TEST(InstallPaths, ModuleBesideTheProgramThenInTheInstalledLibraryFolder) {
@@ -51,7 +50,7 @@ TEST(InstallPaths, ModuleBesideTheProgramThenInTheInstalledLibraryFolder) {
     const QString bin = root.filePath("bin");
     QDir().mkpath(bin);
     const QString beside = QDir(bin).filePath("m.so");
-    const QString installed = root.filePath("lib/hrz2000e/m.so");
+    const QString installed = root.filePath(InstalledModuleFolder() + "/m.so");
     EXPECT_EQ(ProgramModulePath(bin, "m.so"), beside);
     Touch(installed);
     EXPECT_EQ(ProgramModulePath(bin, "m.so"), installed);

@@ -9,6 +9,8 @@
 
 #include <QCursor>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QFontMetrics>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -114,12 +116,54 @@ TEST(BusyCursor, IsRestoredAfterNestingAndAfterAnError) {
 TEST(DesktopShell, ReportsMissingFilesAndFoldersWithShellCodes) {
     TestApp();
     QTemporaryDir dir;
-    EXPECT_EQ(Shell().OpenDocument(dir.filePath("contents.htm")), shFileNotFound);
-    EXPECT_EQ(Shell().OpenDocument(dir.filePath("gone/contents.htm")), shPathNotFound);
+    EXPECT_EQ(Shell().OpenDocument(dir.filePath("contents.htm"), {}), shFileNotFound);
+    EXPECT_EQ(Shell().OpenDocument(dir.filePath("gone/contents.htm"), {}), shPathNotFound);
     // A folder is not a document.
     QDir(dir.path()).mkdir("sub.htm");
-    EXPECT_EQ(Shell().OpenDocument(dir.filePath("sub.htm")), shFileNotFound);
+    EXPECT_EQ(Shell().OpenDocument(dir.filePath("sub.htm"), {}), shFileNotFound);
 }
+
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+// xdg-open's exit status arrives after the call: 3 when no browser is set.
+TEST(DesktopShell, TheLaunchersExitStatusIsTheLateVerdict) {
+    TestApp();
+    QTemporaryDir dir;
+    const QString page = dir.filePath("help page.htm");
+    QFile(page).open(QIODevice::WriteOnly);
+    const QString launcher = dir.filePath("xdg-open");
+    const QString argument = dir.filePath("argument");
+    const std::pair<const char*, int> cases[] = {
+        {"exit 0", shOk},
+        {"exit 2", shFileNotFound},
+        {"exit 3", shNoAssociation},
+        {"exit 4", shNoAssociation},
+        {"kill -9 $$", shNoAssociation},
+    };
+    for (const auto& [body, verdict] : cases) {
+        QFile script(launcher);
+        ASSERT_TRUE(script.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        script.write(QByteArray("#!/bin/sh\nprintf '%s' \"$1\" > '") + argument.toUtf8() + "'\n" +
+                     body + "\n");
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::remove(argument);
+
+        const auto shell = MakeDesktopShell(launcher);
+        int late = -1, calls = 0;
+        EXPECT_EQ(shell->OpenDocument(page, [&](int result) { late = result, ++calls; }), shOk);
+        QElapsedTimer waited;
+        waited.start();
+        while (calls == 0 && waited.elapsed() < 10000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(calls, 1) << body;
+        EXPECT_EQ(late, verdict) << body;
+        QFile given(argument);
+        ASSERT_TRUE(given.open(QIODevice::ReadOnly)) << body;
+        EXPECT_EQ(QString::fromUtf8(given.readAll()), page) << body;
+    }
+}
+#endif
 
 TEST(QtMessageBox, IsWideEnoughForItsCaptionHoweverShortItsText) {
     TestApp();

@@ -36,11 +36,13 @@ void PumpFor(int ms) {
 
 class TRecordingShell : public IShellService {
 public:
-    int OpenDocument(const QString& path) override {
+    int OpenDocument(const QString& path, TShellLateResult lateResult) override {
         opened.push_back(path);
+        late = std::move(lateResult);
         return answer;
     }
     int answer = shOk;
+    TShellLateResult late;
     QStringList opened;
 };
 
@@ -176,6 +178,15 @@ TEST(AboutWindow, HelpLinkOpensThePageBesideTheProgramOrSaysWhyNot) {
     EXPECT_EQ(shell.opened[0],
               QDir(QCoreApplication::applicationDirPath()).filePath("contents.htm"));
     EXPECT_TRUE(dialogs.service.Messages().empty());
+    // The launcher's verdict: success says nothing, a failure names the page.
+    shell.late(shOk);
+    EXPECT_TRUE(dialogs.service.Messages().empty());
+    shell.late(shNoAssociation);
+    ASSERT_EQ(dialogs.service.Messages().size(), 1u);
+    EXPECT_EQ(dialogs.service.Messages()[0].caption, "Sorry...");
+    EXPECT_EQ(dialogs.service.Messages()[0].text,
+              "Cannot open the help page \"" + QDir::toNativeSeparators(shell.opened[0]) + "\"");
+    dialogs.service.ClearHistory();
 
     shell.answer = shFileNotFound;
     emit about.lblLinks->linkActivated("help:contents");

@@ -1,3 +1,4 @@
+#include "controls/install_paths.h"
 #include "controls/shell_service.h"
 #include "explorer/filepane/file_explorer_pane.h"
 #include "tests/explorer/explorer_fixture.h"
@@ -22,12 +23,14 @@ namespace {
 
 class TFakeShell : public IShellService {
 public:
-    int OpenDocument(const QString& path) override {
+    int OpenDocument(const QString& path, TShellLateResult lateResult) override {
         opened = path;
+        late = std::move(lateResult);
         return result;
     }
     int result = shOk;
     QString opened;
+    TShellLateResult late;
 };
 
 void WriteFile(const QString& path, int size) {
@@ -470,20 +473,23 @@ TEST_F(ExplorerTest, ExtraMenusGoBeforeHelp) {
 
 // ---- Help ----
 
-TEST_F(ExplorerTest, HelpOpensContentsOrSaysWhyNot) {
+TEST_F(ExplorerTest, HelpOpensContentsOrSaysWhyNotAndWhereThePageIs) {
     Start();
     dialogs.service.ClearHistory();
     TFakeShell shell;
     SetShellService(&shell);
     window->ShowHelpContents();
-    EXPECT_TRUE(shell.opened.endsWith("contents.htm"));
+    EXPECT_EQ(shell.opened, HelpPagePath());
     EXPECT_TRUE(Messages().empty());
+    const QString page = QDir::toNativeSeparators(HelpPagePath());
+    const QString openIt = "\n\nOpen this file in a web browser:\n" + page;
     const std::pair<int, QString> cases[] = {
-        {0, "Insufficient  resources"},
-        {2, "Help file \"contents.htm\" not found"},
-        {3, "Browser path not found"},
-        {11, "Browser executable is not valid"},
-        {31, "Cannot find browser to view help file"},
+        {0, "Insufficient  resources\n\nThe help page is " + page},
+        {2, "Help file \"contents.htm\" not found\n\nIt belongs at " + page +
+                "; installing the program again puts it back."},
+        {3, "Browser path not found" + openIt},
+        {11, "Browser executable is not valid" + openIt},
+        {31, "Cannot find browser to view help file" + openIt},
     };
     for (const auto& [code, text] : cases) {
         shell.result = code;
@@ -491,6 +497,22 @@ TEST_F(ExplorerTest, HelpOpensContentsOrSaysWhyNot) {
         EXPECT_EQ(LastMessage(), text);
         EXPECT_EQ(Messages().back().caption, "Unable to open help");
     }
+
+    // xdg-open started, then found no browser set: the same message, later.
+    dialogs.service.ClearHistory();
+    shell.result = shOk;
+    window->ShowHelpContents();
+    shell.late(shOk);
+    EXPECT_TRUE(Messages().empty());
+    shell.late(shNoAssociation);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(LastMessage(), "Cannot find browser to view help file" + openIt);
+    EXPECT_EQ(Messages().back().caption, "Unable to open help");
+    // A verdict after the window is gone shows nothing and touches nothing.
+    window->ShowHelpContents();
+    window.reset();
+    shell.late(shNoAssociation);
+    EXPECT_EQ(Messages().size(), 1u);
     SetShellService(nullptr);
 }
 

@@ -39,6 +39,11 @@ TEST(UnitCommandLine, HelpAndMistakes) {
     EXPECT_FALSE(help.Run);
     EXPECT_EQ(help.ExitCode, 0);
     EXPECT_NE(help.Output.find("--pre-express"), std::string::npos);
+    EXPECT_NE(help.Output.find("--version"), std::string::npos);
+    const auto version = ParseUnitCommandLine({"--channel", "3", "--version"});
+    EXPECT_FALSE(version.Run);
+    EXPECT_EQ(version.ExitCode, 0);
+    EXPECT_EQ(version.Output, "hrz2000-unit " HRZ_VERSION "\n");
     for (const auto& bad : std::vector<std::vector<std::string>>{{"--channel", "0"},
                                                                  {"--channel", "17"},
                                                                  {"--api", "coreaudio"},
