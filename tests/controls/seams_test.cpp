@@ -162,6 +162,22 @@ TEST(DesktopShell, TheLaunchersExitStatusIsTheLateVerdict) {
         ASSERT_TRUE(given.open(QIODevice::ReadOnly)) << body;
         EXPECT_EQ(QString::fromUtf8(given.readAll()), page) << body;
     }
+    // A caller that wants no verdict gets none, and nothing breaks when the
+    // launcher (the last script above) ends: the default error handler would
+    // show what a handler threw.
+    TScopedDialogService dialogs;
+    QFile::remove(argument);
+    EXPECT_EQ(MakeDesktopShell(launcher)->OpenDocument(page, {}), shOk);
+    QElapsedTimer waited;
+    waited.start();
+    while (!QFile::exists(argument) && waited.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QElapsedTimer ended;
+    ended.start();
+    while (ended.elapsed() < 300)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(QFile::exists(argument));
+    EXPECT_TRUE(dialogs.service.Messages().empty());
 }
 #endif
 
