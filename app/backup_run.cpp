@@ -278,7 +278,7 @@ void TfrmMain::HandleRunPreset() {
     }
     if (journalActive_)
         NoteInJournal();
-    LastReceptionTick = GetTickCount();
+    LastReceptionTick = tick::GetTickCount();
     RunReceptionSeen = true;
     ++RunPresetsDone;
 

@@ -18,6 +18,8 @@
 #include <QWindow>
 #include <cmath>
 
+using namespace mm;
+
 namespace {
 
 class TFakeShell : public IShellService {
