@@ -6,6 +6,8 @@
 #      tools tests once; each fuzz target's corpus and coverage floor, then 20 s
 #      of fuzzing per target, two at a time
 #   3. ThreadSanitizer: the ring buffer and MIDI callback tests
+#   4. Windows: the parts without Qt cross-built with mingw-w64, their tests
+#      under Wine, hrzctl.exe compared with hrzctl (scripts/windows-tests.sh)
 # Folders: HRZ_BUILD_DIR (build), HRZ_SAN_DIR (build-san), HRZ_TSAN_DIR (build-tsan).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -84,6 +86,7 @@ step "test suite" suite
 step "ASan+UBSan tests" sanitizers
 step "fuzz targets (${fuzzSeconds} s each)" fuzz
 step "ThreadSanitizer ring tests" threads
+step "Windows build, tests under Wine" bash scripts/windows-tests.sh
 echo "==== times"
 printf '%s\n' "${timings[@]}"
 echo "total $(($(date +%s) - started)) s"
