@@ -9,9 +9,7 @@
 #include <memory>
 
 // After the layer: from here on the winmm names are the system's (::).
-#include <windows.h>
-
-#include <mmsystem.h>
+#include "midi/winmm_functions.h"
 // The layer's members and types of these names, not the system's A/W choice;
 // the constants may stay macros: their values are the layer's.
 #undef MIDIINCAPS
@@ -146,13 +144,20 @@ void mm::CopyDeviceName(const wchar_t* name, char (&target)[MAXPNAMELEN]) {
     target[n] = '\0';
 }
 
+namespace {
+const TWinMMFunctions kSystem;
+}
+
+mm::TWinMMPlatform::TWinMMPlatform(const TWinMMFunctions* functions)
+    : system_(functions ? *functions : kSystem) {}
+
 std::uint32_t mm::TWinMMPlatform::midiInGetNumDevs() {
-    return ::midiInGetNumDevs();
+    return system_.InGetNumDevs();
 }
 
 mm::MMRESULT mm::TWinMMPlatform::midiInGetDevCaps(std::uint32_t deviceId, MIDIINCAPS& caps) {
     ::MIDIINCAPSW system{};
-    const MMRESULT result = Result(::midiInGetDevCapsW(deviceId, &system, sizeof system));
+    const MMRESULT result = Result(system_.InGetDevCaps(deviceId, &system, sizeof system));
     if (result != MMSYSERR_NOERROR)
         return result;
     caps = MIDIINCAPS{};
@@ -173,52 +178,52 @@ mm::MMRESULT mm::TWinMMPlatform::midiInOpen(HMIDIIN* handle, std::uint32_t devic
     device->Callback = callback;
     device->Instance = instance;
     const MMRESULT result =
-        Result(::midiInOpen(&device->System, deviceId, reinterpret_cast<DWORD_PTR>(&InputProc),
-                            reinterpret_cast<DWORD_PTR>(device.get()), CALLBACK_FUNCTION));
+        Result(system_.InOpen(&device->System, deviceId, reinterpret_cast<DWORD_PTR>(&InputProc),
+                              reinterpret_cast<DWORD_PTR>(device.get()), CALLBACK_FUNCTION));
     *handle = result == MMSYSERR_NOERROR ? device.release() : nullptr;
     return result;
 }
 
 mm::MMRESULT mm::TWinMMPlatform::midiInPrepareHeader(HMIDIIN handle, MIDIHDR* header) {
-    return Prepare(handle, header, ::midiInPrepareHeader);
+    return Prepare(handle, header, system_.InPrepareHeader);
 }
 
 mm::MMRESULT mm::TWinMMPlatform::midiInAddBuffer(HMIDIIN handle, MIDIHDR* header) {
-    return Queue(handle, header, ::midiInAddBuffer);
+    return Queue(handle, header, system_.InAddBuffer);
 }
 
 mm::MMRESULT mm::TWinMMPlatform::midiInStart(HMIDIIN handle) {
-    return handle ? Result(::midiInStart(handle->System)) : MMRESULT(MMSYSERR_INVALHANDLE);
+    return handle ? Result(system_.InStart(handle->System)) : MMRESULT(MMSYSERR_INVALHANDLE);
 }
 
 mm::MMRESULT mm::TWinMMPlatform::midiInReset(HMIDIIN handle) {
-    return handle ? Result(::midiInReset(handle->System)) : MMRESULT(MMSYSERR_INVALHANDLE);
+    return handle ? Result(system_.InReset(handle->System)) : MMRESULT(MMSYSERR_INVALHANDLE);
 }
 
 mm::MMRESULT mm::TWinMMPlatform::midiInUnprepareHeader(HMIDIIN handle, MIDIHDR* header) {
-    return Unprepare(handle, header, ::midiInUnprepareHeader);
+    return Unprepare(handle, header, system_.InUnprepareHeader);
 }
 
 mm::MMRESULT mm::TWinMMPlatform::midiInClose(HMIDIIN handle) {
     if (handle == nullptr)
         return MMSYSERR_INVALHANDLE;
-    const MMRESULT result = Result(::midiInClose(handle->System));
+    const MMRESULT result = Result(system_.InClose(handle->System));
     if (result == MMSYSERR_NOERROR)
         delete handle; // no callback comes after midiInClose returns
     return result;
 }
 
 mm::MMRESULT mm::TWinMMPlatform::midiInGetErrorText(MMRESULT code, char* text, std::uint32_t size) {
-    return Result(::midiInGetErrorTextA(code, text, size));
+    return Result(system_.InGetErrorText(code, text, size));
 }
 
 std::uint32_t mm::TWinMMPlatform::midiOutGetNumDevs() {
-    return ::midiOutGetNumDevs();
+    return system_.OutGetNumDevs();
 }
 
 mm::MMRESULT mm::TWinMMPlatform::midiOutGetDevCaps(int deviceId, MIDIOUTCAPS& caps) {
     ::MIDIOUTCAPSW system{};
-    const MMRESULT result = Result(::midiOutGetDevCapsW(
+    const MMRESULT result = Result(system_.OutGetDevCaps(
         static_cast<UINT_PTR>(static_cast<UINT>(deviceId)), &system, sizeof system));
     if (result != MMSYSERR_NOERROR)
         return result;
@@ -242,7 +247,7 @@ mm::MMRESULT mm::TWinMMPlatform::midiOutOpen(HMIDIOUT* handle, int deviceId, Mid
     auto device = std::make_unique<MidiOutDevice>();
     device->Callback = callback;
     device->Instance = instance;
-    const MMRESULT result = Result(::midiOutOpen(
+    const MMRESULT result = Result(system_.OutOpen(
         &device->System, static_cast<UINT>(deviceId), reinterpret_cast<DWORD_PTR>(&OutputProc),
         reinterpret_cast<DWORD_PTR>(device.get()), CALLBACK_FUNCTION));
     *handle = result == MMSYSERR_NOERROR ? device.release() : nullptr;
@@ -250,26 +255,26 @@ mm::MMRESULT mm::TWinMMPlatform::midiOutOpen(HMIDIOUT* handle, int deviceId, Mid
 }
 
 mm::MMRESULT mm::TWinMMPlatform::midiOutShortMsg(HMIDIOUT handle, std::uint32_t message) {
-    return handle ? Result(::midiOutShortMsg(handle->System, message))
+    return handle ? Result(system_.OutShortMsg(handle->System, message))
                   : MMRESULT(MMSYSERR_INVALHANDLE);
 }
 
 mm::MMRESULT mm::TWinMMPlatform::midiOutPrepareHeader(HMIDIOUT handle, MIDIHDR* header) {
-    return Prepare(handle, header, ::midiOutPrepareHeader);
+    return Prepare(handle, header, system_.OutPrepareHeader);
 }
 
 mm::MMRESULT mm::TWinMMPlatform::midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header) {
-    return Queue(handle, header, ::midiOutLongMsg);
+    return Queue(handle, header, system_.OutLongMsg);
 }
 
 mm::MMRESULT mm::TWinMMPlatform::midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header) {
-    return Unprepare(handle, header, ::midiOutUnprepareHeader);
+    return Unprepare(handle, header, system_.OutUnprepareHeader);
 }
 
 mm::MMRESULT mm::TWinMMPlatform::midiOutClose(HMIDIOUT handle) {
     if (handle == nullptr)
         return MMSYSERR_INVALHANDLE;
-    const MMRESULT result = Result(::midiOutClose(handle->System));
+    const MMRESULT result = Result(system_.OutClose(handle->System));
     if (result == MMSYSERR_NOERROR)
         delete handle;
     return result;
@@ -277,7 +282,7 @@ mm::MMRESULT mm::TWinMMPlatform::midiOutClose(HMIDIOUT handle) {
 
 mm::MMRESULT mm::TWinMMPlatform::midiOutGetErrorText(MMRESULT code, char* text,
                                                      std::uint32_t size) {
-    return Result(::midiOutGetErrorTextA(code, text, size));
+    return Result(system_.OutGetErrorText(code, text, size));
 }
 
 #endif

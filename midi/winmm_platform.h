@@ -8,10 +8,15 @@
 
 #ifdef _WIN32
 
+struct TWinMMFunctions; // midi/winmm_functions.h
+
 namespace mm {
 
 class TWinMMPlatform : public IMidiPlatform {
 public:
+    // The system's winmm, or the given calls (not owned; tests).
+    explicit TWinMMPlatform(const TWinMMFunctions* functions = nullptr);
+
     std::uint32_t midiInGetNumDevs() override;
     MMRESULT midiInGetDevCaps(std::uint32_t deviceId, MIDIINCAPS& caps) override;
     MMRESULT midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, MidiCallback callback,
@@ -34,6 +39,9 @@ public:
     MMRESULT midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header) override;
     MMRESULT midiOutClose(HMIDIOUT handle) override;
     MMRESULT midiOutGetErrorText(MMRESULT code, char* text, std::uint32_t size) override;
+
+private:
+    const TWinMMFunctions& system_;
 };
 
 // A device name of the system (UTF-16) as the layer keeps it: UTF-8 in at most
