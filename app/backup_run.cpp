@@ -7,6 +7,7 @@
 #include "controls/app_error_handler.h"
 #include "controls/delay_with_messages.h"
 #include "controls/dialog_service.h"
+#include "controls/model_path.h"
 #include "controls/tick_source.h"
 #include "editor/print_helpers.h"
 #include "explorer/filepane/file_explorer_pane.h"
@@ -236,8 +237,7 @@ QString TfrmMain::BankFolder(int bank) const {
 
 void TfrmMain::SavePresetFile(const QString& name) {
     const QString folder = PreExpressMode ? OutputDirectory : BankFolder(CurrentBank);
-    WriteFileAtomically(QDir::toNativeSeparators(folder + name).toStdString(),
-                        MessageBufferBytes.data(), PresetDumpLength);
+    WriteFileAtomically(ModelPath(folder + name), MessageBufferBytes.data(), PresetDumpLength);
     AddLogLine(QString("Preset #%1 received: %2").arg(RunPresetIndex + 1).arg(name));
 }
 
@@ -278,7 +278,7 @@ void TfrmMain::HandleRunPreset() {
     }
     if (journalActive_)
         NoteInJournal();
-    LastReceptionTick = GetTickCount();
+    LastReceptionTick = tick::GetTickCount();
     RunReceptionSeen = true;
     ++RunPresetsDone;
 
@@ -425,7 +425,7 @@ void TfrmMain::PrintListColumnHeads() {
 // ---- The journal ----
 
 std::string TfrmMain::JournalFolder() const {
-    return QFile::encodeName(QDir::toNativeSeparators(OutputDirectory)).toStdString();
+    return ModelPath(OutputDirectory);
 }
 
 bool TfrmMain::OfferToContinue(int first, int last, std::optional<TRunPosition>& resume) {

@@ -7,6 +7,7 @@
 #include "controls/busy_cursor.h"
 #include "controls/delay_with_messages.h"
 #include "controls/dialog_service.h"
+#include "controls/model_path.h"
 #include "editor/frm_preset_editor.h"
 #include "midi/midi_output.h"
 #include "model/device_globals.h"
@@ -19,14 +20,6 @@
 #include <map>
 
 using namespace HrzMessages;
-
-namespace {
-
-std::string FsPath(const QString& path) {
-    return QFile::encodeName(QDir::toNativeSeparators(path)).toStdString();
-}
-
-} // namespace
 
 void TfrmMain::StartCompare() {
     StartRun(false, true);
@@ -73,7 +66,7 @@ void TfrmMain::ShowComparison() {
             if (at == banks.end())
                 at = banks
                          .emplace(row.Bank, BackupFolder::ReadBankFolder(BackupFolder::BankPath(
-                                                FsPath(compareFolder_), row.Bank)))
+                                                ModelPath(compareFolder_), row.Bank)))
                          .first;
             const auto file = at->second.find(row.Number);
             if (file != at->second.end())

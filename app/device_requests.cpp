@@ -119,7 +119,7 @@ void TfrmMain::ApplyPreExpressMode() {
 
 void TfrmMain::timPresetReqTimer() {
     if (RunActive) {
-        if (!RunReceptionSeen || GetTickCount() - LastReceptionTick > kRunWatchdogMs) {
+        if (!RunReceptionSeen || tick::GetTickCount() - LastReceptionTick > kRunWatchdogMs) {
             const QString text = "Last request timed out; restarting";
             AddLogLine(text);
             ShowStatus(text);

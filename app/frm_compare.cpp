@@ -3,6 +3,7 @@
 #include "controls/app_error_handler.h"
 #include "controls/busy_cursor.h"
 #include "controls/dialog_service.h"
+#include "controls/model_path.h"
 #include "controls/printer_canvas.h"
 #include "controls/screen_placement.h"
 #include "editor/print_helpers.h"
@@ -44,14 +45,6 @@ constexpr int kLineChars = kStateChars + 18;
 constexpr int kValueChars = kUnitTitleChars + 30;
 constexpr int kDiffChars = kValueChars + 36;
 
-std::string FsPath(const QString& path) {
-    return QFile::encodeName(QDir::toNativeSeparators(path)).toStdString();
-}
-
-QString FromFs(const std::string& path) {
-    return QDir::toNativeSeparators(QFile::decodeName(QByteArray::fromStdString(path)));
-}
-
 QString Latin1(const std::string& text) {
     return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -63,7 +56,7 @@ QString Utf8(const std::string& text) {
 // What a side shows as its title.
 QString SideTitle(const TCompareSide& side, bool unit) {
     if (!side.Problem.empty())
-        return FromFs(side.Name) + " (" + Utf8(side.Problem) + ")";
+        return ShownPath(side.Name) + " (" + Utf8(side.Problem) + ")";
     if (!side.Present)
         return unit && !side.Dump.empty() ? QString("(untitled)") : QString();
     return Latin1(side.Title).isEmpty() ? QString("(untitled)") : Latin1(side.Title);
@@ -254,7 +247,7 @@ void TfrmCompare::ShowRow(QTreeWidgetItem* item, const TCompareRow& row) {
     item->setText(colLocation, LocationText(row.Bank, row.Number));
     item->setText(colUnitTitle, SideTitle(row.A, true));
     item->setText(colFolderTitle, SideTitle(row.B, false));
-    item->setToolTip(colFolderTitle, FromFs(row.B.Path));
+    item->setToolTip(colFolderTitle, ShownPath(row.B.Path));
     item->setText(colState, StateText(row.State));
     QFont font = tvwCompare->font();
     font.setBold(row.State != TCompareState::Same);
@@ -409,7 +402,7 @@ void TfrmCompare::SaveUnitVersions() {
         for (int r : rows) {
             TCompareRow& row = rows_[static_cast<std::size_t>(r)];
             namespace fs = std::filesystem;
-            const fs::path bankFolder(BackupFolder::BankPath(FsPath(folder_), row.Bank));
+            const fs::path bankFolder(BackupFolder::BankPath(ModelPath(folder_), row.Bank));
             std::error_code ec;
             fs::create_directories(bankFolder, ec);
             TFolderPreset file;
@@ -511,7 +504,7 @@ void TfrmCompare::OpenFolderVersion() {
         return;
     const TCompareRow& row = rows_[static_cast<std::size_t>(current)];
     if (row.B.Present && row.B.Problem.empty())
-        handlers_.OpenInEditor(row.B.Dump, FromFs(row.B.Path));
+        handlers_.OpenInEditor(row.B.Dump, ShownPath(row.B.Path));
 }
 
 // ---- CSV ----
@@ -545,7 +538,7 @@ void TfrmCompare::SaveCsv() {
         return;
     // With the byte order mark spreadsheets read the titles' accents right.
     const QByteArray bytes = "\xEF\xBB\xBF" + CsvText().toUtf8();
-    WriteFileAtomically(FsPath(path), reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+    WriteFileAtomically(ModelPath(path), reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                         static_cast<std::size_t>(bytes.size()));
     SetStatus("Saved the comparison as " + QDir::toNativeSeparators(path));
 }

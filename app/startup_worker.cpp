@@ -3,6 +3,7 @@
 #include "controls/install_paths.h"
 #include "midi/platform_module.h"
 #include "midi/system_midi_platform.h"
+#include "midi/winmm_platform.h"
 #include "unit/unit_memory.h"
 #include "unit/virtual_unit_platform.h"
 
@@ -51,6 +52,10 @@ void TStartupWorker::Run() {
     // Looking for the devices takes a while (loading RtMidi, the JACK and
     // ALSA clients); no port is made before it is done. Without the module
     // the program still runs, with the virtual unit only.
+#ifdef _WIN32
+    // Windows' own MIDI service, which the port layer is shaped after.
+    SystemMidiPlatform().AddBackend(std::make_unique<TWinMMPlatform>());
+#else
     std::string moduleError;
     const QString modulePath = ProgramModulePath(QStringLiteral(HRZ_MIDI_MODULE));
     if (auto devices = LoadMidiPlatformModule(modulePath.toStdString(), moduleError)) {
@@ -60,6 +65,7 @@ void TStartupWorker::Run() {
         notices_.push_back("No MIDI interface can be used: " + moduleError);
         std::fprintf(stderr, "hrz2000e: %s\n", notices_.back().c_str());
     }
+#endif
     // The unit keeps its memory between runs, as hardware does.
     TUnitOptions unit;
     unit.WirePacing = true;

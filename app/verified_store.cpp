@@ -59,8 +59,8 @@ std::optional<std::vector<std::uint8_t>> TfrmMain::FetchPreset(int index) {
         {
             TFlagOn capturing(capturingDump_);
             SendBuiltMessage(Sysex(DeviceChannel, CmdCurrentPresetRequest));
-            const std::uint32_t start = GetTickCount();
-            while (!capturedDump_ && GetTickCount() - start < wait)
+            const std::uint32_t start = tick::GetTickCount();
+            while (!capturedDump_ && tick::GetTickCount() - start < wait)
                 DelayWithMessages(5);
         }
         if (capturedDump_)

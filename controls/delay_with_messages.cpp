@@ -7,14 +7,14 @@
 #include <QTimer>
 
 void DelayWithMessages(std::uint32_t ms) {
-    const std::uint32_t start = GetTickCount();
+    const std::uint32_t start = tick::GetTickCount();
     // The wake-up timer bounds each wait for events, so the clock is looked at
     // every millisecond or so without spinning the CPU.
     QTimer wake;
     wake.setTimerType(Qt::PreciseTimer);
     wake.start(1);
     // Unsigned difference survives the counter wrapping around.
-    while (GetTickCount() - start < ms)
+    while (tick::GetTickCount() - start < ms)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     QCoreApplication::processEvents();
 }

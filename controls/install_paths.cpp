@@ -41,7 +41,13 @@ bool InstalledUnderPrefix(const QString& programFolder) {
 #else
     const Qt::CaseSensitivity names = Qt::CaseSensitive;
 #endif
-    return QDir(QDir::cleanPath(programFolder)).dirName().compare("bin", names) == 0;
+    const QString folder = QDir(QDir::cleanPath(programFolder)).dirName();
+#ifdef __APPLE__
+    // An application bundle keeps the program in Contents/MacOS, its data beside.
+    if (folder == "MacOS")
+        return true;
+#endif
+    return folder.compare("bin", names) == 0;
 }
 
 QString DefaultUserFolder() {

@@ -1,6 +1,7 @@
 #include "controls/qt_printer_canvas.h"
 
 #include "controls/dialog_service.h"
+#include "controls/model_path.h"
 #include "model/errors.h"
 #include "model/safe_file_name.h"
 
@@ -100,7 +101,7 @@ void TQtPrinterCanvas::BeginDoc(const QString& title) {
     if (!painter->begin(&printer)) {
         if (toFile)
             throw EHrzError("The printout could not be written to " +
-                            QDir::toNativeSeparators(printer.outputFileName()).toStdString());
+                            ModelPath(printer.outputFileName()));
         throw EHrzError("The printer " + printer.printerName().toStdString() +
                         " could not start the print job");
     }

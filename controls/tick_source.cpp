@@ -17,7 +17,7 @@ ITickSource* g_tickSource = nullptr;
 
 } // namespace
 
-std::uint32_t GetTickCount() {
+std::uint32_t tick::GetTickCount() {
     static TSteadyTickSource steady;
     return (g_tickSource ? g_tickSource : &steady)->Now();
 }

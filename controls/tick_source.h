@@ -10,8 +10,11 @@ public:
     virtual std::uint32_t Now() = 0;
 };
 
-// The installed source's current count (the steady clock unless a test installed another).
+namespace tick {
+// The installed source's current count (the steady clock unless a test installed
+// another). In a namespace: Windows declares a GetTickCount of its own.
 std::uint32_t GetTickCount();
+} // namespace tick
 // Installs a source (not owned); nullptr restores the steady clock.
 void SetTickSource(ITickSource* source);
 

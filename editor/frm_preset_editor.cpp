@@ -1,6 +1,7 @@
 // The preset editor window: its layout, the preset it shows, changes, sending,
 // saving, undo and redo, and closing.
 #include "editor/frm_preset_editor.h"
+#include "controls/model_path.h"
 
 #include "controls/app_error_handler.h"
 #include "controls/dialog_service.h"
@@ -623,7 +624,7 @@ bool TfrmPresetEditor::SavePreset() {
     const QString path = Dialogs().SaveFileName(this, "Save preset", suggested, SaveFilter);
     if (path.isEmpty())
         return false;
-    const std::string file = QFile::encodeName(path).toStdString();
+    const std::string file = ModelPath(path);
     const auto bytes = preset_->DumpBytes();
     WriteFileAtomically(file, bytes.data(), bytes.size());
     // What is on disk now is what later changes are measured against.

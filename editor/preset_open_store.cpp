@@ -3,6 +3,7 @@
 #include "controls/delay_with_messages.h"
 #include "controls/dialog_service.h"
 #include "controls/install_paths.h"
+#include "controls/model_path.h"
 #include "editor/frm_preset_editor.h"
 #include "editor/frm_store_prompt.h"
 #include "model/device_globals.h"
@@ -36,7 +37,7 @@ void TfrmPresetEditor::OpenPresetFile() {
     const QString path = Dialogs().OpenFileName(this, "Open preset", folder, SaveFilter);
     if (path.isEmpty())
         return;
-    const std::vector<std::uint8_t> bytes = ReadWholeFile(QFile::encodeName(path).toStdString());
+    const std::vector<std::uint8_t> bytes = ReadWholeFile(ModelPath(path));
     if (bytes.size() != TPreset::DumpSize)
         throw EInvalidData("Not a valid preset file");
     TMemoryStream dump(bytes);

@@ -1,6 +1,7 @@
 // The message buffer: typing rules, parse, send, save and the two loads.
 #include "controls/busy_cursor.h"
 #include "controls/dialog_service.h"
+#include "controls/model_path.h"
 #include "explorer/filepane/file_explorer_pane.h"
 #include "explorer/midi_explorer.h"
 #include "explorer/msg_buf_memo.h"
@@ -100,8 +101,7 @@ void TfrmMIDIExplorer::SaveMessageBuffer() {
                                                     FilePane->CurrentFolder(), QString());
     if (fileName.isEmpty())
         return;
-    WriteFileAtomically(QDir::toNativeSeparators(fileName).toStdString(), MessageBufferBytes.data(),
-                        MessageBufferCount);
+    WriteFileAtomically(ModelPath(fileName), MessageBufferBytes.data(), MessageBufferCount);
     ShowStatus(QString("Saved %1 bytes to %2").arg(MessageBufferCount).arg(fileName));
     FilePane->RefreshFileList();
 }
@@ -113,7 +113,7 @@ void TfrmMIDIExplorer::LoadFileToBuffer(const QString& path) {
     {
         // Read first: a file that cannot be read leaves the buffer as it was.
         TBusyCursor busy;
-        TFileStream file(QDir::toNativeSeparators(path).toStdString());
+        TFileStream file(ModelPath(path));
         size = file.Size();
         const auto want =
             static_cast<std::size_t>(std::min<std::int64_t>(size, kMessageBufferSize));
@@ -149,7 +149,7 @@ void TfrmMIDIExplorer::LoadFolderToBuffer(const QString& folder) {
     std::size_t files = 0;
     {
         TBusyCursor busy;
-        const auto paths = PresetFilesInFolder(shown.toStdString());
+        const auto paths = PresetFilesInFolder(ModelPath(shown));
         files = paths.size();
         if (files == 0) {
             ShowMessage(this, "There are no .hrz files in " + shown, kSorry);
@@ -178,8 +178,7 @@ void TfrmMIDIExplorer::LoadFolderToBuffer(const QString& folder) {
             Dialogs().SaveFileName(this, "Save message buffer as", suggested, QString());
         if (fileName.isEmpty())
             return;
-        WriteFileAtomically(QDir::toNativeSeparators(fileName).toStdString(), joined.data(),
-                            joined.size());
+        WriteFileAtomically(ModelPath(fileName), joined.data(), joined.size());
         ShowStatus(QString("Saved %1 bytes to %2").arg(joined.size()).arg(fileName));
         FilePane->RefreshFileList();
         return;

@@ -9,6 +9,8 @@
 
 #include <cstring>
 
+using namespace mm;
+
 namespace {
 
 template <std::size_t N> QString NameOf(const char (&name)[N]) {

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <memory>
 
+using namespace mm;
+
 namespace {
 
 struct TSink {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+using namespace mm;
+
 TCompositeMidiPlatform::TCompositeMidiPlatform() = default;
 TCompositeMidiPlatform::~TCompositeMidiPlatform() = default;
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace mm {
+
 constexpr std::uint16_t MOD_MAPPER = 5; // wTechnology of the mapper
 
 class TCompositeMidiPlatform : public IMidiPlatform {
@@ -74,3 +76,7 @@ private:
     std::vector<std::unique_ptr<TOpenInput>> inputs_;
     std::vector<std::unique_ptr<TOpenOutput>> outputs_;
 };
+
+} // namespace mm
+
+using mm::TCompositeMidiPlatform;

@@ -1,5 +1,7 @@
 #include "midi/midi_callback.h"
 
+using namespace mm;
+
 namespace {
 
 constexpr std::uint32_t kActiveSensing = 0xFE;

@@ -9,9 +9,9 @@
 #include <cstdint>
 
 // Notification numbers posted to a port's window.
-constexpr std::uint32_t MIDI_NOTIFY_DATA = MIM_DATA;  // an item was put into the ring
-constexpr std::uint32_t MIDI_NOTIFY_OVERFLOW = 0x400; // the ring was full, the item was dropped
-constexpr std::uint32_t MIDI_NOTIFY_DONE = MOM_DONE;  // output block done; lParam = MIDIHDR*
+constexpr std::uint32_t MIDI_NOTIFY_DATA = mm::MIM_DATA; // an item was put into the ring
+constexpr std::uint32_t MIDI_NOTIFY_OVERFLOW = 0x400;    // the ring was full, the item was dropped
+constexpr std::uint32_t MIDI_NOTIFY_DONE = mm::MOM_DONE; // output block done; lParam = MIDIHDR*
 
 // Posts (message, lParam) to window; session identifies the port's open
 // session the notification belongs to. Called on the platform's thread.

@@ -5,6 +5,8 @@
 #include <cctype>
 #include <set>
 
+using namespace mm;
+
 namespace {
 
 bool IsContinuationByte(char c) {

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <new>
 
+using namespace mm;
+
 namespace {
 
 constexpr std::uint32_t kErrorTextSize = 128;

@@ -61,7 +61,7 @@ public:
     std::uint32_t DriverVersion() const { return driverVersion_; }
 
     // Text for a result code; "Specified error number is out of range" when none.
-    std::string ErrorText(MMRESULT code) const;
+    std::string ErrorText(mm::MMRESULT code) const;
 
     TNotifyEvent OnMidiInput; // events are waiting (window thread)
     TNotifyEvent OnOverflow;  // the ring was full and an event was lost (window thread)
@@ -71,15 +71,15 @@ private:
     IMidiPlatform& platform_;
     enum class TState { Creating, Closed, Open };
 
-    void Check(MMRESULT result); // stores the result; raises its text when not 0
+    void Check(mm::MMRESULT result); // stores the result; raises its text when not 0
     void Notified(const TMidiNotifyEvent& event);
     void CreateBuffers();
-    void QueueBuffer(MIDIHDR& header);
-    bool OwnsHeader(const MIDIHDR* header) const;
+    void QueueBuffer(mm::MIDIHDR& header);
+    bool OwnsHeader(const mm::MIDIHDR* header) const;
     void ReleaseDevice(); // closes the handle after a failed Open, ignoring failures
 
     TState state_ = TState::Creating;
-    HMIDIIN handle_ = nullptr;
+    mm::HMIDIIN handle_ = nullptr;
     std::uint32_t numDevs_ = 0;
     std::string productName_;
     std::uint16_t deviceId_ = 0;

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstring>
 
+using namespace mm;
+
 namespace {
 
 constexpr std::uint32_t kErrorTextSize = 128;

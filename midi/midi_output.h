@@ -41,27 +41,27 @@ public:
     // Counts the devices again (after the platform re-read its lists).
     void RescanDevices() { numDevs_ = platform_.midiOutGetNumDevs(); }
     std::uint16_t Error() const { return error_; } // result of the last platform call
-    const MIDIOUTCAPS& Caps() const { return caps_; }
+    const mm::MIDIOUTCAPS& Caps() const { return caps_; }
     std::size_t PendingBlockCount() const { return pending_.size(); }
 
-    std::string ErrorText(MMRESULT code) const;
+    std::string ErrorText(mm::MMRESULT code) const;
 
     TNotifyEvent Onmidioutput; // the device is done with a sysex block (window thread)
 
 private:
     // The platform installed when the port was made; it serves the port for life.
     IMidiPlatform& platform_;
-    void Check(MMRESULT result);
+    void Check(mm::MMRESULT result);
     void Notified(const TMidiNotifyEvent& event);
     void ReadCaps(int id);
 
     bool open_ = false;
-    HMIDIOUT handle_ = nullptr;
+    mm::HMIDIOUT handle_ = nullptr;
     std::uint32_t numDevs_ = 0;
     std::string productName_;
     int deviceId_ = 0;
     std::uint16_t error_ = 0;
-    MIDIOUTCAPS caps_{};
+    mm::MIDIOUTCAPS caps_{};
     // Blocks the device still has; freed when it reports them done, or at Close.
     std::vector<std::unique_ptr<TMyMidiHdr>> pending_;
     bool closeFailed_ = false;  // the device may still use info_ and these blocks

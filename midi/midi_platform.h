@@ -6,6 +6,15 @@
 // test backend; a composite lists the real devices first.
 #include <cstdint>
 
+// The names are Windows' own, so they live in a namespace of their own: a file
+// may include this and then <windows.h>. Not the other way round: <mmsystem.h>
+// defines most of these names as macros.
+#if defined(_WIN32) && defined(MIM_DATA)
+#error "include midi/midi_platform.h before <mmsystem.h>"
+#endif
+
+namespace mm {
+
 using MMRESULT = std::uint16_t;
 
 constexpr MMRESULT MMSYSERR_NOERROR = 0;
@@ -142,6 +151,10 @@ public:
     // are always current need not do anything.
     virtual void RefreshDevices() {}
 };
+
+} // namespace mm
+
+using mm::IMidiPlatform;
 
 // The platform the ports use. Defaults to the composite of the RtMidi devices
 // and the virtual unit once the program installs it; tests install their own.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+using namespace mm;
+
 const char* MidiResultText(MMRESULT code) {
     switch (code) {
     case MMSYSERR_NOERROR:

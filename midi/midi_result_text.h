@@ -5,10 +5,10 @@
 #include <cstdint>
 
 // Text for a result code, or nullptr when the code has none.
-const char* MidiResultText(MMRESULT code);
+const char* MidiResultText(mm::MMRESULT code);
 
 // Copies the text of code into text (size chars, NUL-terminated, cut if needed).
 // MMSYSERR_BADERRNUM when the code has no text or the buffer is unusable.
-MMRESULT CopyMidiResultText(MMRESULT code, char* text, std::uint32_t size);
+mm::MMRESULT CopyMidiResultText(mm::MMRESULT code, char* text, std::uint32_t size);
 // Same for a text the caller already has (nullptr = no text).
-MMRESULT CopyMidiText(const char* source, char* text, std::uint32_t size);
+mm::MMRESULT CopyMidiText(const char* source, char* text, std::uint32_t size);

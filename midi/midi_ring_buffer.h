@@ -13,9 +13,9 @@
 #include <type_traits>
 
 struct TMidiRingItem {
-    std::uint32_t Time = 0;    // ms since the input was started
-    std::uint32_t Message = 0; // packed short message (status in the low byte); 0 for sysex
-    MIDIHDR* Header = nullptr; // filled sysex buffer; null for short messages
+    std::uint32_t Time = 0;        // ms since the input was started
+    std::uint32_t Message = 0;     // packed short message (status in the low byte); 0 for sysex
+    mm::MIDIHDR* Header = nullptr; // filled sysex buffer; null for short messages
 };
 
 static_assert(std::is_trivially_copyable_v<TMidiRingItem> &&

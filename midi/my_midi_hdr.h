@@ -20,13 +20,13 @@ public:
     TMyMidiHdr& operator=(const TMyMidiHdr&) = delete;
 
     // The object that owns a header handed back by the platform.
-    static TMyMidiHdr* FromHeader(const MIDIHDR* header) {
+    static TMyMidiHdr* FromHeader(const mm::MIDIHDR* header) {
         return header ? reinterpret_cast<TMyMidiHdr*>(header->dwUser) : nullptr;
     }
 
     std::uint32_t Size() const { return size_; }
 
-    MIDIHDR Header{};
+    mm::MIDIHDR Header{};
 
 private:
     std::uint32_t size_;

@@ -1,6 +1,8 @@
 #include "midi/platform_module.h"
 
 #ifdef _WIN32
+#include "model/file_path.h"
+
 #include <windows.h>
 #else
 #include <dlfcn.h>
@@ -9,18 +11,8 @@
 namespace {
 
 #ifdef _WIN32
-std::wstring Wide(const std::string& utf8) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-    if (n <= 0)
-        return {};
-    std::wstring wide(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), n);
-    wide.resize(static_cast<std::size_t>(n) - 1); // without the terminating zero
-    return wide;
-}
-
 void* Open(const std::string& path, std::string& error) {
-    HMODULE module = LoadLibraryW(Wide(path).c_str());
+    HMODULE module = LoadLibraryW(WideFromUtf8(path).c_str());
     if (module == nullptr)
         error = "error " + std::to_string(GetLastError());
     return reinterpret_cast<void*>(module);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+using namespace mm;
+
 void TRtMidiDelivery::Call(std::uint32_t message, std::uintptr_t p1, std::uintptr_t p2) {
     if (callback_ != nullptr)
         callback_(handle_, message, instance_, p1, p2);

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <deque>
 
+namespace mm {
+
 class TRtMidiDelivery {
 public:
     TRtMidiDelivery(MidiCallback callback, void* handle, std::uintptr_t instance)
@@ -24,3 +26,7 @@ private:
     void* handle_;
     std::uintptr_t instance_;
 };
+
+} // namespace mm
+
+using mm::TRtMidiDelivery;

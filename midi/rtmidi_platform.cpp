@@ -22,6 +22,8 @@
 #include <jack/jack.h>
 #endif
 
+using namespace mm;
+
 struct TRtMidiPlatform::TDevice {
     RtMidi::Api Api = RtMidi::UNSPECIFIED;
     std::string PortName;       // as the API lists it, without a sequencer address

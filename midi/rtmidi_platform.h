@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace mm {
+
 class TRtMidiPlatform : public IMidiPlatform {
 public:
     // apiNames: RtMidi API names ("alsa", "jack", "core", "winmm") in the order
@@ -59,3 +61,7 @@ private:
     std::vector<std::unique_ptr<TInPort>> openIn_;
     std::vector<std::unique_ptr<TOutPort>> openOut_;
 };
+
+} // namespace mm
+
+using mm::TRtMidiPlatform;

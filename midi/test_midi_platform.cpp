@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+using namespace mm;
+
 namespace {
 
 template <std::size_t N> void CopyName(char (&target)[N], const std::string& name) {

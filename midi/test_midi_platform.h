@@ -32,6 +32,8 @@ enum class TMidiOp {
     Count
 };
 
+namespace mm {
+
 class TTestMidiPlatform : public IMidiPlatform {
 public:
     struct TDevice {
@@ -160,3 +162,7 @@ private:
     std::vector<TSent> sent_;
     bool holdDone_ = false;
 };
+
+} // namespace mm
+
+using mm::TTestMidiPlatform;

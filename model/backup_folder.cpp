@@ -1,6 +1,7 @@
 #include "model/backup_folder.h"
 
 #include "model/errors.h"
+#include "model/file_path.h"
 #include "model/preset.h"
 #include "model/preset_files.h"
 #include "model/stream.h"
@@ -31,8 +32,8 @@ std::string BankFolderName(int bank) {
 
 std::string BankPath(const std::string& folder, int bank) {
     if (bank < 0)
-        return fs::path(folder).string();
-    return (fs::path(folder) / BankFolderName(bank)).string();
+        return folder;
+    return Utf8FromPath(PathFromUtf8(folder) / PathFromUtf8(BankFolderName(bank)));
 }
 
 int FileNumber(const std::string& name) {
@@ -46,19 +47,19 @@ std::string PresetFileName(const std::string& title, int number, const std::stri
 std::map<int, TFolderPreset> ReadBankFolder(const std::string& bankFolder) {
     std::map<int, TFound> found;
     std::error_code ec;
-    fs::directory_iterator it(bankFolder, ec);
+    fs::directory_iterator it(PathFromUtf8(bankFolder), ec);
     if (ec)
         return {};
     for (const fs::directory_entry& entry : it) {
         std::error_code fileEc;
         if (!entry.is_regular_file(fileEc))
             continue;
-        const std::string name = entry.path().filename().string();
+        const std::string name = Utf8FromPath(entry.path().filename());
         const int number = FileNumber(name);
         if (number < 1 || number > 200)
             continue;
         TFound file;
-        file.Preset.Path = entry.path().string();
+        file.Preset.Path = Utf8FromPath(entry.path());
         file.Preset.Name = name;
         file.Written = entry.last_write_time(fileEc);
         const std::uintmax_t size = entry.file_size(fileEc);

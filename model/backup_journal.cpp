@@ -1,6 +1,7 @@
 #include "model/backup_journal.h"
 
 #include "model/errors.h"
+#include "model/file_path.h"
 #include "model/stream.h"
 
 #include <charconv>
@@ -15,7 +16,7 @@ constexpr const char* kHeading = "HRZ2000e backup journal";
 constexpr const char* kLetters = "ABCD";
 
 std::string JournalPath(const std::string& folder) {
-    return (std::filesystem::path(folder) / BackupJournalFileName).string();
+    return Utf8FromPath(PathFromUtf8(folder) / BackupJournalFileName);
 }
 
 std::optional<int> Number(const std::string& text) {
@@ -126,7 +127,7 @@ std::optional<TBackupJournal> ParseBackupJournal(const std::string& text) {
 std::optional<TBackupJournal> ReadBackupJournal(const std::string& folder) {
     const std::string path = JournalPath(folder);
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
+    if (!std::filesystem::is_regular_file(PathFromUtf8(path), ec))
         return std::nullopt;
     try {
         const auto bytes = ReadWholeFile(path);
@@ -144,7 +145,7 @@ void WriteBackupJournal(const std::string& folder, const TBackupJournal& journal
 
 void RemoveBackupJournal(const std::string& folder) {
     std::error_code ec;
-    std::filesystem::remove(JournalPath(folder), ec);
+    std::filesystem::remove(PathFromUtf8(JournalPath(folder)), ec);
 }
 
 std::optional<TRunPosition> ResumePosition(const TBackupJournal& journal) {

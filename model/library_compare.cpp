@@ -2,6 +2,7 @@
 
 #include "model/dump_compare.h"
 #include "model/errors.h"
+#include "model/file_path.h"
 #include "model/preset.h"
 #include "model/preset_view.h"
 
@@ -85,7 +86,7 @@ namespace {
 bool HasBankFolders(const std::string& folder) {
     std::error_code ec;
     for (int bank = 0; bank < 4; ++bank)
-        if (std::filesystem::is_directory(BackupFolder::BankPath(folder, bank), ec))
+        if (std::filesystem::is_directory(PathFromUtf8(BackupFolder::BankPath(folder, bank)), ec))
             return true;
     return false;
 }

@@ -1,6 +1,7 @@
 #include "model/preset_files.h"
 
 #include "model/errors.h"
+#include "model/file_path.h"
 #include "model/latin1_text.h"
 #include "model/preset.h"
 #include "model/preset_view.h"
@@ -46,7 +47,7 @@ std::string PresetFileName(const std::string& title, int number, const std::stri
 }
 
 int PresetFileNumber(const std::string& path) {
-    const std::string name = fs::path(path).filename().string();
+    const std::string name = Utf8FromPath(PathFromUtf8(path).filename());
     const auto at = name.rfind(".hrz");
     if (at == std::string::npos)
         return -1;
@@ -123,16 +124,16 @@ std::string JoinRefusal(const std::string& name, const std::vector<std::uint8_t>
 std::vector<std::string> PresetFilesInFolder(const std::string& folder) {
     std::vector<std::string> paths;
     std::error_code ec;
-    fs::directory_iterator it(folder, ec);
+    fs::directory_iterator it(PathFromUtf8(folder), ec);
     if (ec)
         throw EHrzError(folder + ": cannot be read (" + ec.message() + ")");
     for (const fs::directory_entry& entry : it) {
         std::error_code fileEc;
         if (!entry.is_regular_file(fileEc))
             continue;
-        const std::string name = entry.path().filename().string();
+        const std::string name = Utf8FromPath(entry.path().filename());
         if (PresetFileNumber(name) >= 0 || EndsWith(name, ".hrz"))
-            paths.push_back(entry.path().string());
+            paths.push_back(Utf8FromPath(entry.path()));
     }
     // As a shell lists them, then by number.
     std::sort(paths.begin(), paths.end());

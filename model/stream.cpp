@@ -1,6 +1,7 @@
 #include "model/stream.h"
 
 #include "model/errors.h"
+#include "model/file_path.h"
 
 #include <algorithm>
 #include <atomic>
@@ -13,7 +14,10 @@
 #include <random>
 #include <system_error>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/stat.h>
@@ -133,10 +137,10 @@ void TMemoryStream::SaveToFile(const std::string& path) const {
 
 TFileStream::TFileStream(const std::string& path) {
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
+    if (std::filesystem::is_directory(PathFromUtf8(path), ec))
         throw EFOpenError(OpenMessage(path, EISDIR));
 #ifdef _WIN32
-    file_ = std::fopen(path.c_str(), "rb");
+    file_ = _wfopen(WideFromUtf8(path).c_str(), L"rb");
     if (!file_)
         throw EFOpenError(OpenMessage(path, errno));
 #else
@@ -210,10 +214,10 @@ constexpr auto kStaleTempAge = std::chrono::minutes(1);
 std::string AtomicSaveTempName(const std::string& target) {
     static std::atomic<unsigned> counter{0};
     std::random_device rd;
-    const std::filesystem::path p(target);
-    return (p.parent_path() / (p.filename().string() + ".tmp" + std::to_string(rd() % 100000) +
-                               "_" + std::to_string(counter++)))
-        .string();
+    const std::filesystem::path p = PathFromUtf8(target);
+    return Utf8FromPath(p.parent_path() / PathFromUtf8(Utf8FromPath(p.filename()) + ".tmp" +
+                                                       std::to_string(rd() % 100000) + "_" +
+                                                       std::to_string(counter++)));
 }
 
 bool IsAtomicSaveTempName(const std::string& fileName) {
@@ -234,44 +238,108 @@ bool IsAtomicSaveTempName(const std::string& fileName) {
 
 #ifdef _WIN32
 
+namespace {
+
+// The C library's number for a Win32 error, so that the texts are those of the
+// other systems ("Permission denied", "No such file or directory").
+int ErrnoOf(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+        return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+        return EACCES;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return ENOSPC;
+    case ERROR_FILENAME_EXCED_RANGE:
+        return ENAMETOOLONG;
+    case ERROR_INVALID_NAME:
+    case ERROR_DIRECTORY:
+        return EINVAL;
+    default:
+        return EIO;
+    }
+}
+
+// Closes a handle on every path out.
+class THandle {
+public:
+    explicit THandle(HANDLE handle) : handle_(handle) {}
+    ~THandle() { Close(); }
+    THandle(const THandle&) = delete;
+    THandle& operator=(const THandle&) = delete;
+    HANDLE Get() const { return handle_; }
+    bool Close() {
+        const bool ok = handle_ == INVALID_HANDLE_VALUE || CloseHandle(handle_) != 0;
+        handle_ = INVALID_HANDLE_VALUE;
+        return ok;
+    }
+
+private:
+    HANDLE handle_;
+};
+
+bool WriteAll(HANDLE file, const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+        DWORD written = 0;
+        if (!WriteFile(file, data, chunk, &written, nullptr) || written == 0)
+            return false;
+        data += written;
+        size -= written;
+    }
+    return true;
+}
+
+} // namespace
+
 void WriteFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size) {
-    namespace fs = std::filesystem;
-    const fs::path target(path);
-    std::error_code ec;
-    if (fs::is_directory(target, ec))
+    const std::wstring target = WideFromUtf8(path);
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+    if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         throw EFCreateError(CreateMessage(path, EISDIR));
-    const fs::path temp(AtomicSaveTempName(path));
-    std::FILE* f = std::fopen(temp.string().c_str(), "wb");
-    if (!f)
-        throw EFCreateError(CreateMessage(path, errno));
-    bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
-    int err = ok ? 0 : errno;
-    if (std::fflush(f) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (std::fclose(f) != 0 && ok) {
-        ok = false;
-        err = errno;
-    }
-    if (ok) {
-        fs::rename(temp, target, ec);
-        if (ec) {
-            ok = false;
-            err = ec.value();
-        }
-    }
-    if (!ok) {
-        fs::remove(temp, ec);
-        throw EFCreateError(CreateMessage(path, err ? err : EIO));
+    // Renaming onto a read-only file would fail only after the write; the old
+    // file is refused up front, as elsewhere.
+    if (exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0)
+        throw EFCreateError(CreateMessage(path, EACCES));
+
+    const std::wstring temp = WideFromUtf8(AtomicSaveTempName(path));
+    THandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.Get() == INVALID_HANDLE_VALUE)
+        throw EFCreateError(CreateMessage(path, ErrnoOf(GetLastError())));
+    DWORD error = ERROR_SUCCESS;
+    const auto failed = [&error](bool ok) {
+        if (!ok && error == ERROR_SUCCESS)
+            error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_WRITE_FAULT;
+        return !ok;
+    };
+    bool broken = failed(WriteAll(file.Get(), data, size));
+    // On disk before it takes the old file's name (as fsync elsewhere).
+    broken = broken || failed(FlushFileBuffers(file.Get()) != 0);
+    broken = failed(file.Close()) || broken;
+    // Replaces the old file in one step: readers see the old bytes or the new.
+    broken = broken || failed(MoveFileExW(temp.c_str(), target.c_str(),
+                                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0);
+    if (broken) {
+        DeleteFileW(temp.c_str());
+        throw EFCreateError(CreateMessage(path, ErrnoOf(error)));
     }
 }
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path, const TReadLimits& limits) {
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
+    if (std::filesystem::is_directory(PathFromUtf8(path), ec))
         throw EFileReadError(path, EISDIR);
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+    std::FILE* f = _wfopen(WideFromUtf8(path).c_str(), L"rb");
     if (!f)
         throw EFileReadError(path, errno);
     std::vector<std::uint8_t> bytes;

@@ -5,6 +5,7 @@
 #include "controls/busy_cursor.h"
 #include "controls/dialog_service.h"
 #include "controls/install_paths.h"
+#include "controls/model_path.h"
 #include "controls/printer_canvas.h"
 #include "model/device_globals.h"
 #include "model/mpt.h"
@@ -374,7 +375,7 @@ bool TfrmMPTEdit::SaveToFile() {
     TMemoryStream dump;
     Table->SaveToStream(dump, layout_.PreExpress());
     // Written atomically: a failed save leaves the old file as it was.
-    dump.SaveToFile(QDir::toNativeSeparators(chosen).toStdString());
+    dump.SaveToFile(ModelPath(chosen));
     SetFileName(chosen);
     return true;
 }

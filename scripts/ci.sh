@@ -7,6 +7,8 @@
 #      of fuzzing per target, two at a time
 #   3. ThreadSanitizer: the ring buffer and MIDI callback tests
 #   4. the Debian package from step 1's build: lintian, appstreamcli, man
+#   5. Windows: the parts without Qt cross-built with mingw-w64, their tests
+#      under Wine, hrzctl.exe compared with hrzctl (scripts/windows-tests.sh)
 # Folders: HRZ_BUILD_DIR (build), HRZ_SAN_DIR (build-san), HRZ_TSAN_DIR (build-tsan).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -107,6 +109,7 @@ step "ASan+UBSan tests" sanitizers
 step "fuzz targets (${fuzzSeconds} s each)" fuzz
 step "ThreadSanitizer ring tests" threads
 step "Debian package checks" debian_package
+step "Windows build, tests under Wine" bash scripts/windows-tests.sh
 echo "==== times"
 printf '%s\n' "${timings[@]}"
 echo "total $(($(date +%s) - started)) s"

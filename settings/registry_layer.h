@@ -2,17 +2,9 @@
 // The registry the settings store works on: keys named by paths below a root
 // key ("\SOFTWARE\Lumivale/HRZ2000e\Folders"; only the backslash separates
 // keys), each holding named string, integer and boolean values.
-#include "model/errors.h"
+#include "settings/registry_error.h"
 
 #include <QString>
-
-// A failure of the registry itself; the settings store adds which value it was.
-class ERegistryError : public EHrzError {
-public:
-    using EHrzError::EHrzError;
-};
-
-enum class TRootKey { CurrentUser, LocalMachine };
 
 class IRegistryLayer {
 public:

@@ -1,6 +1,7 @@
 #include "unit/unit_memory.h"
 
 #include "model/errors.h"
+#include "model/file_path.h"
 #include "model/stream.h"
 #include "unit/factory_presets.h"
 
@@ -31,10 +32,12 @@ std::size_t SerializedSize(int bankCount) {
            2 * Tmpt::MaxEntries + 4;
 }
 
+#ifndef _WIN32
 std::string EnvOrEmpty(const char* name) {
     const char* value = std::getenv(name);
     return value ? std::string(value) : std::string();
 }
+#endif
 
 } // namespace
 
@@ -151,7 +154,8 @@ std::string DefaultUnitStatePath(bool preExpress) {
     const char* file = preExpress ? "virtual-unit-pre-express.state" : "virtual-unit.state";
     fs::path base;
 #if defined(_WIN32)
-    base = fs::path(EnvOrEmpty("APPDATA")) / "HRZ2000e";
+    const wchar_t* appData = _wgetenv(L"APPDATA"); // wide: the narrow one is the code page's
+    base = fs::path(appData ? appData : L"") / "HRZ2000e";
 #elif defined(__APPLE__)
     base = fs::path(EnvOrEmpty("HOME")) / "Library" / "Application Support" / "HRZ2000e";
 #else
@@ -162,7 +166,7 @@ std::string DefaultUnitStatePath(bool preExpress) {
     else
         base = fs::path(EnvOrEmpty("HOME")) / ".local" / "share" / "HRZ2000e";
 #endif
-    return (base / file).string();
+    return Utf8FromPath(base / file);
 }
 
 THrzUnitMemory LoadUnitMemory(const std::string& path, bool preExpress, std::string* notice) {
@@ -170,7 +174,7 @@ THrzUnitMemory LoadUnitMemory(const std::string& path, bool preExpress, std::str
     if (path.empty())
         return memory;
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
+    if (!std::filesystem::is_regular_file(PathFromUtf8(path), ec))
         return memory; // missing, or not a file at all: saving will say why
 
     TReadLimits limits;
@@ -200,7 +204,7 @@ THrzUnitMemory LoadUnitMemory(const std::string& path, bool preExpress, std::str
     if (!ok) {
         // Keep the damaged file for inspection; the unit starts from factory state.
         const std::string aside = path + ".damaged";
-        std::filesystem::rename(path, aside, ec);
+        std::filesystem::rename(PathFromUtf8(path), PathFromUtf8(aside), ec);
         if (notice)
             *notice = "The virtual unit starts from factory state: its memory " + path + " " +
                       problem +
@@ -212,7 +216,7 @@ THrzUnitMemory LoadUnitMemory(const std::string& path, bool preExpress, std::str
 
 void SaveUnitMemory(const std::string& path, const THrzUnitMemory& memory) {
     namespace fs = std::filesystem;
-    const fs::path folder = fs::path(path).parent_path();
+    const fs::path folder = PathFromUtf8(path).parent_path();
     std::error_code ec;
     if (!folder.empty())
         fs::create_directories(folder, ec);

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+using namespace mm;
+
 namespace {
 
 constexpr std::uint32_t kCallbackTypeMask = 0x70000;

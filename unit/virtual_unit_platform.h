@@ -14,6 +14,8 @@
 #include <mutex>
 #include <thread>
 
+namespace mm {
+
 class TVirtualUnitMidiPlatform : public IMidiPlatform {
 public:
     static constexpr const char* DeviceName = "HRZ2000 virtual unit";
@@ -114,3 +116,7 @@ private:
     bool stopping_ = false;
     std::thread worker_;
 };
+
+} // namespace mm
+
+using mm::TVirtualUnitMidiPlatform;

@@ -5,6 +5,7 @@
 #include "controls/browse_folder.h"
 #include "controls/busy_cursor.h"
 #include "controls/dialog_service.h"
+#include "controls/model_path.h"
 #include "explorer/filepane/file_explorer_pane.h"
 #include "explorer/filepane/file_item.h"
 #include "explorer/filepane/file_list_model.h"
@@ -24,14 +25,6 @@ constexpr qint64 kLargestSplitFile = 16 * 1024 * 1024;
 // Names listed in the overwrite question; the rest are counted.
 constexpr int kNamesListed = 5;
 
-std::string FsPath(const QString& path) {
-    return QDir::toNativeSeparators(path).toStdString();
-}
-
-QString FromFs(const std::string& path) {
-    return QString::fromStdString(path);
-}
-
 } // namespace
 
 TFileExplorerPane::TSplitOffer TFileExplorerPane::OfferSplit(const QString& path) {
@@ -42,7 +35,7 @@ TFileExplorerPane::TSplitOffer TFileExplorerPane::OfferSplit(const QString& path
     std::vector<std::uint8_t> bytes;
     try {
         TBusyCursor busy;
-        bytes = ReadWholeFile(FsPath(path));
+        bytes = ReadWholeFile(ModelPath(path));
     } catch (const std::exception&) {
         return TSplitOffer::NotOffered; // the load says why
     }
@@ -69,9 +62,9 @@ TFileExplorerPane::TSplitOffer TFileExplorerPane::OfferSplit(const QString& path
     if (answer != mrYes)
         return TSplitOffer::Cancelled;
 
-    const TSplitResult split = SplitPresetDumps(scan, FsPath(path), PreExpressMode, "Untitled");
+    const TSplitResult split = SplitPresetDumps(scan, ModelPath(path), PreExpressMode, "Untitled");
     if (!split.Error.empty()) {
-        Dialogs().MessageBox(this, FromFs(split.Error), QStringLiteral("Sorry..."), mbOK,
+        Dialogs().MessageBox(this, ShownPath(split.Error), QStringLiteral("Sorry..."), mbOK,
                              TMsgDlgType::mtWarning);
         return TSplitOffer::Cancelled;
     }
@@ -83,8 +76,8 @@ TFileExplorerPane::TSplitOffer TFileExplorerPane::OfferSplit(const QString& path
 
     QStringList existing;
     for (const TSplitFile& file : split.Files)
-        if (QFileInfo::exists(folder + FromFs(file.Name)))
-            existing << FromFs(file.Name);
+        if (QFileInfo::exists(folder + ShownPath(file.Name)))
+            existing << ShownPath(file.Name);
     if (!existing.isEmpty()) {
         QStringList named = existing.mid(0, kNamesListed);
         if (existing.size() > kNamesListed)
@@ -104,7 +97,7 @@ TFileExplorerPane::TSplitOffer TFileExplorerPane::OfferSplit(const QString& path
         [&] {
             TBusyCursor busy;
             for (const TSplitFile& file : split.Files) {
-                WriteFileAtomically(FsPath(folder) + file.Name, file.Bytes.data(),
+                WriteFileAtomically(ModelPath(folder) + file.Name, file.Bytes.data(),
                                     file.Bytes.size());
                 ++written;
             }

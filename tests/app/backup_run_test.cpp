@@ -77,7 +77,7 @@ TEST_F(MainWindowTest, WatchdogRepeatsAStalledRequestAfterTenSeconds) {
 
     platform.ClearSent();
     w.RunReceptionSeen = true;
-    w.LastReceptionTick = GetTickCount();
+    w.LastReceptionTick = tick::GetTickCount();
     time.clock.Advance(9000);
     w.timPresetReqTimer();
     EXPECT_TRUE(SentBytes().empty());

@@ -9,6 +9,8 @@
 #include <QTabWidget>
 #include <functional>
 
+using namespace mm;
+
 namespace {
 
 void Key(QWidget* target, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {

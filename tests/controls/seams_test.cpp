@@ -66,9 +66,9 @@ TEST(DelayWithMessages, WaitsTheTickSourceTimeAcrossTheCounterWrap) {
 
 TEST(DelayWithMessages, RealClockWaitIsNeitherShortNorFarTooLong) {
     TestApp();
-    const auto start = GetTickCount();
+    const auto start = tick::GetTickCount();
     DelayWithMessages(30);
-    const auto took = GetTickCount() - start;
+    const auto took = tick::GetTickCount() - start;
     EXPECT_GE(took, 30u);
     EXPECT_LT(took, 500u);
 }

@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QTimer>
 
+using namespace mm;
+
 namespace {
 
 class FaultTest : public ExplorerTest {

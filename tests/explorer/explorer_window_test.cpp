@@ -19,6 +19,8 @@
 #include <QWindow>
 #include <cmath>
 
+using namespace mm;
+
 namespace {
 
 class TFakeShell : public IShellService {

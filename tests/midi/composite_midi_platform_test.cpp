@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+using namespace mm;
+
 namespace {
 
 struct TCall {

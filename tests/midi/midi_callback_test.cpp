@@ -4,6 +4,8 @@
 
 #include <vector>
 
+using namespace mm;
+
 namespace {
 
 struct TPosted {

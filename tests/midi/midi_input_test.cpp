@@ -4,6 +4,8 @@
 #include <atomic>
 #include <thread>
 
+using namespace mm;
+
 namespace {
 
 std::uint32_t Packed(std::uint8_t status, std::uint8_t d1, std::uint8_t d2) {

@@ -1,6 +1,8 @@
 #include "midi/midi_output.h"
 #include "tests/midi/port_test_support.h"
 
+using namespace mm;
+
 namespace {
 
 class MidiOutputTest : public PortTest {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace mm;
+
 TEST(PlatformModule, TheBuiltRtMidiModuleGivesABackendThatAnswers) {
     std::string error;
     auto platform = LoadMidiPlatformModule(HRZ_MIDI_MODULE_PATH, error);

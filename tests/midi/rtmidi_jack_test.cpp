@@ -10,6 +10,8 @@
 #include <chrono>
 #include <unistd.h>
 
+using namespace mm;
+
 namespace {
 
 using namespace std::chrono_literals;

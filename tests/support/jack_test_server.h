@@ -191,11 +191,11 @@ inline std::string FindDeviceContaining(IMidiPlatform& platform, bool input,
     for (std::uint32_t id = 0; id < count; ++id) {
         std::string name;
         if (input) {
-            MIDIINCAPS caps;
+            mm::MIDIINCAPS caps;
             platform.midiInGetDevCaps(id, caps);
             name = caps.szPname;
         } else {
-            MIDIOUTCAPS caps;
+            mm::MIDIOUTCAPS caps;
             platform.midiOutGetDevCaps(static_cast<int>(id), caps);
             name = caps.szPname;
         }

@@ -11,6 +11,8 @@
 #include <mutex>
 #include <thread>
 
+using namespace mm;
+
 using namespace std::chrono_literals;
 
 namespace {

@@ -1,3 +1,4 @@
+#include "model/file_path.h"
 #include "model/preset_diff.h"
 #include "tools/hrzctl/commands.h"
 #include "tools/hrzctl/diff_text.h"
@@ -16,7 +17,7 @@ constexpr std::size_t kMaxColumnWidth = 30;
 
 bool IsFolder(const std::string& path) {
     std::error_code ec;
-    return std::filesystem::is_directory(path, ec);
+    return std::filesystem::is_directory(PathFromUtf8(path), ec);
 }
 
 struct TPairDiff {
@@ -84,7 +85,8 @@ int CmdDiff(const TCommandOptions& options, TConsole& console) {
         const std::string& file = folderA ? options.Files[1] : options.Files[0];
         ReportError(console,
                     HrzctlText::QuotedName(file) +
-                        (std::filesystem::exists(file) ? ": not a folder" : ": no such folder") +
+                        (std::filesystem::exists(PathFromUtf8(file)) ? ": not a folder"
+                                                                     : ": no such folder") +
                         "; diff compares two files or two folders");
         return ExitFailure;
     }

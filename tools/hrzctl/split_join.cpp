@@ -1,4 +1,5 @@
 #include "model/errors.h"
+#include "model/file_path.h"
 #include "model/preset_files.h"
 #include "model/stream.h"
 #include "tools/hrzctl/commands.h"
@@ -16,7 +17,7 @@ int CmdSplit(const TCommandOptions& options, TConsole& console) {
     }
     const std::string& source = options.Files[0];
     const std::string sourceName = HrzctlText::QuotedName(source);
-    const fs::path folder(options.Files[1]);
+    const fs::path folder = PathFromUtf8(options.Files[1]);
     TInputFile file;
     try {
         file = ReadInputFile(source);
@@ -35,21 +36,21 @@ int CmdSplit(const TCommandOptions& options, TConsole& console) {
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (ec || !fs::is_directory(folder)) {
-        ReportError(console, HrzctlText::QuotedName(folder.string()) +
+        ReportError(console, HrzctlText::QuotedName(Utf8FromPath(folder)) +
                                  ": cannot create the folder" +
                                  (ec ? " (" + ec.message() + ")" : std::string()));
         return ExitFailure;
     }
 
     for (const TSplitFile& preset : split.Files) {
-        const fs::path target = folder / preset.Name;
+        const fs::path target = folder / PathFromUtf8(preset.Name);
         try {
-            WriteFileAtomically(target.string(), preset.Bytes.data(), preset.Bytes.size());
+            WriteFileAtomically(Utf8FromPath(target), preset.Bytes.data(), preset.Bytes.size());
         } catch (const std::exception& e) {
             ReportError(console, e.what());
             return ExitFailure;
         }
-        console.Out << HrzctlText::QuotedName(target.string()) << '\n';
+        console.Out << HrzctlText::QuotedName(Utf8FromPath(target)) << '\n';
     }
     return ExitOk;
 }
