@@ -12,6 +12,18 @@ public:
     using EHrzError::EHrzError;
 };
 
+// A value that is there but is not of the kind asked for ("abc" read as an
+// integer): the settings store takes the default instead of failing.
+class ERegistryBadValue : public ERegistryError {
+public:
+    ERegistryBadValue(const std::string& message, QString storedText)
+        : ERegistryError(message), storedText_(std::move(storedText)) {}
+    const QString& StoredText() const { return storedText_; }
+
+private:
+    QString storedText_;
+};
+
 enum class TRootKey { CurrentUser, LocalMachine };
 
 class IRegistryLayer {

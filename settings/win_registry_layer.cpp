@@ -108,7 +108,7 @@ QString TWinRegistryLayer::ReadString(const QString& name) {
 int TWinRegistryLayer::ReadInteger(const QString& name) {
     DWORD size = 0;
     if (QueryValue(name, size) != REG_DWORD || size != sizeof(DWORD))
-        throw ERegistryError(InvalidType(name));
+        throw ERegistryBadValue(InvalidType(name), QStringLiteral("(not a number)"));
     DWORD value = 0;
     DWORD bytes = sizeof value;
     const std::wstring wideName = Wide(name);
