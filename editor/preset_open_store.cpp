@@ -7,6 +7,7 @@
 #include "editor/frm_store_prompt.h"
 #include "model/device_globals.h"
 #include "model/errors.h"
+#include "model/preset_files.h"
 #include "model/stream.h"
 
 #include <QFile>
@@ -36,10 +37,7 @@ void TfrmPresetEditor::OpenPresetFile() {
     const QString path = Dialogs().OpenFileName(this, "Open preset", folder, SaveFilter);
     if (path.isEmpty())
         return;
-    const std::vector<std::uint8_t> bytes = ReadWholeFile(QFile::encodeName(path).toStdString());
-    if (bytes.size() != TPreset::DumpSize)
-        throw EInvalidData("Not a valid preset file");
-    TMemoryStream dump(bytes);
+    TMemoryStream dump(ReadPresetFile(QFile::encodeName(path).toStdString()));
     // Checked on a scratch record first: a bad file leaves the window as it was.
     TPreset check;
     check.ReadDump(dump);

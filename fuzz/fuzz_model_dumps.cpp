@@ -48,6 +48,11 @@ void FuzzPreset(const std::vector<std::uint8_t>& input) {
     preset.WriteDump(out);
     if (out.Size() != TPreset::DumpSize)
         std::abort();
+    // What was written reads back to the same record: writing it again changes nothing.
+    TPreset again;
+    again.ReadDump(out);
+    if (again.IsChanged() || again.Title != preset.Title)
+        std::abort();
 }
 
 void FuzzTable(const std::vector<std::uint8_t>& input) {
@@ -61,6 +66,13 @@ void FuzzTable(const std::vector<std::uint8_t>& input) {
     TMemoryStream out;
     table.SaveToStream(out);
     CheckFrame(out.Bytes());
+    Tmpt again;
+    out.SetPosition(0);
+    again.LoadFromStream(out);
+    TMemoryStream twice;
+    again.SaveToStream(twice);
+    if (twice.Bytes() != out.Bytes())
+        std::abort();
 }
 
 } // namespace
