@@ -86,6 +86,7 @@ TEST_F(MainWindowTest, EachSettingThatCannotBeUsedGivesWayToItsDefaultWithEveryM
         EXPECT_TRUE(notice.contains(QString("%1=\"%2\" (default ").arg(c.Name, c.Stored)))
             << notice.toStdString();
         EXPECT_EQ(w.TransmitChannel, 0);
+        w.close();
         window.reset();
         // Closing wrote the settings, and with them the default.
         if (std::string(c.Default) != "-")
