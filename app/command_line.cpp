@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "model/visible_text.h"
+
 #include <QFileInfo>
 #include <QUrl>
 
@@ -20,6 +22,11 @@ QString LocalPath(const QString& arg) {
             return QFileInfo(url.toLocalFile()).absoluteFilePath();
     }
     return QFileInfo(arg).absoluteFilePath();
+}
+
+// An argument quoted in a message, with what could disguise it made visible.
+QString Shown(const QString& arg) {
+    return QString::fromStdString(VisibleText(arg.toStdString()));
 }
 
 TCommandLine Refused(const QString& why) {
@@ -52,9 +59,9 @@ TCommandLine ParseCommandLine(const QStringList& args) {
             line.Action = TCommandLine::TAction::Version;
             return line;
         } else if (!optionsEnded && arg.startsWith('-') && arg != "-") {
-            return Refused("unknown option \"" + arg + "\" (try --help)");
+            return Refused("unknown option \"" + Shown(arg) + "\" (try --help)");
         } else if (arg.isEmpty() || arg == "-") {
-            return Refused("\"" + arg + "\" is not a file name (try --help)");
+            return Refused("\"" + Shown(arg) + "\" is not a file name (try --help)");
         } else {
             files.append(arg);
         }

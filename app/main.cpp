@@ -98,6 +98,15 @@ int main(int argc, char* argv[]) {
     mainWindow.show();
     for (const std::string& notice : notices)
         mainWindow.ShowStartNotice(QString::fromStdString(notice));
+    // Stored values that could not be used gave way to their defaults: said
+    // once, and no box stands between the user and the window.
+    const auto sayRejected = [&mainWindow](const QString& text) {
+        std::fprintf(stderr, "hrz2000e: %s\n", qPrintable(text));
+        mainWindow.ShowStartNotice(text);
+    };
+    if (const QString rejected = settings.TakeRejectedNotice(); !rejected.isEmpty())
+        sayRejected(rejected);
+    settings.SetRejectedSink(sayRejected);
     if (started && !commandLine.FilePath.isEmpty())
         QTimer::singleShot(0, &mainWindow, [&] { mainWindow.OpenGivenFile(commandLine.FilePath); });
     const int result = QApplication::exec();

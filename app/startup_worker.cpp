@@ -4,6 +4,7 @@
 #include "midi/platform_module.h"
 #include "midi/system_midi_platform.h"
 #include "midi/winmm_platform.h"
+#include "model/stream.h"
 #include "unit/unit_memory.h"
 #include "unit/virtual_unit_platform.h"
 
@@ -11,6 +12,7 @@
 #include <QPixmap>
 
 #include <cstdio>
+#include <filesystem>
 
 #ifdef HRZ_HAVE_FONTCONFIG
 #include <fontconfig/fontconfig.h>
@@ -70,6 +72,8 @@ void TStartupWorker::Run() {
     TUnitOptions unit;
     unit.WirePacing = true;
     unit.StatePath = DefaultUnitStatePath(unit.PreExpress);
+    // A save killed in the last run left its temporary file beside the memory.
+    RemoveLeftoverSaveFiles(std::filesystem::path(unit.StatePath).parent_path().string());
     auto virtualUnit = std::make_unique<TVirtualUnitMidiPlatform>(unit);
     if (std::string notice = virtualUnit->StartNotice(); !notice.empty())
         notices_.push_back(std::move(notice));

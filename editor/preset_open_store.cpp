@@ -8,6 +8,7 @@
 #include "editor/frm_store_prompt.h"
 #include "model/device_globals.h"
 #include "model/errors.h"
+#include "model/preset_files.h"
 #include "model/stream.h"
 
 #include <QFile>
@@ -37,10 +38,7 @@ void TfrmPresetEditor::OpenPresetFile() {
     const QString path = Dialogs().OpenFileName(this, "Open preset", folder, SaveFilter);
     if (path.isEmpty())
         return;
-    const std::vector<std::uint8_t> bytes = ReadWholeFile(ModelPath(path));
-    if (bytes.size() != TPreset::DumpSize)
-        throw EInvalidData("Not a valid preset file");
-    TMemoryStream dump(bytes);
+    TMemoryStream dump(ReadPresetFile(ModelPath(path)));
     // Checked on a scratch record first: a bad file leaves the window as it was.
     TPreset check;
     check.ReadDump(dump);

@@ -93,17 +93,20 @@ void TfrmMIDIExplorer::InitializeWindow(TlvRegUtil* settings, const QString& cap
         if (isVisible())
             ApplyRightPaneWidth();
 
-        const int channel = Settings->ReadInteger("MIDI_OUT_CH", true, 0);
+        int channel = Settings->ReadInteger("MIDI_OUT_CH", true, 0);
         if (channel < 0 || channel > 15) {
-            // Forget the bad value so that the next start is not refused as well.
-            Settings->DeleteValue("MIDI_OUT_CH");
-            throw EHrzError("Invalid MIDI channel (0 thru 15)");
+            Settings->RejectValue("MIDI_OUT_CH", QString::number(channel), 0);
+            channel = 0;
         }
         TransmitChannel = channel;
 
         FilePane->SetFileDblClickAction(Settings->ReadInteger("DBL_CLICK_FILE_ACTION", true, 0));
         int logAction = Settings->ReadInteger("DBL_CLICK_LOG_ACTION", true, 0);
-        LogDblClickAction = (logAction < 0 || logAction > 2) ? 0 : logAction;
+        if (logAction < 0 || logAction > 2) {
+            Settings->RejectValue("DBL_CLICK_LOG_ACTION", QString::number(logAction), 0);
+            logAction = 0;
+        }
+        LogDblClickAction = logAction;
 
         for (int i = 1; i <= kFoldersRead; ++i) {
             const QString folder =

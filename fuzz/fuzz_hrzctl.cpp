@@ -36,6 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& p : check.Problems)
         if (p.Offset > file.Bytes.size() || p.Text.empty())
             std::abort();
+    if (check.Problems.size() > TCheckResult::MaxListedProblems ||
+        check.ProblemCount < check.Problems.size())
+        std::abort();
 
     std::ostringstream out;
     std::vector<std::string> warnings;
@@ -52,7 +55,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             presets.push_back(std::move(object));
             (void)DiffPresets(item.Preset, items.front().Preset);
         }
-        WriteJson(out, presets);
+        // What scripts read must parse, and say the same as the text.
+        std::ostringstream json;
+        WriteJson(json, presets);
+        const auto parsed = TJson::parse(json.str(), nullptr, false);
+        if (parsed.is_discarded() || parsed.size() != presets.size())
+            std::abort();
+        for (std::size_t k = 0; k < parsed.size(); ++k)
+            if (parsed[k]["title"] != presets[k]["title"])
+                std::abort();
     } catch (const EHrzError&) {
         // no preset in it: said, not shown
     }

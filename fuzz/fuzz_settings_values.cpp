@@ -1,5 +1,7 @@
-// Reading the program's settings from any settings file: every value it reads
-// at start, as text, number and switch, and the window placement.
+// Reading the program's settings from any settings file: every value it reads,
+// as text, number and switch, the folder history and controller names, and
+// the window placements. Nothing fails, and what could not be used is
+// corrected by the next save.
 #include "controls/app_error_handler.h"
 #include "fuzz/fuzz_input.h"
 #include "model/errors.h"
@@ -42,24 +44,55 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         folder.remove(name);
     std::ofstream(path.toStdString(), std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    TlvRegUtil store(std::make_unique<TQtRegistryLayer>(path));
-    store.SetPath("\\SOFTWARE\\Lumivale/HRZ2000e");
-    // A value of the wrong kind is an error with a message, never a crash.
-    const auto guarded = [](auto read) {
-        try {
-            read();
-        } catch (const EHrzError&) {
+    const auto readAll = [&](TlvRegUtil& store) {
+        // Every value the program reads, under the names it reads them by. A
+        // value that cannot be used gives its default: reads never fail.
+        const QString key = "\\SOFTWARE\\Lumivale/HRZ2000e";
+        for (const char* name : {"MIDI_IN", "MIDI_OUT", "MPT_HINT_DIR"})
+            (void)store.ReadString(name, true);
+        for (int i = 1; i <= 20; ++i) {
+            (void)store.ReadKeyString(key + "\\Folders", QString::number(i), true);
+            (void)store.ReadKeyString(key + "\\Controllers", QString::number(i), false);
+        }
+        for (const char* name : {"MIDI_OUT_CH", "HRZReqDelay", "LPW", "DBL_CLICK_FILE_ACTION",
+                                 "DBL_CLICK_LOG_ACTION", "MPT_REPT_STYLE"})
+            (void)store.ReadInteger(name, true, 0);
+        for (const char* name : {"PRE_EXPRESS", "VERIFY_STORE"})
+            (void)store.ReadBool(name, true, false);
+        for (const char* window : {"frmMain", "frmMPTEdit"}) {
+            gWindow->setObjectName(window);
+            store.RestorePlacement(*gWindow, QRect(0, 0, 1920, 1080));
+            const QRect placed = gWindow->frameGeometry();
+            if (placed.left() > 1728 || placed.top() > 972 || placed.top() < 0 ||
+                gWindow->width() > 1920 || gWindow->height() > 1080)
+                std::abort();
         }
     };
-    for (const char* name : {"MIDI_IN", "MIDI_OUT", "LastFolder", "FolderHistory"})
-        guarded([&] { (void)store.ReadString(name, false); });
-    for (const char* name :
-         {"MIDI_OUT_CH", "HRZReqDelay", "LPW", "DBL_CLICK_FILE_ACTION", "DBL_CLICK_LOG_ACTION"})
-        guarded([&] { (void)store.ReadInteger(name, false, 0); });
-    guarded([&] { (void)store.ReadBool("PRE_EXPRESS", false, false); });
-    guarded([&] { store.RestorePlacement(*gWindow, QRect(0, 0, 1920, 1080)); });
-    const QRect placed = gWindow->geometry();
-    if (placed.width() > 1920 || placed.height() > 1080)
+    {
+        TlvRegUtil store(std::make_unique<TQtRegistryLayer>(path));
+        store.SetPath("\\SOFTWARE\\Lumivale/HRZ2000e");
+        try {
+            readAll(store);
+        } catch (const EHrzError&) {
+            std::abort();
+        }
+        const QString notice = store.TakeRejectedNotice();
+        for (const char32_t c : notice.toUcs4())
+            if (c < 0x20 || (c >= 0x7F && c < 0xA0) || c == 0x202E)
+                std::abort();
+        if (notice.isEmpty())
+            return 0;
+        // The next save of the settings writes the defaults in their place.
+        try {
+            store.WriteInteger("LPW", 200);
+        } catch (const EHrzError&) {
+            return 0; // a file that cannot be written: said by the message
+        }
+    }
+    TlvRegUtil again(std::make_unique<TQtRegistryLayer>(path));
+    again.SetPath("\\SOFTWARE\\Lumivale/HRZ2000e");
+    readAll(again);
+    if (!again.TakeRejectedNotice().isEmpty())
         std::abort();
     return 0;
 }

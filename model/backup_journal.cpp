@@ -72,7 +72,8 @@ std::optional<TBackupJournal> ParseBackupJournal(const std::string& text) {
     const auto readLine = [&] {
         if (!std::getline(in, line))
             return false;
-        if (!line.empty() && line.back() == '\r')
+        // Line ends of any system; a value never ends in a carriage return.
+        while (!line.empty() && line.back() == '\r')
             line.pop_back();
         return true;
     };
@@ -119,6 +120,10 @@ std::optional<TBackupJournal> ParseBackupJournal(const std::string& text) {
         journal.LastBank = done[0] - 'A';
         journal.LastNumber = number;
         if (!RunBanks(c)[static_cast<std::size_t>(journal.LastBank)])
+            return std::nullopt;
+        // The run's first bank starts at First: a number before it is not one
+        // the run handled, and resuming after it would go back before the start.
+        if (journal.LastBank == FirstBank(c) && number < c.First)
             return std::nullopt;
     }
     return journal;

@@ -93,13 +93,20 @@ TSplitResult SplitPresetDumps(const TSysexScan& scan, const std::string& sourceN
         }
         // join refuses a file that MIDI cannot carry; split writes none, so the two agree.
         const auto& d = message.Bytes;
-        for (std::size_t k = 1; k + 1 < d.size(); ++k)
-            if (d[k] >= 0x80) {
-                result.Files.clear();
-                result.Error = at(message.Offset + k) + DataByteIssueText(d[k]) +
-                               " (run hrzctl check for details)";
-                return result;
-            }
+        std::string refusal;
+        for (std::size_t k = 1; k + 1 < d.size() && refusal.empty(); ++k)
+            if (d[k] >= 0x80)
+                refusal = at(message.Offset + k) + DataByteIssueText(d[k]);
+        // A dump cut off at the end of the file: its last byte is not the end byte.
+        if (refusal.empty() && !message.Terminated)
+            refusal = d.back() >= 0x80
+                          ? at(message.Offset + d.size() - 1) + DataByteIssueText(d.back())
+                          : at(message.Offset) + "message has no end byte (F7)";
+        if (!refusal.empty()) {
+            result.Files.clear();
+            result.Error = refusal + " (run hrzctl check for details)";
+            return result;
+        }
         const TPreset preset = PresetFromDump(d);
         result.Files.push_back({PresetFileName(preset.Title, ++number, untitledName), d});
     }
@@ -159,4 +166,19 @@ std::vector<std::uint8_t> JoinPresetFiles(const std::vector<std::string>& paths)
         joined.insert(joined.end(), bytes.begin(), bytes.end());
     }
     return joined;
+}
+
+std::vector<std::uint8_t> ReadPresetFile(const std::string& path) {
+    TReadLimits limits;
+    limits.MaxBytes = TPreset::DumpSize;
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes = ReadWholeFile(path, limits);
+    } catch (const EFileReadError& e) {
+        if (e.Kind() != EFileReadError::TKind::TooLarge)
+            throw;
+    }
+    if (bytes.size() != TPreset::DumpSize)
+        throw EInvalidData("Not a valid preset file");
+    return bytes;
 }

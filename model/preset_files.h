@@ -53,3 +53,9 @@ std::vector<std::string> PresetFilesInFolder(const std::string& folder);
 // The bytes of the files one after the other, as join writes them. Every file is
 // read and checked first; throws EHrzError naming the first file join refuses.
 std::vector<std::uint8_t> JoinPresetFiles(const std::vector<std::string>& paths);
+
+// The bytes of a preset file chosen to be opened in the editor. Reads no further
+// than a preset dump is long, so a huge file chosen by mistake is refused at
+// once; throws EInvalidData "Not a valid preset file" unless the file is 252
+// bytes, and the file's own read error when it cannot be read.
+std::vector<std::uint8_t> ReadPresetFile(const std::string& path);

@@ -2,6 +2,7 @@
 
 #include "model/errors.h"
 #include "model/file_path.h"
+#include "model/visible_text.h"
 
 #include <algorithm>
 #include <atomic>
@@ -12,14 +13,21 @@
 #include <map>
 #include <mutex>
 #include <random>
+#include <string_view>
 #include <system_error>
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
+#include <process.h>
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/file.h>
+#ifdef __linux__
+#include <sys/xattr.h>
+#endif
 #include <poll.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -33,12 +41,17 @@ std::string SystemReason(int err) {
     return reason;
 }
 
+// A file name in a message, with what could disguise it made visible.
+std::string QuotedName(const std::string& path) {
+    return "\"" + VisibleText(path) + "\"";
+}
+
 std::string OpenMessage(const std::string& path, int err) {
-    return "Cannot open file \"" + path + "\". " + SystemReason(err);
+    return "Cannot open file " + QuotedName(path) + ". " + SystemReason(err);
 }
 
 std::string CreateMessage(const std::string& path, int err) {
-    return "Cannot create file \"" + path + "\". " + SystemReason(err);
+    return "Cannot create file " + QuotedName(path) + ". " + SystemReason(err);
 }
 
 } // namespace
@@ -158,7 +171,7 @@ TFileStream::TFileStream(const std::string& path) {
             throw EFOpenError(OpenMessage(path, err));
         if (S_ISDIR(st.st_mode))
             throw EFOpenError(OpenMessage(path, EISDIR));
-        throw EFOpenError("Cannot open file \"" + path + "\". Not a regular file");
+        throw EFOpenError("Cannot open file " + QuotedName(path) + ". Not a regular file");
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     file_ = ::fdopen(fd, "rb");
@@ -197,7 +210,7 @@ std::int64_t TFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
 
 EFileReadError::EFileReadError(const std::string& path, TKind kind, std::string reason,
                                std::uint64_t size)
-    : EFOpenError("Cannot open file \"" + path + "\". " + reason), kind_(kind),
+    : EFOpenError("Cannot open file " + QuotedName(path) + ". " + reason), kind_(kind),
       reason_(std::move(reason)), size_(size) {}
 
 EFileReadError::EFileReadError(const std::string& path, int systemError)
@@ -207,33 +220,60 @@ EFileReadError::EFileReadError(const std::string& path, int systemError)
 
 namespace {
 
-constexpr auto kStaleTempAge = std::chrono::minutes(1);
+// What every temporary name starts with: hidden, and not a name a user gives
+// a file, so that clean-up never takes a user's file for one of ours.
+constexpr std::string_view kTempMarker = ".hrzsave~";
+// The longest file name of the usual file systems (bytes, or UTF-16 units).
+constexpr std::size_t kMaxNameBytes = 255;
+
+long CurrentProcessId() {
+#ifdef _WIN32
+    return static_cast<long>(_getpid());
+#else
+    return static_cast<long>(::getpid());
+#endif
+}
 
 } // namespace
 
 std::string AtomicSaveTempName(const std::string& target) {
     static std::atomic<unsigned> counter{0};
-    std::random_device rd;
     const std::filesystem::path p = PathFromUtf8(target);
-    return Utf8FromPath(p.parent_path() / PathFromUtf8(Utf8FromPath(p.filename()) + ".tmp" +
-                                                       std::to_string(rd() % 100000) + "_" +
-                                                       std::to_string(counter++)));
+    // ".hrzsave~<pid>~<n>~" and as much of the target's name as fits, so a
+    // target at the length limit still has a temporary name.
+    const std::string prefix = std::string(kTempMarker) + std::to_string(CurrentProcessId()) + "~" +
+                               std::to_string(counter++) + "~";
+    std::string head = Utf8FromPath(p.filename());
+    if (head.size() > kMaxNameBytes - prefix.size()) {
+        head.resize(kMaxNameBytes - prefix.size());
+        // Not halfway through a character.
+        while (!head.empty() && (static_cast<unsigned char>(head.back()) & 0xC0) == 0x80)
+            head.pop_back();
+        if (!head.empty() && static_cast<unsigned char>(head.back()) >= 0xC0)
+            head.pop_back();
+    }
+    return Utf8FromPath(p.parent_path() / PathFromUtf8(prefix + head));
+}
+
+long AtomicSaveTempWriter(const std::string& fileName) {
+    if (fileName.compare(0, kTempMarker.size(), kTempMarker) != 0)
+        return -1;
+    std::size_t i = kTempMarker.size();
+    const auto number = [&](long& value) {
+        const std::size_t from = i;
+        value = 0;
+        while (i < fileName.size() && i - from < 10 && fileName[i] >= '0' && fileName[i] <= '9')
+            value = value * 10 + (fileName[i++] - '0');
+        return i > from && i < fileName.size() && fileName[i++] == '~';
+    };
+    long pid = 0, serial = 0;
+    if (!number(pid) || !number(serial) || pid <= 0)
+        return -1;
+    return pid;
 }
 
 bool IsAtomicSaveTempName(const std::string& fileName) {
-    // name ".tmp" digits "_" digits
-    const auto under = fileName.rfind('_');
-    const auto tmp = fileName.rfind(".tmp");
-    if (under == std::string::npos || tmp == std::string::npos || tmp == 0 || under < tmp + 5 ||
-        under + 1 == fileName.size())
-        return false;
-    const auto digits = [&](std::size_t from, std::size_t to) {
-        for (std::size_t i = from; i < to; ++i)
-            if (fileName[i] < '0' || fileName[i] > '9')
-                return false;
-        return true;
-    };
-    return digits(tmp + 4, under) && digits(under + 1, fileName.size());
+    return AtomicSaveTempWriter(fileName) > 0;
 }
 
 #ifdef _WIN32
@@ -335,6 +375,25 @@ void WriteFileAtomically(const std::string& path, const std::uint8_t* data, std:
     }
 }
 
+void RemoveLeftoverSaveFiles(const std::string&) {
+    // Without a way to tell that a writer is gone, leftovers stay.
+}
+
+std::string MoveAside(const std::string& path, const std::string& suffix) {
+    namespace fs = std::filesystem;
+    for (int n = 1; n < 1000; ++n) {
+        const std::string aside = path + suffix + (n == 1 ? "" : std::to_string(n));
+        std::error_code ec;
+        if (fs::exists(fs::symlink_status(aside, ec)))
+            continue;
+        fs::rename(path, aside, ec);
+        if (ec)
+            throw EFCreateError(CreateMessage(aside, ec.value()));
+        return aside;
+    }
+    throw EFCreateError(CreateMessage(path + suffix, EEXIST));
+}
+
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path, const TReadLimits& limits) {
     std::error_code ec;
     if (std::filesystem::is_directory(PathFromUtf8(path), ec))
@@ -398,34 +457,56 @@ std::filesystem::path FollowLinks(std::filesystem::path p) {
     return p; // a loop: the open below reports it
 }
 
+// Whether the writer of a temporary file can be gone: the process its name
+// names has ended (or the file is a day old, when that number is in use again).
+bool WriterIsGone(long pid, const struct stat& st) {
+    if (pid == CurrentProcessId())
+        return false;
+    const bool ended = ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+    const auto age =
+        std::chrono::system_clock::now() - std::chrono::system_clock::from_time_t(st.st_mtime);
+    return ended || age > std::chrono::hours(24);
+}
+
+// Removes one leftover temporary file, only when it is provably ours and
+// nobody writes it: our marker in its name, a regular file of this user, its
+// writer gone, and no lock on it (a writer holds one while it writes).
+void RemoveIfLeftover(const std::filesystem::path& file) {
+    const long pid = AtomicSaveTempWriter(file.filename().string());
+    if (pid <= 0)
+        return;
+    TFd fd(::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    struct stat st {
+    }, named{};
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_uid != ::geteuid() || !WriterIsGone(pid, st))
+        return;
+    if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
+        return;
+    // Still the file that was looked at, not one put in its place meanwhile.
+    if (::lstat(file.c_str(), &named) == 0 && named.st_ino == st.st_ino &&
+        named.st_dev == st.st_dev)
+        ::unlink(file.c_str());
+}
+
 // Temporary files our saves leave when they are killed halfway; each folder is
 // looked at once a minute at most, so a backup run of many saves stays fast.
-void RemoveStaleTemps(const std::filesystem::path& folder) {
+void RemoveStaleTemps(const std::filesystem::path& folder, bool always = false) {
     namespace fs = std::filesystem;
     static std::mutex mutex;
     static std::map<std::string, std::chrono::steady_clock::time_point> lastLook;
-    {
+    if (!always) {
         std::lock_guard lock(mutex);
         const auto now = std::chrono::steady_clock::now();
         auto [it, added] = lastLook.try_emplace(folder.string(), now);
-        if (!added && now - it->second < kStaleTempAge)
+        if (!added && now - it->second < std::chrono::minutes(1))
             return;
         it->second = now;
     }
-    const auto oldest = std::chrono::system_clock::now() - kStaleTempAge;
     std::error_code ec;
     for (fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec), end;
-         !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (!IsAtomicSaveTempName(name))
-            continue;
-        struct stat st {};
-        if (::lstat(it->path().c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
-            st.st_uid != ::geteuid())
-            continue;
-        if (std::chrono::system_clock::from_time_t(st.st_mtime) < oldest)
-            ::unlink(it->path().c_str());
-    }
+         !ec && it != end; it.increment(ec))
+        RemoveIfLeftover(it->path());
 }
 
 std::string WaitText(int ms) {
@@ -453,18 +534,78 @@ void SyncFolder(const std::filesystem::path& folder) {
         ::fsync(dir.Get());
 }
 
+// The old file's extended attributes (tags, ACLs, labels) go over to the new
+// one; those the file system will not set are left behind.
+void CopyExtendedAttributes(const std::filesystem::path& from, int toFd) {
+#ifdef __linux__
+    const ssize_t size = ::listxattr(from.c_str(), nullptr, 0);
+    if (size <= 0)
+        return;
+    std::vector<char> names(static_cast<std::size_t>(size));
+    const ssize_t got = ::listxattr(from.c_str(), names.data(), names.size());
+    if (got <= 0)
+        return;
+    std::vector<char> value;
+    for (std::size_t at = 0; at < static_cast<std::size_t>(got);) {
+        const char* name = names.data() + at;
+        at += std::strlen(name) + 1;
+        const ssize_t length = ::getxattr(from.c_str(), name, nullptr, 0);
+        if (length < 0)
+            continue;
+        value.resize(static_cast<std::size_t>(length));
+        const ssize_t read = ::getxattr(from.c_str(), name, value.data(), value.size());
+        if (read >= 0)
+            (void)::fsetxattr(toFd, name, value.data(), static_cast<std::size_t>(read), 0);
+    }
+#else
+    (void)from;
+    (void)toFd;
+#endif
+}
+
 } // namespace
+
+void RemoveLeftoverSaveFiles(const std::string& folder) {
+    RemoveStaleTemps(std::filesystem::path(folder), true);
+}
+
+std::string MoveAside(const std::string& path, const std::string& suffix) {
+    for (int n = 1; n < 1000; ++n) {
+        const std::string aside = path + suffix + (n == 1 ? "" : std::to_string(n));
+        // link() never replaces what is there; the rename below is for file
+        // systems without hard links.
+        if (::link(path.c_str(), aside.c_str()) == 0) {
+            ::unlink(path.c_str());
+            return aside;
+        }
+        if (errno == EEXIST)
+            continue;
+        if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP && errno != EMLINK)
+            throw EFCreateError(CreateMessage(aside, errno));
+        struct stat st {};
+        if (::lstat(aside.c_str(), &st) == 0)
+            continue;
+        if (::rename(path.c_str(), aside.c_str()) != 0)
+            throw EFCreateError(CreateMessage(aside, errno));
+        return aside;
+    }
+    throw EFCreateError(CreateMessage(path + suffix, EEXIST));
+}
 
 void WriteFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size) {
     namespace fs = std::filesystem;
     const fs::path target = FollowLinks(fs::path(path));
     const fs::path folder = target.parent_path();
     struct stat old {};
+    // A loop of links, or one that cannot be read, ends at a link: replacing it
+    // by a file would lose the link and write where nobody asked.
+    if (::lstat(target.c_str(), &old) == 0 && S_ISLNK(old.st_mode))
+        throw EFCreateError(CreateMessage(path, ELOOP));
     const bool exists = ::stat(target.c_str(), &old) == 0;
     if (exists && S_ISDIR(old.st_mode))
         throw EFCreateError(CreateMessage(path, EISDIR));
     if (exists && !S_ISREG(old.st_mode))
-        throw EFCreateError("Cannot create file \"" + path + "\". Not a regular file");
+        throw EFCreateError("Cannot create file " + QuotedName(path) + ". Not a regular file");
     if (exists && ::access(target.c_str(), W_OK) != 0)
         throw EFCreateError(CreateMessage(path, errno));
 
@@ -473,6 +614,8 @@ void WriteFileAtomically(const std::string& path, const std::uint8_t* data, std:
     TFd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666));
     if (fd.Get() < 0)
         throw EFCreateError(CreateMessage(path, errno));
+    // Held while it is written: clean-up leaves a locked temporary file alone.
+    (void)::flock(fd.Get(), LOCK_EX | LOCK_NB);
     int err = 0;
     const auto failed = [&err](bool ok) {
         if (!ok && err == 0)
@@ -484,6 +627,7 @@ void WriteFileAtomically(const std::string& path, const std::uint8_t* data, std:
         // Owner first: changing it may clear the set-id bits the mode then restores.
         (void)::fchown(fd.Get(), old.st_uid, old.st_gid);
         broken = failed(::fchmod(fd.Get(), old.st_mode & 07777) == 0);
+        CopyExtendedAttributes(target, fd.Get());
     }
     // On disk before it takes the old file's name, or a power cut could leave
     // an empty file where the old one was.

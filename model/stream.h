@@ -91,9 +91,11 @@ private:
 // disk, renamed over the old one, and the folder flushed too. A symbolic link is
 // written through to the file it names; the old file's permissions are kept. A
 // target that is not a regular file, or one we may not write, is refused.
-// Leftover temporary files of an interrupted save (older than a minute) are removed
-// from the folder. Throws EFCreateError with a readable message on failure; the old
-// file is kept.
+// A loop of links is refused. Extended attributes are copied; a file with
+// several hard links gets a new file under this name (the other names keep
+// the old content). Leftover temporary files of killed saves are removed from
+// the folder (RemoveLeftoverSaveFiles). Throws EFCreateError with a readable message on failure;
+// the old file is kept.
 void WriteFileAtomically(const std::string& path, const std::uint8_t* data, std::size_t size);
 
 // How ReadWholeFile treats what it is given.
@@ -130,7 +132,20 @@ private:
 // EFileReadError ("Cannot open file ...") with a readable message on failure.
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path, const TReadLimits& limits = {});
 
-// Name of the temporary file a save to target writes first (same folder).
+// Renames path to path + suffix, or to path + suffix + "2", "3", ... when that
+// is taken: a file set aside earlier is never replaced. Returns the new name;
+// throws EFCreateError when the file cannot be moved.
+std::string MoveAside(const std::string& path, const std::string& suffix);
+
+// Removes the temporary files of saves into folder that were killed halfway
+// (at the start of a program; saves do it once a minute per folder). Only
+// files provably made by a save of this program are touched: the name carries
+// the writer's marker and process, the writer is gone, nobody holds the file.
+void RemoveLeftoverSaveFiles(const std::string& folder);
+
+// Name of the temporary file a save to target writes first (same folder):
+// ".hrzsave~<process>~<serial>~" and the target's name, cut to 255 bytes.
 std::string AtomicSaveTempName(const std::string& target);
-// True for a file name of that pattern ("x.hrz.tmp1234_5").
+// The process number in such a name; -1 when the name is not one of them.
+long AtomicSaveTempWriter(const std::string& fileName);
 bool IsAtomicSaveTempName(const std::string& fileName);

@@ -44,16 +44,42 @@ TSysexScan ScanSysex(const std::vector<std::uint8_t>& bytes) {
     TSysexMessage* open = nullptr;
     std::size_t strayStart = 0;
     std::size_t strayCount = 0;
+    // Bounded, so that memory stays a small multiple of the file's size.
+    const auto issue = [&](std::size_t offset, auto text) {
+        if (scan.Issues.size() < TSysexScan::MaxIssues)
+            scan.Issues.push_back({offset, text()});
+        else
+            ++scan.IssuesLeftOut;
+    };
+    std::size_t othersKept = 0;
+    // A finished message that is neither a dump nor a table is dropped beyond
+    // the first MaxOtherMessages.
+    const auto finish = [&](std::size_t index) {
+        if (ClassifyMessage(scan.Messages[index], false) != TDumpKind::Other)
+            return;
+        if (othersKept < TSysexScan::MaxOtherMessages) {
+            ++othersKept;
+            return;
+        }
+        scan.Messages.erase(scan.Messages.begin() + static_cast<std::ptrdiff_t>(index));
+        ++scan.OtherMessagesLeftOut;
+    };
     const auto flushStray = [&] {
         if (strayCount == 0)
             return;
-        scan.Issues.push_back({strayStart, std::to_string(strayCount) +
-                                               (strayCount == 1 ? " byte" : " bytes") +
-                                               " outside any system-exclusive message"});
+        scan.StrayBytes += strayCount;
+        issue(strayStart, [&] {
+            return std::to_string(strayCount) + (strayCount == 1 ? " byte" : " bytes") +
+                   " outside any system-exclusive message";
+        });
         strayCount = 0;
     };
     const auto unterminated = [&](const TSysexMessage& m) {
-        scan.Issues.push_back({m.Offset, "message has no end byte (F7)"});
+        issue(m.Offset, [] { return std::string("message has no end byte (F7)"); });
+    };
+    const auto openNew = [&](std::size_t at) {
+        scan.Messages.push_back({at, {bytes[at]}, false});
+        open = &scan.Messages.back();
     };
 
     for (std::size_t i = 0; i < bytes.size(); ++i) {
@@ -68,18 +94,17 @@ TSysexScan ScanSysex(const std::vector<std::uint8_t>& bytes) {
                                    bytes[end - 1] == kEnd};
                 for (std::size_t k = i + 1; k + 1 < end; ++k)
                     if (bytes[k] >= 0x80)
-                        scan.Issues.push_back({k, DataByteIssueText(bytes[k])});
+                        issue(k, [&] { return DataByteIssueText(bytes[k]); });
                 if (!dump.Terminated) {
                     if (bytes[end - 1] >= 0x80)
-                        scan.Issues.push_back({end - 1, DataByteIssueText(bytes[end - 1])});
+                        issue(end - 1, [&] { return DataByteIssueText(bytes[end - 1]); });
                     unterminated(dump);
                 }
                 scan.Messages.push_back(std::move(dump));
                 i = end - 1;
             } else if (b == kStart) {
                 flushStray();
-                scan.Messages.push_back({i, {b}, false});
-                open = &scan.Messages.back();
+                openNew(i);
             } else {
                 if (strayCount == 0)
                     strayStart = i;
@@ -91,19 +116,23 @@ TSysexScan ScanSysex(const std::vector<std::uint8_t>& bytes) {
             open->Bytes.push_back(b);
             open->Terminated = true;
             open = nullptr;
+            finish(scan.Messages.size() - 1);
         } else if (b == kStart) {
             unterminated(*open);
-            scan.Messages.push_back({i, {b}, false});
-            open = &scan.Messages.back();
+            open = nullptr;
+            finish(scan.Messages.size() - 1);
+            openNew(i);
         } else {
             // Kept in the message so that its length and the bytes after it stay right.
             if (b >= 0x80)
-                scan.Issues.push_back({i, DataByteIssueText(b)});
+                issue(i, [&] { return DataByteIssueText(b); });
             open->Bytes.push_back(b);
         }
     }
-    if (open != nullptr)
+    if (open != nullptr) {
         unterminated(*open);
+        finish(scan.Messages.size() - 1);
+    }
     flushStray();
     return scan;
 }

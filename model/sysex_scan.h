@@ -19,10 +19,19 @@ struct TScanIssue {
 };
 
 struct TSysexScan {
+    // Every preset dump and program table; of the other messages the first
+    // MaxOtherMessages (a file of noise or of F0 bytes holds millions).
     std::vector<TSysexMessage> Messages;
     // Bytes outside any message, messages without their end byte, status bytes
-    // inside a message.
+    // inside a message: the first MaxIssues of them.
     std::vector<TScanIssue> Issues;
+    std::size_t OtherMessagesLeftOut = 0;
+    std::size_t IssuesLeftOut = 0;
+    // Bytes outside any message, all of them.
+    std::size_t StrayBytes = 0;
+
+    static constexpr std::size_t MaxOtherMessages = 1000;
+    static constexpr std::size_t MaxIssues = 1000;
 };
 
 // A preset dump (length and header bytes right) is one message even when a byte

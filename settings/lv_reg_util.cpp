@@ -1,11 +1,13 @@
 #include "settings/lv_reg_util.h"
 
+#include "model/visible_text.h"
 #include "settings/qt_registry_layer.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 #include <algorithm>
+#include <type_traits>
 
 namespace {
 
@@ -89,6 +91,14 @@ T TlvRegUtil::ReadIn(const QString& keyPath, const QString& name, bool canCreate
         TOpenKey key(Layer(), keyPath, canCreate);
         if (key && Layer().ValueExists(name))
             return read(Layer());
+    } catch (const ERegistryBadValue& e) {
+        if constexpr (std::is_arithmetic_v<T>) {
+            Reject(keyPath, name, QString::fromStdString(e.StoredText()), static_cast<int>(fallback),
+                   std::is_same_v<T, bool>);
+            return fallback;
+        } else {
+            ReadFailed(e, reportedName);
+        }
     } catch (const ERegistryError& e) {
         ReadFailed(e, reportedName);
     }
@@ -98,12 +108,81 @@ T TlvRegUtil::ReadIn(const QString& keyPath, const QString& name, bool canCreate
 template <typename Write>
 void TlvRegUtil::WriteIn(const QString& keyPath, const QString& reportedName, Write write) {
     try {
-        TOpenKey key(Layer(), keyPath, true);
-        if (key)
-            write(Layer());
+        {
+            TOpenKey key(Layer(), keyPath, true);
+            if (key)
+                write(Layer());
+        }
+        WriteBackRejected(keyPath, reportedName);
     } catch (const ERegistryError& e) {
         WriteFailed(e, reportedName);
     }
+}
+
+void TlvRegUtil::Reject(const QString& key, const QString& name, const QString& text,
+                        int defaultValue, bool isBool) {
+    for (const TRejected& r : rejected_)
+        if (r.Key == key && r.Name == name && !r.Written)
+            return; // said once
+    rejected_.push_back({key, name, text, defaultValue, isBool, false});
+    // Long or strange stored text is shown short and with its control
+    // characters visible.
+    QString shown = text.left(40);
+    if (shown.size() < text.size())
+        shown += QStringLiteral("...");
+    const QString line = QStringLiteral("%1=\"%2\" (default %3 used)")
+                             .arg(QString::fromStdString(VisibleText(name.toStdString())),
+                                  QString::fromStdString(VisibleText(shown.toStdString())))
+                             .arg(defaultValue);
+    unsaid_ << line;
+    if (rejectedSink_)
+        rejectedSink_(TakeRejectedNotice());
+}
+
+void TlvRegUtil::RejectValue(const QString& name, const QString& storedText, int defaultValue) {
+    Reject(path_, name, storedText, defaultValue, false);
+}
+
+QString TlvRegUtil::TakeRejectedNotice() {
+    if (unsaid_.isEmpty())
+        return {};
+    const QString text = QStringLiteral("Settings that cannot be used were replaced by their "
+                                        "defaults, saved with the next change: ") +
+                         unsaid_.join(QStringLiteral(", "));
+    unsaid_.clear();
+    return text;
+}
+
+void TlvRegUtil::SetRejectedSink(std::function<void(const QString&)> sink) {
+    rejectedSink_ = std::move(sink);
+}
+
+void TlvRegUtil::WriteBackRejected(const QString& exceptKey, const QString& exceptName) {
+    if (writingBack_)
+        return;
+    writingBack_ = true;
+    const auto done = [this] { writingBack_ = false; };
+    try {
+        for (TRejected& r : rejected_) {
+            if (r.Written)
+                continue;
+            r.Written = true;
+            // The value just written replaces the refused one by itself.
+            if (r.Key == exceptKey && r.Name == exceptName)
+                continue;
+            TOpenKey key(Layer(), r.Key, true);
+            if (!key)
+                continue;
+            if (r.IsBool)
+                Layer().WriteBool(r.Name, r.Default != 0);
+            else
+                Layer().WriteInteger(r.Name, r.Default);
+        }
+    } catch (...) {
+        done();
+        throw;
+    }
+    done();
 }
 
 QString TlvRegUtil::ReadString(const QString& name, bool canCreate) {
@@ -155,6 +234,9 @@ void TlvRegUtil::DeleteValue(const QString& name) {
         TOpenKey key(Layer(), path_, false);
         if (key && Layer().ValueExists(name))
             Layer().DeleteValue(name);
+        for (TRejected& r : rejected_)
+            if (r.Key == path_ && r.Name == name)
+                r.Written = true;
     } catch (const ERegistryError& e) {
         throw EHrzError(std::string(e.what()) + " Registry value " + Quoted(name) +
                         " deletion failed!");

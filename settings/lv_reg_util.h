@@ -7,7 +7,10 @@
 
 #include <QRect>
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class QWidget;
 
@@ -43,7 +46,30 @@ public:
 
     IRegistryLayer& Layer();
 
+    // A stored value that cannot be used ("abc" for an integer, a channel of
+    // 99) never stops the program: the read gives the default, the user is
+    // told once, and the next write of any setting puts the default in its
+    // place. Callers that check a range report what they refused here.
+    void RejectValue(const QString& name, const QString& storedText, int defaultValue);
+    // What was refused since the last call, as one line (empty when nothing).
+    QString TakeRejectedNotice();
+    // From now on each refusal is also handed here as it happens.
+    void SetRejectedSink(std::function<void(const QString&)> sink);
+
 private:
+    struct TRejected {
+        QString Key;
+        QString Name;
+        QString Text;
+        int Default = 0;
+        bool IsBool = false;
+        bool Written = false;
+    };
+    void Reject(const QString& key, const QString& name, const QString& text, int defaultValue,
+                bool isBool);
+    // Writes the defaults of refused values; after any successful write.
+    void WriteBackRejected(const QString& exceptKey, const QString& exceptName);
+
     void RequirePath() const;
     // read(layer) of a value in keyPath; fallback when the key or the value is
     // missing. Failures name reportedName.
@@ -57,6 +83,10 @@ private:
     std::unique_ptr<IRegistryLayer> layer_;
     TRootKey root_ = TRootKey::CurrentUser;
     QString path_;
+    std::vector<TRejected> rejected_;
+    QStringList unsaid_;
+    std::function<void(const QString&)> rejectedSink_;
+    bool writingBack_ = false;
 };
 
 // The program's store, for windows that are not handed one.

@@ -9,6 +9,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cerrno>
@@ -19,10 +20,10 @@
 
 namespace {
 
-// A file name beside path that is not taken yet.
+// A file name beside path that is not taken yet: path + suffix, then with 2, 3, ...
 QString FreeName(const QString& path, const QString& suffix) {
     QString name = path + suffix;
-    for (int n = 1; QFile::exists(name); ++n)
+    for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
         name = path + suffix + QString::number(n);
     return name;
 }
@@ -74,7 +75,35 @@ bool TQtRegistryLayer::ConvertOldStyleFile(const QString& iniPath) {
     return true;
 }
 
+QString TQtRegistryLayer::UnusableFileReason(const QString& iniPath) {
+    const QFileInfo info(iniPath);
+    if (!info.exists() && !info.isSymLink())
+        return {};
+    if (info.isDir())
+        return QStringLiteral("is a folder");
+    if (!info.exists())
+        return QStringLiteral("is a link to nothing");
+    // A FIFO or a device would be waited on for ever.
+    if (!info.isFile())
+        return QStringLiteral("is not a regular file");
+    QFile file(iniPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("cannot be read (%1)").arg(file.errorString());
+    return {};
+}
+
 void TQtRegistryLayer::OpenIniFile(const QString& iniPath) {
+    if (const QString reason = UnusableFileReason(iniPath); !reason.isEmpty()) {
+        // What is there is not ours to move or replace: the program runs on
+        // defaults kept in a file of its own until it ends.
+        scratch_ = std::make_unique<QTemporaryDir>();
+        notice_ = QStringLiteral("The settings file %1 %2; default settings are used and "
+                                 "changes are not saved.")
+                      .arg(QDir::toNativeSeparators(iniPath), reason);
+        settings_ = std::make_unique<QSettings>(scratch_->filePath(QStringLiteral("HRZ2000e.ini")),
+                                                RegistryIni::Format());
+        return;
+    }
     QSettings::Format format = RegistryIni::Format();
     if (RegistryIni::IsOldStyleFile(iniPath) && !ConvertOldStyleFile(iniPath)) {
         // Read and written the old way until it can be converted.
@@ -84,14 +113,25 @@ void TQtRegistryLayer::OpenIniFile(const QString& iniPath) {
                       .arg(QDir::toNativeSeparators(iniPath));
     }
     settings_ = std::make_unique<QSettings>(iniPath, format);
-    if (settings_->status() != QSettings::FormatError)
+    if (settings_->status() != QSettings::FormatError) {
+        // What a killed writer left is cleared at the start too, not only at
+        // the first change.
+        ClearLeftovers();
         return;
+    }
     // A damaged file is kept aside for the user and the program starts on
     // defaults, rather than refusing every read and write from now on.
     settings_.reset();
-    const QString aside = iniPath + QStringLiteral(".damaged");
-    QFile::remove(aside);
-    if (QFile::rename(iniPath, aside))
+    // Each damaged file keeps a name of its own: an earlier one is never replaced.
+    QString aside;
+    bool keptAside = false;
+    for (int attempt = 0; attempt < 100 && !keptAside; ++attempt) {
+        aside = FreeName(iniPath, QStringLiteral(".damaged"));
+        keptAside = QFile::rename(iniPath, aside); // never replaces an existing file
+        if (!keptAside && !QFile::exists(aside))
+            break; // not taken by another: the rename itself cannot be done
+    }
+    if (keptAside)
         notice_ = QStringLiteral("The settings file %1 could not be read. It was kept as %2; "
                                  "default settings are used.")
                       .arg(QDir::toNativeSeparators(iniPath), QDir::toNativeSeparators(aside));
@@ -137,7 +177,7 @@ QString TQtRegistryLayer::FullName(const QString& name) const {
 }
 
 void TQtRegistryLayer::ClearLeftovers() {
-    if (!settings_ || FileName().isEmpty())
+    if (!settings_ || FileName().isEmpty() || scratch_)
         return;
     const QFileInfo ini(settings_->fileName());
     const QDateTime now = QDateTime::currentDateTime();
@@ -146,6 +186,7 @@ void TQtRegistryLayer::ClearLeftovers() {
     // by then, so the window would hang. A lock that is empty, unreadable or
     // names a process that is gone, and is not brand new, has no writer behind it.
     const QFileInfo lock(ini.filePath() + QStringLiteral(".lock"));
+    QDateTime deadWriterStart;
     if (lock.exists() && lock.lastModified().msecsTo(now) > 50) {
         QFile file(lock.filePath());
         bool dead = true;
@@ -158,14 +199,18 @@ void TQtRegistryLayer::ClearLeftovers() {
             dead = !ok || pid <= 0;
 #endif
         }
-        if (dead)
+        if (dead) {
+            deadWriterStart = lock.lastModified();
             QFile::remove(lock.filePath());
+        }
     }
     // Temporary files Qt's atomic save leaves when the program is killed in the
-    // middle of it ("HRZ2000e.ini.AbC123"); a minute old, they belong to no save.
-    if (leftoversChecked_)
+    // middle of it ("HRZ2000e.ini.AbC123"). Such a file is ours only when its
+    // writer's lock was left behind as well and the file was written while
+    // that lock was held; any other file of that shape (a user's
+    // "HRZ2000e.ini.backup") stays.
+    if (!deadWriterStart.isValid())
         return;
-    leftoversChecked_ = true;
     const QDir folder = ini.absoluteDir();
     for (const QFileInfo& entry : folder.entryInfoList({ini.fileName() + QStringLiteral(".??????")},
                                                        QDir::Files | QDir::Hidden)) {
@@ -173,7 +218,8 @@ void TQtRegistryLayer::ClearLeftovers() {
         const bool random = std::all_of(tail.begin(), tail.end(), [](QChar c) {
             return c.isLetterOrNumber() && c.unicode() < 128;
         });
-        if (random && entry.lastModified().secsTo(now) > 60)
+        const qint64 afterLock = deadWriterStart.msecsTo(entry.lastModified());
+        if (random && afterLock >= -1000 && afterLock <= 30000)
             QFile::remove(entry.filePath());
     }
 }
@@ -203,7 +249,8 @@ int TQtRegistryLayer::ReadInteger(const QString& name) {
     bool ok = false;
     const int value = v.toString().trimmed().toInt(&ok);
     if (!ok)
-        throw ERegistryError(("Invalid data type for '" + name + "'.").toStdString());
+        throw ERegistryBadValue(("Invalid data type for '" + name + "'.").toStdString(),
+                                v.toString().toStdString());
     return value;
 }
 

@@ -8,6 +8,8 @@
 #include <QSettings>
 #include <memory>
 
+class QTemporaryDir;
+
 class TQtRegistryLayer : public IRegistryLayer {
 public:
     // The platform's store: the registry on Windows, the user's settings file elsewhere.
@@ -35,22 +37,26 @@ public:
 
 private:
     void OpenIniFile(const QString& iniPath);
+    // Why the file at iniPath cannot be used at all (a folder, a FIFO, no read
+    // permission); empty when it can, or when there is none yet.
+    static QString UnusableFileReason(const QString& iniPath);
     // Rewrites a file of the earlier format in this one, keeping the old file
     // beside it; false (and the file untouched) when that cannot be done.
     static bool ConvertOldStyleFile(const QString& iniPath);
     QString FullName(const QString& name) const;
     void Commit();
     // Removes what a writer killed in the middle of a save leaves: its lock file,
-    // and (once) its temporary files.
+    // and the temporary files written under that lock.
     void ClearLeftovers();
     void RequireKey() const;
 
+    // Where the settings live while the real file cannot be used.
+    std::unique_ptr<QTemporaryDir> scratch_;
     std::unique_ptr<QSettings> settings_;
     TRootKey root_ = TRootKey::CurrentUser;
     QString currentGroup_;
     bool keyOpen_ = false;
     QString notice_;
-    bool leftoversChecked_ = false;
 };
 
 // Path of the user's settings file outside Windows.

@@ -115,7 +115,7 @@ std::string TWinRegistry::ReadString(const std::string& name) {
 int TWinRegistry::ReadInteger(const std::string& name) {
     unsigned long size = 0;
     if (QueryValue(name, size) != REG_DWORD || size != sizeof(DWORD))
-        throw ERegistryError(InvalidType(name));
+        throw ERegistryBadValue(InvalidType(name), "(not a number)");
     DWORD value = 0;
     DWORD bytes = sizeof value;
     const std::wstring wideName = WideFromUtf8(name);

@@ -1,5 +1,7 @@
 #include "unit/jack_unit_transport.h"
 
+#include "unit/jack_ring_framing.h"
+
 #include <jack/jack.h>
 #include <jack/midiport.h>
 #include <jack/ringbuffer.h>
@@ -14,9 +16,12 @@
 
 namespace {
 
-// Messages travel through the ring buffers as a 32-bit length and the bytes.
-using TLength = std::uint32_t;
+using JackRing::TLength;
 constexpr std::size_t kRingSize = 256 * 1024;
+// Replies waiting for the JACK buffer, at most: as a real unit's output buffer
+// is bounded, a flood of requests drops replies instead of filling memory.
+// Four banks' bulk dumps fit (about 200 KB).
+constexpr std::size_t kMaxBacklogBytes = 1024 * 1024;
 // While replies wait for room, the main thread looks again this often.
 constexpr auto kRefillInterval = std::chrono::milliseconds(5);
 
@@ -50,6 +55,11 @@ private:
     bool semaphoreMade_ = false;
     std::string name_;
     std::deque<TMessage> backlog_; // replies that did not fit into outRing_ yet
+    std::size_t backlogBytes_ = 0;
+    // Replies dropped because the backlog was full; said once per flood.
+    std::uint64_t dropped_ = 0;
+    std::uint64_t droppedSaid_ = 0;
+    TClock::time_point lastDrop_{};
 
     // Written by the process and shutdown threads.
     std::atomic<bool> shutdown_{false};
@@ -139,13 +149,8 @@ int TJackUnitTransport::Process(jack_nframes_t frames, void* self) {
         jack_midi_event_t event;
         if (jack_midi_event_get(&event, inBuffer, i) != 0 || event.size == 0)
             continue;
-        const auto length = static_cast<TLength>(event.size);
-        if (jack_ringbuffer_write_space(t.inRing_) < sizeof length + length) {
+        if (!JackRing::Write(t.inRing_, event.buffer, event.size))
             t.inputLost_.fetch_add(1, std::memory_order_relaxed);
-            continue;
-        }
-        jack_ringbuffer_write(t.inRing_, reinterpret_cast<const char*>(&length), sizeof length);
-        jack_ringbuffer_write(t.inRing_, reinterpret_cast<const char*>(event.buffer), length);
     }
 
     void* outBuffer = jack_port_get_buffer(t.out_, frames);
@@ -153,22 +158,19 @@ int TJackUnitTransport::Process(jack_nframes_t frames, void* self) {
     bool wrote = false, took = false;
     for (;;) {
         TLength length = 0;
-        if (jack_ringbuffer_peek(t.outRing_, reinterpret_cast<char*>(&length), sizeof length) !=
-                sizeof length ||
-            jack_ringbuffer_read_space(t.outRing_) < sizeof length + length)
+        if (!JackRing::PeekLength(t.outRing_, length))
             break;
         jack_midi_data_t* target = jack_midi_event_reserve(outBuffer, 0, length);
         if (target == nullptr) {
             if (wrote)
                 break; // the buffer is full for this cycle: the rest goes in the next
             // Not even an empty buffer takes it.
-            jack_ringbuffer_read_advance(t.outRing_, sizeof length + length);
+            JackRing::Skip(t.outRing_, length);
             t.tooLarge_.fetch_add(1, std::memory_order_relaxed);
             took = true;
             continue;
         }
-        jack_ringbuffer_read_advance(t.outRing_, sizeof length);
-        jack_ringbuffer_read(t.outRing_, reinterpret_cast<char*>(target), length);
+        JackRing::ReadInto(t.outRing_, target, length);
         wrote = took = true;
     }
     if (count > 0 || took)
@@ -186,30 +188,17 @@ void TJackUnitTransport::Shutdown(jack_status_t, const char* reason, void* self)
 void TJackUnitTransport::FillOutRing() {
     while (!backlog_.empty()) {
         const TMessage& message = backlog_.front();
-        const auto length = static_cast<TLength>(message.size());
-        if (jack_ringbuffer_write_space(outRing_) < sizeof length + length)
+        if (!JackRing::Write(outRing_, message.data(), message.size()))
             return;
-        // Length and bytes in one write: the process thread sees both or neither.
-        std::vector<char> framed(sizeof length + length);
-        std::memcpy(framed.data(), &length, sizeof length);
-        std::memcpy(framed.data() + sizeof length, message.data(), length);
-        jack_ringbuffer_write(outRing_, framed.data(), framed.size());
+        backlogBytes_ -= message.size();
         backlog_.pop_front();
     }
 }
 
 void TJackUnitTransport::TakeIncoming(std::vector<TMessage>& received) {
-    for (;;) {
-        TLength length = 0;
-        if (jack_ringbuffer_peek(inRing_, reinterpret_cast<char*>(&length), sizeof length) !=
-                sizeof length ||
-            jack_ringbuffer_read_space(inRing_) < sizeof length + length)
-            return;
-        jack_ringbuffer_read_advance(inRing_, sizeof length);
-        TMessage message(length);
-        jack_ringbuffer_read(inRing_, reinterpret_cast<char*>(message.data()), length);
+    TMessage message;
+    while (JackRing::Read(inRing_, message))
         received.push_back(std::move(message));
-    }
 }
 
 void TJackUnitTransport::Wait(TClock::time_point until, std::vector<TMessage>& received) {
@@ -236,8 +225,16 @@ void TJackUnitTransport::Wait(TClock::time_point until, std::vector<TMessage>& r
 }
 
 void TJackUnitTransport::Send(const TMessage& block) {
-    for (auto& message : UnitWireMessages(block))
+    FillOutRing();
+    if (backlogBytes_ + block.size() > kMaxBacklogBytes) {
+        ++dropped_;
+        lastDrop_ = TClock::now();
+        return;
+    }
+    for (auto& message : UnitWireMessages(block)) {
+        backlogBytes_ += message.size();
         backlog_.push_back(std::move(message));
+    }
     FillOutRing();
 }
 
@@ -262,6 +259,21 @@ std::vector<std::string> TJackUnitTransport::TakeWarnings() {
     if (const auto large = tooLarge_.exchange(0))
         warnings.push_back(std::to_string(large) +
                            " replies were larger than the JACK buffer and were not sent");
+    if (dropped_ > 0 && droppedSaid_ == 0) {
+        warnings.push_back(std::to_string(dropped_) +
+                           (dropped_ == 1 ? " reply was" : " replies were") +
+                           " dropped: more requests arrive than MIDI can answer, and the "
+                           "unit's output buffer (" +
+                           std::to_string(kMaxBacklogBytes / 1024) + " KB) is full");
+        droppedSaid_ = dropped_;
+    }
+    // The flood is over once nothing was dropped for a while: what followed, once.
+    if (droppedSaid_ > 0 && TClock::now() - lastDrop_ >= std::chrono::seconds(5)) {
+        if (dropped_ > droppedSaid_)
+            warnings.push_back(std::to_string(dropped_) +
+                               " replies were dropped in all while the output buffer was full");
+        dropped_ = droppedSaid_ = 0;
+    }
     return warnings;
 }
 

@@ -1,5 +1,6 @@
 // hrz2000-unit: the virtual unit on MIDI ports of a JACK server or the ALSA sequencer.
 #include "unit/jack_unit_transport.h"
+#include "unit/reply_backlog.h"
 #include "unit/rtmidi_unit_transport.h"
 #include "unit/unit_cli.h"
 #include "unit/virtual_unit.h"
@@ -7,6 +8,7 @@
 
 #include <RtMidi.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <iostream>
@@ -84,14 +86,18 @@ int main(int argc, char** argv) {
     TWireTiming toUnit(options.Unit.WirePacing);
     TWireTiming fromUnit(options.Unit.WirePacing,
                          std::chrono::milliseconds(options.Unit.AnswerDelayMs));
-    std::multimap<TClock::time_point, std::vector<std::uint8_t>> outgoing;
+    TReplyBacklog outgoing(fromUnit);
     std::string lastSaveError;
     std::vector<IUnitTransport::TMessage> received;
 
     while (!gStop) {
         auto until = TClock::now() + std::chrono::milliseconds(50);
-        if (!outgoing.empty())
-            until = std::min(until, outgoing.begin()->first);
+        // A reply held back while the ports still send is looked at again soon.
+        if (const auto next = outgoing.NextDue())
+            until =
+                std::min(until, ports->Sending()
+                                    ? std::max(*next, TClock::now() + std::chrono::milliseconds(5))
+                                    : *next);
         if (const auto due = unit.SaveDue())
             until = std::min(until, *due);
         received.clear();
@@ -104,7 +110,7 @@ int main(int argc, char** argv) {
         for (const auto& message : received) {
             const auto arrived = toUnit.Transmit(TClock::now(), message.size());
             for (auto& reply : unit.Receive(message))
-                outgoing.emplace(fromUnit.Transmit(arrived, reply.size()), std::move(reply));
+                outgoing.Add(arrived, std::move(reply));
         }
         unit.SaveIfDue(TClock::now());
         if (unit.LastSaveError() != lastSaveError) {
@@ -112,11 +118,14 @@ int main(int argc, char** argv) {
             if (!lastSaveError.empty())
                 std::cerr << "hrz2000-unit: memory not saved: " << lastSaveError << "\n";
         }
-        while (!outgoing.empty() && outgoing.begin()->first <= TClock::now()) {
-            ports->Send(outgoing.begin()->second);
-            outgoing.erase(outgoing.begin());
-        }
+        // One cable: what is due waits in the unit's bounded buffer while the
+        // ports are still sending, so a flood is dropped there and only there.
+        if (!ports->Sending())
+            for (const auto& reply : outgoing.TakeDue(TClock::now()))
+                ports->Send(reply);
         for (const auto& warning : ports->TakeWarnings())
+            std::cerr << "hrz2000-unit: " << warning << "\n";
+        for (const auto& warning : outgoing.TakeWarnings(TClock::now()))
             std::cerr << "hrz2000-unit: " << warning << "\n";
     }
     if (!options.Quiet)

@@ -203,13 +203,18 @@ THrzUnitMemory LoadUnitMemory(const std::string& path, bool preExpress, std::str
     }
     if (!ok) {
         // Keep the damaged file for inspection; the unit starts from factory state.
-        const std::string aside = path + ".damaged";
-        std::filesystem::rename(PathFromUtf8(path), PathFromUtf8(aside), ec);
+        // Each damaged file keeps a name of its own; an earlier one stays.
+        std::string aside, failure;
+        try {
+            aside = MoveAside(path, ".damaged");
+        } catch (const EHrzError& e) {
+            failure = e.what();
+        }
         if (notice)
             *notice = "The virtual unit starts from factory state: its memory " + path + " " +
                       problem +
-                      (ec ? " and could not be moved aside (" + ec.message() + ")."
-                          : " and was kept as " + aside + ".");
+                      (aside.empty() ? " and could not be moved aside (" + failure + ")."
+                                     : " and was kept as " + aside + ".");
     }
     return memory;
 }

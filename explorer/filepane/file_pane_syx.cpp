@@ -48,7 +48,8 @@ TFileExplorerPane::TSplitOffer TFileExplorerPane::OfferSplit(const QString& path
                                       "per preset, in a folder you choose?")
                            .arg(info.fileName())
                            .arg(presets);
-    const auto others = static_cast<int>(scan.Messages.size()) - presets;
+    const auto others =
+        static_cast<int>(scan.Messages.size() + scan.OtherMessagesLeftOut) - presets;
     if (others > 0)
         question += QStringLiteral("\n(The %1 other message%2 in it %3 left out.)")
                         .arg(others)

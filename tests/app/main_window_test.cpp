@@ -59,6 +59,43 @@ TEST_F(MainWindowTest, StartBuildsTheDeviceMenusBeforeHelp) {
     EXPECT_FALSE(w.miBypass->isChecked());
 }
 
+TEST_F(MainWindowTest, EachSettingThatCannotBeUsedGivesWayToItsDefaultWithEveryMenu) {
+    const struct {
+        const char* Name;
+        const char* Stored;
+        const char* Default;
+    } cases[] = {{"MIDI_OUT_CH", "abc", "0"},
+                 {"MIDI_OUT_CH", "16", "0"},
+                 {"MIDI_OUT_CH", "99999999999999999999", "0"},
+                 {"DBL_CLICK_FILE_ACTION", "abc", "0"},
+                 {"DBL_CLICK_LOG_ACTION", "1.5", "0"},
+                 {"DBL_CLICK_LOG_ACTION", "3", "0"},
+                 {"PRE_EXPRESS", "maybe", "0"},
+                 {"VERIFY_STORE", "yes", "1"},
+                 {"HRZReqDelay", "soon", "1000"},
+                 {"LPW", "wide", "-"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.Name) + "=" + c.Stored);
+        store->WriteString(c.Name, c.Stored);
+        auto& w = StartOnTestPlatform();
+        EXPECT_TRUE(w.Initialized);
+        EXPECT_EQ(TopLevelMenus(w), (QStringList{"&File", "MIDI &In", "MIDI &Out",
+                                                 "HRZ2000 Requests", "Presets", "MPT", "&Help"}));
+        EXPECT_TRUE(Messages().empty());
+        const QString notice = store->TakeRejectedNotice();
+        EXPECT_TRUE(notice.contains(QString("%1=\"%2\" (default ").arg(c.Name, c.Stored)))
+            << notice.toStdString();
+        EXPECT_EQ(w.TransmitChannel, 0);
+        w.close();
+        window.reset();
+        // Closing wrote the settings, and with them the default.
+        if (std::string(c.Default) != "-")
+            EXPECT_EQ(store->ReadString(c.Name, false).toStdString(), c.Default);
+        store->WriteInteger("HRZReqDelay", kDelay);
+        store->DeleteValue("MIDI_OUT_CH");
+    }
+}
+
 TEST_F(MainWindowTest, WithoutAnOutputDeviceTheDeviceMenusAreOff) {
     platform.AddInputDevice("Only In");
     SetMidiPlatform(&platform);

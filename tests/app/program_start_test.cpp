@@ -88,3 +88,34 @@ TEST(ProgramStart, WithoutItsMidiModuleTheProgramRunsWithTheVirtualUnitAndSaysWh
                                       folder.filePath("hrz2000e-rtmidi")))
         << start.Output.toStdString();
 }
+
+TEST(ProgramStart, NoSettingValueLocksTheUserOutAndTheDefaultIsSaid) {
+    for (const char* bad :
+         {"MIDI_OUT_CH=abc", "DBL_CLICK_FILE_ACTION=abc", "PRE_EXPRESS=maybe", "VERIFY_STORE=yes",
+          "DBL_CLICK_LOG_ACTION=1.5", "MIDI_OUT_CH=99999999999999999999"}) {
+        SCOPED_TRACE(bad);
+        QTemporaryDir home;
+        ASSERT_TRUE(home.isValid());
+        ASSERT_TRUE(QDir().mkpath(home.path() + "/config/Lumivale"));
+        QFile ini(home.path() + "/config/Lumivale/HRZ2000e.ini");
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(QByteArray("[SOFTWARE\\Lumivale/HRZ2000e]\n") + bad + "\n");
+        ini.close();
+        const QString name = QString(bad).section('=', 0, 0);
+        const QString value = QString(bad).section('=', 1);
+        for (int start = 0; start < 2; ++start) {
+            const TStart run = StartProgram(home.path());
+            ASSERT_TRUE(run.Finished) << run.Output.toStdString();
+            EXPECT_EQ(run.ExitCode, 0) << run.Output.toStdString();
+            EXPECT_TRUE(run.Output.contains(kFirstPaintLine)) << run.Output.toStdString();
+            // Said at the first start only: the next save wrote the default.
+            EXPECT_EQ(run.Output.contains(QString("hrz2000e: Settings that cannot be used were "
+                                                  "replaced by their defaults")),
+                      start == 0)
+                << run.Output.toStdString();
+            if (start == 0)
+                EXPECT_TRUE(run.Output.contains(name + "=\"" + value + "\" (default "))
+                    << run.Output.toStdString();
+        }
+    }
+}

@@ -186,7 +186,7 @@ TEST_F(ExplorerTest, TheInputHoldsHalfASecondAtAHundredTimesTheWireRate) {
     EXPECT_EQ(w.MidiIn->PendingEventCount(), 0);
 }
 
-TEST_F(ExplorerTest, TheChannelIsStoredAtOnceAndABadStoredOneStopsStartUp) {
+TEST_F(ExplorerTest, TheChannelIsStoredAtOnceAndABadStoredOneGivesWayToTheFirst) {
     AddDevices();
     auto& w = Start();
     w.miChannel[9]->trigger();
@@ -195,19 +195,18 @@ TEST_F(ExplorerTest, TheChannelIsStoredAtOnceAndABadStoredOneStopsStartUp) {
     EXPECT_THROW(w.miChannelClick(16), EHrzError);
     window.reset();
 
+    // A stored channel out of range no longer stops the start: the first
+    // channel is used, said, and stored with the next change.
     store->WriteInteger("MIDI_OUT_CH", 16);
     window = std::make_unique<TfrmMIDIExplorer>();
-    try {
-        window->InitializeWindow(store.get(), "HRZ2000e");
-        FAIL() << "start-up went on";
-    } catch (const EHrzError& e) {
-        EXPECT_STREQ(e.what(), "Invalid MIDI channel (0 thru 15)");
-    }
-    EXPECT_FALSE(window->Initialized);
-    window->CheckInitialized();
-    EXPECT_EQ(LastMessage(), "Not Initialized");
-    // The bad value is not kept to refuse the next start too.
-    EXPECT_EQ(store->ReadInteger("MIDI_OUT_CH", false, -1), -1);
+    window->InitializeWindow(store.get(), "HRZ2000e");
+    EXPECT_TRUE(window->Initialized);
+    EXPECT_EQ(window->TransmitChannel, 0);
+    EXPECT_TRUE(window->miChannel[0]->isChecked());
+    EXPECT_TRUE(store->TakeRejectedNotice().endsWith("MIDI_OUT_CH=\"16\" (default 0 used)"));
+    EXPECT_EQ(store->ReadInteger("MIDI_OUT_CH", false, -1), 16);
+    store->WriteInteger("LPW", 300);
+    EXPECT_EQ(store->ReadInteger("MIDI_OUT_CH", false, -1), 0);
 }
 
 TEST_F(ExplorerTest, StoredDoubleClickActionsOutOfRangeBecomeZero) {

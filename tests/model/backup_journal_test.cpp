@@ -44,6 +44,15 @@ TEST(BackupJournal, ReadsBackWhatItWroteAndRefusesDamagedText) {
     EXPECT_TRUE(broken("first=5", "first=130")); // after the last
     EXPECT_TRUE(broken("done=C 57", "done=C 121"));
     EXPECT_TRUE(broken("done=C 57", "done=B 57")); // a bank the run does not walk
+    // Before the first preset of the run's first bank (A starts at 5); C starts at 1.
+    EXPECT_TRUE(broken("done=C 57", "done=A 4"));
+    EXPECT_FALSE(broken("done=C 57", "done=A 5"));
+    EXPECT_FALSE(broken("done=C 57", "done=C 1"));
+    // A name never ends in a carriage return, so what is read writes back the same.
+    std::string cr = text;
+    cr.replace(cr.find("really\n"), 7, "really\r\r\n");
+    ASSERT_TRUE(ParseBackupJournal(cr));
+    EXPECT_EQ(ParseBackupJournal(cr)->Choices.UntitledName, "No name, really");
     EXPECT_TRUE(broken("banks=AC", "banks=AX"));
     EXPECT_TRUE(broken("untitled=No name, really\n", ""));
     EXPECT_FALSE(ParseBackupJournal(""));

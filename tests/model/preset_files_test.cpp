@@ -7,6 +7,8 @@
 
 #include <filesystem>
 
+#include <sys/stat.h>
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -75,4 +77,54 @@ TEST_F(PresetFiles, JoinRefusesWhatHrzctlJoinRefusesNamingTheFile) {
                              "hrzctl check for details)");
     }
     EXPECT_THROW(JoinPresetFiles({(folder_ / "missing.hrz001").string()}), EHrzError);
+}
+
+TEST_F(PresetFiles, OpenReadsOnePresetDumpAndNoFurtherThanItsLength) {
+    const auto dump = Dump("Lead");
+    EXPECT_EQ(ReadPresetFile(Write("Lead.hrz001", dump)), dump);
+    auto longer = dump;
+    longer.push_back(0xF7);
+    auto shorter = dump;
+    shorter.pop_back();
+    std::vector<std::uint8_t> huge(16u * 1024u * 1024u, 0xF0); // a file chosen by mistake
+    for (const auto& [name, bytes] :
+         {std::pair{"longer", longer}, std::pair{"shorter", shorter}, std::pair{"huge", huge},
+          std::pair{"empty", std::vector<std::uint8_t>{}}}) {
+        try {
+            ReadPresetFile(Write(name, bytes));
+            ADD_FAILURE() << name << " was taken";
+        } catch (const EInvalidData& e) {
+            EXPECT_STREQ(e.what(), "Not a valid preset file") << name;
+        }
+    }
+    const std::string fifo = (folder_ / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    try {
+        ReadPresetFile(fifo);
+        ADD_FAILURE() << "a FIFO was waited on";
+    } catch (const EFileReadError& e) {
+        EXPECT_EQ(e.Kind(), EFileReadError::TKind::NotRegular);
+    }
+}
+
+TEST(SplitPresetDumps, ADumpCutOffAtTheEndIsRefusedAsJoinWouldRefuseIt) {
+    TPreset preset;
+    preset.Title = "Cut";
+    const auto bytes = preset.DumpBytes();
+    const std::vector<std::uint8_t> one(bytes.begin(), bytes.end());
+    std::vector<std::uint8_t> file = one;
+    file.insert(file.end(), one.begin(), one.end());
+    for (const auto& [last, expected] :
+         {std::pair<std::uint8_t, std::string>{0x05, "x.syx: offset 252: message has no end byte "
+                                                     "(F7) (run hrzctl check for details)"},
+          std::pair<std::uint8_t, std::string>{0xFF,
+                                               "x.syx: offset 503: data byte 0xFF is not "
+                                               "below 0x80 (run hrzctl check for details)"}}) {
+        file.back() = last;
+        const TSplitResult split = SplitPresetDumps(ScanSysex(file), "x.syx", false, "Untitled");
+        EXPECT_TRUE(split.Files.empty());
+        EXPECT_EQ(split.Error, expected);
+        const std::vector<std::uint8_t> dump(file.begin() + 252, file.end());
+        EXPECT_FALSE(JoinRefusal("x", dump, ScanSysex(dump)).empty());
+    }
 }

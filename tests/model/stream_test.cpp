@@ -11,7 +11,11 @@
 
 #include <unistd.h>
 #ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -140,18 +144,118 @@ TEST_F(SaveTargets, WhatIsNotARegularFileIsRefusedAndLeftAsItWas) {
     }
 }
 
-TEST_F(SaveTargets, LeftoversOfKilledSavesGoWhenTheNextSaveStarts) {
+// A process number that is surely not running: a child that has ended.
+long EndedProcess() {
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return child;
+}
+
+TEST_F(SaveTargets, OnlyTemporaryFilesOfSavesProvablyOursAndEndedAreCleanedUp) {
     const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(5);
-    // Written by hand: the first save to a folder is the one that looks.
-    for (const char* name : {"a.hrz.tmp123_4", "b.syx.tmp9_0", "notes.tmp1_x", "keep.tmp"}) {
-        std::ofstream(File(name)) << "left over";
+    const std::string dead = std::to_string(EndedProcess());
+    const std::string alive = std::to_string(::getppid());
+    // A user's files of every shape the old clean-up took, a year old.
+    for (const std::string& name :
+         std::vector<std::string>{"a.hrz.tmp123_4", "b.syx.tmp9_0", "notes.tmp1_x",
+                                  ".hrzsave~x~1~a.hrz", ".hrzsave~" + dead + "~1"}) {
+        std::ofstream(File(name)) << "the user's";
         fs::last_write_time(File(name), old);
     }
-    std::ofstream(File("fresh.hrz.tmp5_5")) << "a save running right now";
-    Save(File("a.hrz"), {1});
+    // Ours: a save killed halfway, one still being written by a live process,
+    // and one whose writer is gone but that somebody holds locked.
+    std::ofstream(File(".hrzsave~" + dead + "~0~a.hrz")) << "left over";
+    std::ofstream(File(".hrzsave~" + alive + "~3~b.hrz")) << "being written";
+    std::ofstream(File(".hrzsave~" + dead + "~7~c.hrz")) << "held";
+    const int held = ::open(File(".hrzsave~" + dead + "~7~c.hrz").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    RemoveLeftoverSaveFiles(dir_.string());
+    ::close(held);
     EXPECT_EQ(Names(),
-              (std::vector<std::string>{"a.hrz", "fresh.hrz.tmp5_5", "keep.tmp", "notes.tmp1_x"}));
-    EXPECT_TRUE(IsAtomicSaveTempName(fs::path(AtomicSaveTempName(File("x.hrz"))).filename()));
+              (std::vector<std::string>{".hrzsave~" + alive + "~3~b.hrz", ".hrzsave~" + dead + "~1",
+                                        ".hrzsave~" + dead + "~7~c.hrz", ".hrzsave~x~1~a.hrz",
+                                        "a.hrz.tmp123_4", "b.syx.tmp9_0", "notes.tmp1_x"}));
+    // The first save into a folder does the same, whatever the age.
+    Save(File("a.hrz"), {1});
+    EXPECT_FALSE(fs::exists(File(".hrzsave~" + dead + "~7~c.hrz")));
+    EXPECT_TRUE(fs::exists(File(".hrzsave~" + alive + "~3~b.hrz")));
+}
+
+TEST_F(SaveTargets, NamesAtTheLengthLimitSaveAndTemporaryNamesStayWithinIt) {
+    for (const std::size_t length : {std::size_t{245}, std::size_t{255}}) {
+        const std::string name = std::string(length - 4, 'n') + ".hrz";
+        Save(File(name), {1, 2});
+        EXPECT_EQ(ReadWholeFile(File(name)), (std::vector<std::uint8_t>{1, 2}));
+    }
+    // Cut between characters, never inside one: "e" with its accent is two bytes.
+    std::string accented;
+    while (accented.size() < 300)
+        accented += "\xC3\xA9";
+    const std::string temp = fs::path(AtomicSaveTempName(File(accented))).filename().string();
+    EXPECT_LE(temp.size(), 255u);
+    EXPECT_EQ(temp.rfind(".hrzsave~" + std::to_string(::getpid()) + "~", 0), 0u) << temp;
+    EXPECT_EQ(temp.substr(temp.rfind('~') + 1).size() % 2, 0u);
+    EXPECT_EQ(AtomicSaveTempWriter(temp), ::getpid());
+    for (const char* notOurs : {"a.hrz.tmp1_2", ".hrzsave~~1~a", ".hrzsave~12~~a", ".hrzsave~0~1~a",
+                                ".hrzsave~12", "hrzsave~12~1~a"})
+        EXPECT_EQ(AtomicSaveTempWriter(notOurs), -1) << notOurs;
+}
+
+TEST_F(SaveTargets, ALinkLoopIsRefusedAndLeftAsItWas) {
+    fs::create_symlink("loop2.hrz", File("loop1.hrz"));
+    fs::create_symlink("loop1.hrz", File("loop2.hrz"));
+    try {
+        Save(File("loop1.hrz"), {1});
+        FAIL() << "a link loop was replaced";
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + File("loop1.hrz") +
+                                             "\". Too many levels of symbolic links");
+    }
+    EXPECT_TRUE(fs::is_symlink(File("loop1.hrz")));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"loop1.hrz", "loop2.hrz"}));
+}
+
+TEST_F(SaveTargets, AHardLinkedFileGetsANewFileAndExtendedAttributesStay) {
+    Save(File("a.hrz"), {1});
+    fs::create_hard_link(File("a.hrz"), File("other-name.hrz"));
+    const bool tagged = ::setxattr(File("a.hrz").c_str(), "user.hrz.tag", "blue", 4, 0) == 0;
+    Save(File("a.hrz"), {2});
+    EXPECT_EQ(ReadWholeFile(File("a.hrz")), (std::vector<std::uint8_t>{2}));
+    EXPECT_EQ(ReadWholeFile(File("other-name.hrz")), (std::vector<std::uint8_t>{1}));
+    EXPECT_EQ(fs::hard_link_count(File("a.hrz")), 1u);
+    if (!tagged)
+        GTEST_SKIP() << "no user extended attributes on this file system";
+    char value[16] = {};
+    EXPECT_EQ(::getxattr(File("a.hrz").c_str(), "user.hrz.tag", value, sizeof value), 4);
+    EXPECT_STREQ(value, "blue");
+}
+
+TEST_F(SaveTargets, FilesSetAsideNeverReplaceOneSetAsideBefore) {
+    for (std::uint8_t n = 1; n <= 3; ++n) {
+        Save(File("state"), {n});
+        EXPECT_EQ(MoveAside(File("state"), ".damaged"),
+                  File("state") + ".damaged" + (n == 1 ? "" : std::to_string(n)));
+    }
+    EXPECT_EQ(ReadWholeFile(File("state.damaged")), (std::vector<std::uint8_t>{1}));
+    EXPECT_EQ(ReadWholeFile(File("state.damaged3")), (std::vector<std::uint8_t>{3}));
+    EXPECT_FALSE(fs::exists(File("state")));
+    EXPECT_THROW(MoveAside(File("state"), ".damaged"), EFCreateError);
+}
+
+TEST_F(SaveTargets, ANameCannotDisguiseItselfInAMessage) {
+    const std::string name = File("x\x1B[2Jgnp.\xE2\x80\xAE"
+                                  "exe\xC2\x9B");
+    fs::create_directories(name);
+    try {
+        Save(name, {1});
+        FAIL();
+    } catch (const EFCreateError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + File("") +
+                                             "x\\x1B[2Jgnp.\\u202Eexe\\u009B\". Is a directory");
+    }
 }
 
 TEST_F(SaveTargets, StreamsAreReadToTheirEndWithinTheBounds) {

@@ -12,6 +12,9 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
+#include <sys/stat.h>
+
 namespace {
 
 const QString kPath = "\\SOFTWARE\\Lumivale/HRZ2000e";
@@ -186,7 +189,7 @@ TEST_F(RegUtil, AFileOfTheEarlierFormatIsConvertedOnceLosingNothing) {
     auto again = MakeStore(iniPath);
     EXPECT_EQ(again->ReadInteger("HRZReqDelay", false, 0), 300);
     EXPECT_EQ(again->ReadString("MIDI_IN", false), "HRZ2000 virtual unit");
-    EXPECT_FALSE(QFile::exists(iniPath + ".old1"));
+    EXPECT_FALSE(QFile::exists(iniPath + ".old2"));
 }
 
 TEST_F(RegUtil, DeleteRemovesOnlyExistingValuesAndNeverCreatesTheKey) {
@@ -201,9 +204,11 @@ TEST_F(RegUtil, DeleteRemovesOnlyExistingValuesAndNeverCreatesTheKey) {
 }
 
 TEST_F(RegUtil, RegistryFailuresNameTheValueInTheMessage) {
-    // A folder where the settings file should be: nothing can be written there.
-    const QString blocked = dir.filePath("blocked.ini");
-    ASSERT_TRUE(QDir(dir.path()).mkdir("blocked.ini"));
+    // A file where the settings file's folder should be: nothing can be written there.
+    QFile notAFolder(dir.filePath("file"));
+    ASSERT_TRUE(notAFolder.open(QIODevice::WriteOnly));
+    notAFolder.close();
+    const QString blocked = dir.filePath("file/blocked.ini");
     auto s = MakeStore(blocked);
     const std::string write = ErrorOf([&] { s->WriteInteger("LPW", 300); });
     EXPECT_NE(write.find("Cannot write the settings file"), std::string::npos) << write;
@@ -213,15 +218,6 @@ TEST_F(RegUtil, RegistryFailuresNameTheValueInTheMessage) {
     EXPECT_TRUE(keyWrite.ends_with(" Registry parameter \"" + (kPath + "\\Folders").toStdString() +
                                    ",1\" write failed!"))
         << keyWrite;
-
-    QFile f(iniPath);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[SOFTWARE]\nLumivale%252FHRZ2000e\\MIDI_OUT_CH=abc\n");
-    f.close();
-    auto bad = MakeStore(iniPath);
-    const std::string read = ErrorOf([&] { bad->ReadInteger("MIDI_OUT_CH", true, 0); });
-    EXPECT_TRUE(read.ends_with(" Registry parameter \"MIDI_OUT_CH\" read failed!")) << read;
-    EXPECT_NE(read.find("MIDI_OUT_CH"), 0u);
 }
 
 TEST_F(RegUtil, PlacementRoundTripsAndIsPulledBackOntoTheScreen) {
@@ -297,6 +293,115 @@ TEST_F(RegUtil, ADamagedFileIsKeptAsideAndTheStoreStartsOnDefaults) {
     // And it can be written again.
     s.WriteInteger("MIDI_OUT_CH", 9);
     EXPECT_EQ(MakeStore(iniPath)->ReadInteger("MIDI_OUT_CH", true, 0), 9);
+}
+
+TEST_F(RegUtil, ValuesThatCannotBeUsedGiveTheirDefaultsAreSaidOnceAndCorrectedAtTheNextWrite) {
+    QFile f(iniPath);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[SOFTWARE\\Lumivale/HRZ2000e]\nMIDI_OUT_CH=abc\nPRE_EXPRESS=maybe\n"
+            "VERIFY_STORE=yes\nDBL_CLICK_LOG_ACTION=1.5\nHRZReqDelay=99999999999999999999\n"
+            "LPW=\\x1B[2J\nMIDI_IN=kept\n");
+    f.close();
+    auto s = MakeStore(iniPath);
+    EXPECT_EQ(s->ReadInteger("MIDI_OUT_CH", true, 0), 0);
+    EXPECT_FALSE(s->ReadBool("PRE_EXPRESS", true, false));
+    EXPECT_TRUE(s->ReadBool("VERIFY_STORE", true, true));
+    EXPECT_EQ(s->ReadInteger("DBL_CLICK_LOG_ACTION", true, 0), 0);
+    EXPECT_EQ(s->ReadInteger("HRZReqDelay", true, 1000), 1000);
+    EXPECT_EQ(s->ReadInteger("LPW", true, 250), 250);
+    EXPECT_EQ(s->ReadInteger("MIDI_OUT_CH", true, 0), 0); // read again: said once
+    s->RejectValue("DBL_CLICK_FILE_ACTION", "7", 0);      // a range the caller checks
+    EXPECT_EQ(s->TakeRejectedNotice().toStdString(),
+              "Settings that cannot be used were replaced by their defaults, saved with the next "
+              "change: MIDI_OUT_CH=\"abc\" (default 0 used), PRE_EXPRESS=\"maybe\" (default 0 "
+              "used), VERIFY_STORE=\"yes\" (default 1 used), DBL_CLICK_LOG_ACTION=\"1.5\" "
+              "(default 0 used), HRZReqDelay=\"99999999999999999999\" (default 1000 used), "
+              "LPW=\"\\x1B[2J\" (default 250 used), DBL_CLICK_FILE_ACTION=\"7\" (default 0 used)");
+    EXPECT_EQ(s->TakeRejectedNotice(), QString());
+    // Nothing is written until the settings are saved.
+    EXPECT_EQ(MakeStore(iniPath)->ReadString("PRE_EXPRESS", true), "maybe");
+
+    QStringList later;
+    s->SetRejectedSink([&](const QString& text) { later << text; });
+    s->WriteInteger("MIDI_OUT_CH", 5); // the user chose a channel
+    auto again = MakeStore(iniPath);
+    EXPECT_EQ(again->ReadInteger("MIDI_OUT_CH", true, 0), 5);
+    EXPECT_EQ(again->ReadString("PRE_EXPRESS", true), "0");
+    EXPECT_EQ(again->ReadString("VERIFY_STORE", true), "1");
+    EXPECT_EQ(again->ReadString("DBL_CLICK_LOG_ACTION", true), "0");
+    EXPECT_EQ(again->ReadString("DBL_CLICK_FILE_ACTION", true), "0");
+    EXPECT_EQ(again->ReadString("HRZReqDelay", true), "1000");
+    EXPECT_EQ(again->ReadString("MIDI_IN", true), "kept");
+    EXPECT_EQ(again->TakeRejectedNotice(), QString());
+    EXPECT_TRUE(later.isEmpty());
+    // A bad value met later is handed on at once.
+    s->WriteString("MPT_REPT_STYLE", "x");
+    EXPECT_EQ(s->ReadInteger("MPT_REPT_STYLE", true, 0), 0);
+    ASSERT_EQ(later.size(), 1);
+    EXPECT_TRUE(later[0].endsWith("MPT_REPT_STYLE=\"x\" (default 0 used)"))
+        << later[0].toStdString();
+}
+
+TEST_F(RegUtil, AFolderOrAFifoInPlaceOfTheFileIsSaidAndTheStoreRunsOnDefaults) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.ini"));
+    ASSERT_EQ(::mkfifo(dir.filePath("fifo.ini").toLocal8Bit().constData(), 0600), 0);
+    for (const QString& name : {QString("folder.ini"), QString("fifo.ini")}) {
+        QElapsedTimer timer;
+        timer.start();
+        auto layer = std::make_unique<TQtRegistryLayer>(dir.filePath(name));
+        const QString notice = layer->StartupNotice();
+        TlvRegUtil s(std::move(layer));
+        s.SetPath(kPath);
+        EXPECT_EQ(notice.toStdString(),
+                  QString("The settings file %1 %2; default settings are used and changes are not "
+                          "saved.")
+                      .arg(dir.filePath(name),
+                           name == "fifo.ini" ? "is not a regular file" : "is a folder")
+                      .toStdString());
+        EXPECT_EQ(s.ReadInteger("MIDI_OUT_CH", true, 3), 3);
+        s.WriteInteger("MIDI_OUT_CH", 9); // kept for this run, and no error
+        EXPECT_EQ(s.ReadInteger("MIDI_OUT_CH", true, 3), 9);
+        EXPECT_LT(timer.elapsed(), 5000);
+    }
+    EXPECT_TRUE(QFileInfo(dir.filePath("folder.ini")).isDir());
+    EXPECT_FALSE(QFileInfo(dir.filePath("fifo.ini")).isFile());
+}
+
+TEST_F(RegUtil, ASecondDamagedFileIsKeptBesideTheFirst) {
+    for (const QByteArray& text : {QByteArray("[first\n"), QByteArray("[second\n")}) {
+        QFile f(iniPath);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+        f.close();
+        TQtRegistryLayer layer(iniPath);
+        EXPECT_TRUE(layer.StartupNotice().contains("could not be read"));
+    }
+    QFile first(iniPath + ".damaged"), second(iniPath + ".damaged2");
+    ASSERT_TRUE(first.open(QIODevice::ReadOnly) && second.open(QIODevice::ReadOnly));
+    EXPECT_EQ(first.readAll(), "[first\n");
+    EXPECT_EQ(second.readAll(), "[second\n");
+}
+
+TEST_F(RegUtil, OnlyTemporaryFilesWrittenUnderADeadWritersLockAreCleanedUp) {
+    const auto writeAged = [](const QString& path, int secondsAgo) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("x");
+        f.flush();
+        f.setFileTime(QDateTime::currentDateTime().addSecs(-secondsAgo),
+                      QFileDevice::FileModificationTime);
+    };
+    // The user's copy, shaped like Qt's temporary names, and no lock: it stays.
+    writeAged(iniPath + ".backup", 3600);
+    MakeStore(iniPath)->WriteInteger("LPW", 1);
+    EXPECT_TRUE(QFile::exists(iniPath + ".backup"));
+    // A writer killed ten minutes ago left its lock and its temporary file.
+    writeAged(iniPath + ".lock", 600);
+    writeAged(iniPath + ".AbC123", 599);
+    TQtRegistryLayer layer(iniPath); // the start of the program
+    EXPECT_FALSE(QFile::exists(iniPath + ".AbC123"));
+    EXPECT_FALSE(QFile::exists(iniPath + ".lock"));
+    EXPECT_TRUE(QFile::exists(iniPath + ".backup"));
 }
 
 TEST_F(RegUtil, TheEmptyLockOfAKilledWriterDoesNotHoldUpTheNextSave) {

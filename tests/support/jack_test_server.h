@@ -44,6 +44,7 @@ public:
     TChildProcess& operator=(const TChildProcess&) = delete;
 
     bool Started() const { return pid_ > 0 || exitStatus_ != kNotStarted; }
+    pid_t Pid() const { return pid_; }
     bool Running() {
         if (pid_ <= 0)
             return false;

@@ -87,8 +87,8 @@ TEST(HrzctlCheck, FramingProblems) {
 
     EXPECT_EQ(Problems({}), (std::vector<std::string>{"0: empty file"}));
     EXPECT_EQ(Problems({'h', 'i'}),
-              (std::vector<std::string>{"0: 2 bytes outside any system-exclusive message",
-                                        "0: no system-exclusive message in this file"}));
+              (std::vector<std::string>{"0: no system-exclusive data in this file (2 bytes "
+                                        "without a preset dump or program table)"}));
 }
 
 TEST(HrzctlCheck, HeaderAndMessageKinds) {

@@ -149,6 +149,38 @@ TEST_F(UnitOverJack, EveryDumpOfRepeatedBulkRequestsArrives) {
     EXPECT_EQ(counter.Other, 0);
 }
 
+TEST_F(UnitOverJack, AFloodOfBulkRequestsStaysWithinTheUnitsBufferAndIsSaidOnce) {
+    ASSERT_TRUE(StartUnit());
+    RtMidiOut out(RtMidi::UNIX_JACK, "hrz-flood-out");
+    const int outIndex = PortIndex(out, outName_);
+    ASSERT_GE(outIndex, 0);
+    out.openPort(static_cast<unsigned>(outIndex));
+    std::this_thread::sleep_for(300ms);
+    // 40 bulk requests a cycle for two seconds: 800 MB of replies unbounded.
+    const std::vector<unsigned char> bulk{0xF0, 0x1A, 0x00, 0x12, 0x52, 0xF7};
+    for (int i = 0; i < 16000; ++i) {
+        out.sendMessage(&bulk);
+        if (i % 40 == 39)
+            std::this_thread::sleep_for(5ms);
+    }
+    std::this_thread::sleep_for(1s);
+    std::ifstream status("/proc/" + std::to_string(unit_->Pid()) + "/status");
+    std::string line;
+    long peakKb = -1;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            peakKb = std::stol(line.substr(6));
+    EXPECT_GT(peakKb, 0);
+    EXPECT_LT(peakKb, 200 * 1024) << "the reply backlog grew with the flood";
+    const std::string log = LogText();
+    int said = 0;
+    for (auto at = log.find(" dropped: "); at != std::string::npos;
+         at = log.find(" dropped: ", at + 1))
+        ++said;
+    EXPECT_EQ(said, 1) << log;
+    EXPECT_TRUE(unit_->Running());
+}
+
 TEST_F(UnitOverJack, TheUnitStopsAndSaysSoWhenTheServerDies) {
     // It also tells where a damaged memory file went.
     std::ofstream(dir_ / "unit.state") << "not a memory file";

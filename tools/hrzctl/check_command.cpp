@@ -5,7 +5,7 @@
 
 int CmdCheck(const TCommandOptions& options, TConsole& console) {
     int status = ExitOk;
-    int total = 0;
+    std::size_t total = 0;
     TJson files = TJson::array();
     for (const auto& path : options.Files) {
         TInputFile file;
@@ -29,8 +29,9 @@ int CmdCheck(const TCommandOptions& options, TConsole& console) {
             continue;
         }
         const TCheckResult result = CheckDumpFile(file, options.PreExpress);
-        total += static_cast<int>(result.Problems.size());
-        if (!result.Problems.empty() && status == ExitOk)
+        total += result.ProblemCount;
+        const std::size_t unlisted = result.ProblemCount - result.Problems.size();
+        if (result.ProblemCount != 0 && status == ExitOk)
             status = ExitDifferent;
         if (options.Json) {
             TJson problems = TJson::array();
@@ -42,11 +43,15 @@ int CmdCheck(const TCommandOptions& options, TConsole& console) {
             object["presets"] = result.Presets;
             object["tables"] = result.Tables;
             object["problems"] = std::move(problems);
+            object["problems_not_listed"] = unlisted;
             files.push_back(std::move(object));
         } else {
             const std::string name = HrzctlText::QuotedName(path);
             for (const auto& p : result.Problems)
                 console.Out << name << ": offset " << p.Offset << ": " << p.Text << '\n';
+            if (unlisted != 0)
+                console.Out << name << ": " << unlisted << " more problem"
+                            << (unlisted == 1 ? "" : "s") << " not listed\n";
         }
     }
     if (options.Json)

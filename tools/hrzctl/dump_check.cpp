@@ -24,17 +24,41 @@ namespace {
 
 using TBytes = std::vector<std::uint8_t>;
 
-class TChecker {
+// The first MaxListedProblems problems by offset, and the count of all: a file
+// of noise has millions, and memory must stay a small multiple of the file.
+class TProblemList {
 public:
-    TChecker(std::vector<TCheckProblem>& problems, std::size_t base, std::string prefix)
-        : problems_(problems), base_(base), prefix_(std::move(prefix)) {}
-
-    void Problem(std::size_t offset, const std::string& text) {
-        problems_.push_back({base_ + offset, prefix_ + text});
+    explicit TProblemList(TCheckResult& result) : result_(result) {}
+    void Add(std::size_t offset, std::string text) {
+        ++result_.ProblemCount;
+        result_.Problems.push_back({offset, std::move(text)});
+        if (result_.Problems.size() >= 4 * TCheckResult::MaxListedProblems)
+            Trim();
+    }
+    void Trim() {
+        auto& p = result_.Problems;
+        std::stable_sort(p.begin(), p.end(), [](const TCheckProblem& a, const TCheckProblem& b) {
+            return a.Offset < b.Offset;
+        });
+        if (p.size() > TCheckResult::MaxListedProblems)
+            p.resize(TCheckResult::MaxListedProblems);
     }
 
 private:
-    std::vector<TCheckProblem>& problems_;
+    TCheckResult& result_;
+};
+
+class TChecker {
+public:
+    TChecker(TProblemList& problems, std::size_t base, std::string prefix)
+        : problems_(problems), base_(base), prefix_(std::move(prefix)) {}
+
+    void Problem(std::size_t offset, const std::string& text) {
+        problems_.Add(base_ + offset, prefix_ + text);
+    }
+
+private:
+    TProblemList& problems_;
     std::size_t base_;
     std::string prefix_;
 };
@@ -232,19 +256,32 @@ void CheckOther(TChecker& c, const TBytes& d, bool preExpress) {
 
 TCheckResult CheckDumpFile(const TInputFile& file, bool preExpress) {
     TCheckResult result;
-    auto& problems = result.Problems;
+    TProblemList problems(result);
     if (file.Bytes.empty()) {
-        problems.push_back({0, "empty file"});
+        problems.Add(0, "empty file");
         return result;
     }
-    for (const auto& issue : file.Scan.Issues)
-        problems.push_back({issue.Offset, issue.Text});
-    if (file.Scan.Messages.empty())
-        problems.push_back({0, "no system-exclusive message in this file"});
+    const TSysexScan& scan = file.Scan;
+    const bool dumps = std::any_of(scan.Messages.begin(), scan.Messages.end(), [](const auto& m) {
+        return ClassifyMessage(m, false) != TDumpKind::Other;
+    });
+    // A picture or a file of noise: one line says so, not one per stray byte.
+    if (scan.Messages.empty() ||
+        (!dumps && (file.Bytes.front() != 0xF0 || scan.StrayBytes * 2 > file.Bytes.size()))) {
+        problems.Add(0, "no system-exclusive data in this file (" +
+                            std::to_string(file.Bytes.size()) +
+                            " bytes without a preset dump or program table)");
+        return result;
+    }
+    for (const auto& issue : scan.Issues)
+        problems.Add(issue.Offset, issue.Text);
+    // What the scan left out still counts: each issue, and each message that
+    // is neither a dump nor a table (one problem at least).
+    result.ProblemCount += scan.IssuesLeftOut + scan.OtherMessagesLeftOut;
 
-    const bool several = file.Scan.Messages.size() > 1;
+    const bool several = scan.Messages.size() + scan.OtherMessagesLeftOut > 1;
     int ordinal = 0;
-    for (const auto& message : file.Scan.Messages) {
+    for (const auto& message : scan.Messages) {
         ++ordinal;
         const std::string prefix = several ? "message " + std::to_string(ordinal) + ": " : "";
         TChecker c(problems, message.Offset, prefix);
@@ -263,8 +300,6 @@ TCheckResult CheckDumpFile(const TInputFile& file, bool preExpress) {
             break;
         }
     }
-    std::stable_sort(
-        problems.begin(), problems.end(),
-        [](const TCheckProblem& a, const TCheckProblem& b) { return a.Offset < b.Offset; });
+    problems.Trim();
     return result;
 }

@@ -16,7 +16,11 @@ struct TCheckProblem {
 struct TCheckResult {
     int Presets = 0;
     int Tables = 0;
-    std::vector<TCheckProblem> Problems; // in file order
+    // The first MaxListedProblems problems, in file order, of ProblemCount.
+    std::vector<TCheckProblem> Problems;
+    std::size_t ProblemCount = 0;
+
+    static constexpr std::size_t MaxListedProblems = 100;
 };
 
 TCheckResult CheckDumpFile(const TInputFile& file, bool preExpress);

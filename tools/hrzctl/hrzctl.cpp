@@ -48,8 +48,13 @@ void ReportError(TConsole& console, const std::string& text) {
 }
 
 void ReportWarnings(TConsole& console, const std::vector<std::string>& warnings) {
-    for (const auto& w : warnings)
-        console.Err << "hrzctl: warning: " << w << '\n';
+    // A damaged recording can give thousands; the first ones tell what is wrong.
+    constexpr std::size_t kShown = 20;
+    for (std::size_t i = 0; i < warnings.size() && i < kShown; ++i)
+        console.Err << "hrzctl: warning: " << warnings[i] << '\n';
+    if (warnings.size() > kShown)
+        console.Err << "hrzctl: warning: " << warnings.size() - kShown
+                    << " more warnings not shown\n";
 }
 
 namespace {

@@ -11,6 +11,20 @@ using TJson = nlohmann::ordered_json;
 // document invalid: such bytes print as U+FFFD.
 void WriteJson(std::ostream& out, const TJson& document);
 
+// {"key": [item, ...]} written item by item, byte for byte as WriteJson writes
+// the whole document, so that a long list is never held whole in memory.
+class TJsonArrayWriter {
+public:
+    TJsonArrayWriter(std::ostream& out, const std::string& key);
+    void Add(const TJson& item);
+    void Finish();
+
+private:
+    std::ostream& out_;
+    std::string key_;
+    bool any_ = false;
+};
+
 // object[key] = name; when the name is not UTF-8 (a file from an old disk), its
 // exact bytes also go to key + "_hex", so that a script can open the file again.
 void SetFileName(TJson& object, const std::string& key, const std::string& name);

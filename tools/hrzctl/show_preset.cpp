@@ -161,7 +161,7 @@ void AddPresetJsonFields(TJson& object, const TPresetView& view) {
 
 int CmdShow(const TCommandOptions& options, TConsole& console) {
     int status = ExitOk;
-    TJson presets = TJson::array();
+    TJsonArrayWriter presets(console.Out, "presets");
     bool first = true;
     for (const auto& path : options.Files) {
         const auto found = FindInFile(console, path, [&](const TInputFile& file, auto& warnings) {
@@ -180,7 +180,7 @@ int CmdShow(const TCommandOptions& options, TConsole& console) {
                 object["preset"] = item.Ordinal;
                 object["offset"] = item.Offset;
                 AddPresetJsonFields(object, view);
-                presets.push_back(std::move(object));
+                presets.Add(object);
             } else {
                 if (!first)
                     console.Out << '\n';
@@ -190,6 +190,6 @@ int CmdShow(const TCommandOptions& options, TConsole& console) {
         }
     }
     if (options.Json)
-        WriteJson(console.Out, TJson{{"presets", std::move(presets)}});
+        presets.Finish();
     return status;
 }

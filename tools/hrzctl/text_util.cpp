@@ -1,44 +1,10 @@
 #include "tools/hrzctl/text_util.h"
 
+#include "model/visible_text.h"
+
 #include <cstdio>
 
 namespace HrzctlText {
-
-std::string Printable(std::string_view latin1) {
-    std::string out;
-    for (char ch : latin1) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\x%02X", c);
-            out += buf;
-        } else {
-            out += Latin1ToUtf8(std::string_view(&ch, 1));
-        }
-    }
-    return out;
-}
-
-std::string TerminalSafe(std::string_view utf8) {
-    std::string out;
-    char buf[8];
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        const bool c1 = c == 0xC2 && i + 1 < utf8.size() &&
-                        static_cast<unsigned char>(utf8[i + 1]) >= 0x80 &&
-                        static_cast<unsigned char>(utf8[i + 1]) < 0xA0;
-        if (c < 0x20 || c == 0x7F) {
-            std::snprintf(buf, sizeof buf, "\\x%02X", c);
-            out += buf;
-        } else if (c1) {
-            std::snprintf(buf, sizeof buf, "\\x%02X", static_cast<unsigned char>(utf8[++i]));
-            out += buf;
-        } else {
-            out += utf8[i];
-        }
-    }
-    return out;
-}
 
 namespace {
 
@@ -77,7 +43,62 @@ bool IsC1Control(std::string_view text, std::size_t i, std::size_t length) {
            static_cast<unsigned char>(text[i + 1]) < 0xA0;
 }
 
+// A mark that reorders the text around it (U+202E and its kin), of a valid
+// sequence of length bytes at text[i].
+char32_t BidiControlAt(std::string_view text, std::size_t i, std::size_t length) {
+    if (length < 2)
+        return 0;
+    char32_t cp = static_cast<unsigned char>(text[i]) & (length == 2   ? 0x1Fu
+                                                         : length == 3 ? 0x0Fu
+                                                                       : 0x07u);
+    for (std::size_t k = 1; k < length; ++k)
+        cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3Fu);
+    return cp >= 0xA0 && IsHiddenCodePoint(cp) ? cp : 0;
+}
+
 } // namespace
+
+std::string Printable(std::string_view latin1) {
+    std::string out;
+    for (char ch : latin1) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0)) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02X", c);
+            out += buf;
+        } else {
+            out += Latin1ToUtf8(std::string_view(&ch, 1));
+        }
+    }
+    return out;
+}
+
+std::string TerminalSafe(std::string_view utf8) {
+    std::string out;
+    char buf[8];
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        const bool c1 = c == 0xC2 && i + 1 < utf8.size() &&
+                        static_cast<unsigned char>(utf8[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(utf8[i + 1]) < 0xA0;
+        if (c < 0x20 || c == 0x7F) {
+            std::snprintf(buf, sizeof buf, "\\x%02X", c);
+            out += buf;
+        } else if (const std::size_t n = Utf8SequenceLength(utf8, i);
+                   n > 1 && BidiControlAt(utf8, i, n) != 0) {
+            std::snprintf(buf, sizeof buf, "\\u%04X",
+                          static_cast<unsigned>(BidiControlAt(utf8, i, n)));
+            out += buf;
+            i += n - 1;
+        } else if (c1) {
+            std::snprintf(buf, sizeof buf, "\\x%02X", static_cast<unsigned char>(utf8[++i]));
+            out += buf;
+        } else {
+            out += utf8[i];
+        }
+    }
+    return out;
+}
 
 bool IsValidUtf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
@@ -94,7 +115,8 @@ std::string QuotedName(std::string_view name) {
     for (std::size_t i = 0; i < name.size() && plain;) {
         const std::size_t length = Utf8SequenceLength(name, i);
         const auto c = static_cast<unsigned char>(name[i]);
-        plain = length != 0 && c >= 0x20 && c != 0x7F && !IsC1Control(name, i, length);
+        plain = length != 0 && c >= 0x20 && c != 0x7F && !IsC1Control(name, i, length) &&
+                BidiControlAt(name, i, length) == 0;
         i += length;
     }
     if (plain)
@@ -104,6 +126,12 @@ std::string QuotedName(std::string_view name) {
     for (std::size_t i = 0; i < name.size();) {
         const std::size_t length = Utf8SequenceLength(name, i);
         const auto c = static_cast<unsigned char>(name[i]);
+        if (const char32_t bidi = BidiControlAt(name, i, length)) {
+            std::snprintf(buf, sizeof buf, "\\u%04X", static_cast<unsigned>(bidi));
+            out += buf;
+            i += length;
+            continue;
+        }
         if (length > 1 && !IsC1Control(name, i, length)) {
             out.append(name.substr(i, length));
             i += length;
