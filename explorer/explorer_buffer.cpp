@@ -5,6 +5,7 @@
 #include "explorer/midi_explorer.h"
 #include "explorer/msg_buf_memo.h"
 #include "midi/midi_output.h"
+#include "midi/midi_stream_split.h"
 #include "model/preset_files.h"
 #include "model/stream.h"
 
@@ -81,7 +82,22 @@ void TfrmMIDIExplorer::SendMessageBuffer() {
         return;
     }
     MidiOut->SendLong(MessageBufferBytes.data(), static_cast<std::uint16_t>(MessageBufferCount));
-    ShowStatus("Message buffer sent to MIDI Out");
+    // The ports send whole messages only; what a receiver would throw away is
+    // not sent, and the user hears of it.
+    const TMidiStreamSplit split = SplitMidiBlock(MessageBufferBytes.data(), MessageBufferCount);
+    QStringList dropped;
+    if (split.IncompleteMessages > 0)
+        dropped << QString("%1 incomplete %2")
+                       .arg(split.IncompleteMessages)
+                       .arg(split.IncompleteMessages == 1 ? "message" : "messages");
+    if (split.StrayBytes > 0)
+        dropped << QString("%1 stray %2")
+                       .arg(split.StrayBytes)
+                       .arg(split.StrayBytes == 1 ? "byte" : "bytes");
+    if (dropped.isEmpty())
+        ShowStatus("Message buffer sent to MIDI Out");
+    else
+        ShowStatus("Message buffer sent to MIDI Out; not sent: " + dropped.join(", "));
 }
 
 void TfrmMIDIExplorer::miSendClick() {

@@ -329,6 +329,12 @@ TEST_F(ExplorerTest, F9SendsTheWholeBufferAsOneLongMessage) {
     window->miSendClick();
     ASSERT_EQ(platform.Sent().size(), 2u);
     EXPECT_TRUE(platform.Sent()[1].Long);
+    EXPECT_EQ(window->StatusText(0), "Message buffer sent to MIDI Out");
+    // What a receiver would throw away is not sent, and the status says so.
+    SetMemo("90 3C B0 07 7F F7 3D");
+    window->miSendClick();
+    EXPECT_EQ(window->StatusText(0),
+              "Message buffer sent to MIDI Out; not sent: 1 incomplete message, 2 stray bytes");
 }
 
 TEST_F(ExplorerTest, BadHexIsRefusedAndTheBytesOfTheLastParseAreKept) {
