@@ -79,6 +79,21 @@ TEST(RtMidiPlatform, DumpAndShortMessageMakeTheRoundTripThroughJack) {
         output.Onmidioutput = [&](QObject*) { ++blocksDone; };
         output.SetProductName(outName);
         output.Open();
+        // The program's own open ports are no devices to choose.
+        TRtMidiPlatform listing("HRZ2000e", {"jack"});
+        for (std::uint32_t i = 0; i < listing.midiInGetNumDevs(); ++i) {
+            MIDIINCAPS caps;
+            listing.midiInGetDevCaps(i, caps);
+            EXPECT_EQ(std::string(caps.szPname).find("HRZ2000e"), std::string::npos)
+                << caps.szPname;
+        }
+        for (std::uint32_t i = 0; i < listing.midiOutGetNumDevs(); ++i) {
+            MIDIOUTCAPS caps;
+            listing.midiOutGetDevCaps(static_cast<int>(i), caps);
+            EXPECT_EQ(std::string(caps.szPname).find("HRZ2000e"), std::string::npos)
+                << caps.szPname;
+        }
+        EXPECT_GE(listing.midiInGetNumDevs(), 1u);
 
         std::vector<std::uint8_t> dump(252);
         for (std::size_t i = 0; i < dump.size(); ++i)
