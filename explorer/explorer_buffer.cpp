@@ -137,6 +137,7 @@ void TfrmMIDIExplorer::LoadFileToBuffer(const QString& path) {
         got = want;
     }
     setWindowTitle(path + " - " + BaseCaption);
+    UpdateDeviceCaption();
     MessageBufferBytes.fill(0);
     std::copy_n(bytes.begin(), got, MessageBufferBytes.begin());
     MessageBufferCount = static_cast<std::uint32_t>(got);
@@ -201,6 +202,7 @@ void TfrmMIDIExplorer::LoadFolderToBuffer(const QString& folder) {
         return;
     }
     setWindowTitle(shown + " - " + BaseCaption);
+    UpdateDeviceCaption();
     MessageBufferBytes.fill(0);
     std::copy(joined.begin(), joined.end(), MessageBufferBytes.begin());
     MessageBufferCount = static_cast<std::uint32_t>(joined.size());

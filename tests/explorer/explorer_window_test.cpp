@@ -544,3 +544,45 @@ TEST_F(ExplorerTest, ADropLoadsTheFirstFileAndIgnoresTheRest) {
     EXPECT_EQ(w.BufferBytes(), (std::vector<std::uint8_t>{0xF0, 0x43, 0xF7}));
     EXPECT_EQ(w.windowTitle(), first + " - HRZ2000e");
 }
+
+// ---- The virtual unit is no installed device ----
+
+TEST_F(ExplorerTest, TheVirtualUnitOpensOnlyWhenChosenAndSaysSoWhileOpen) {
+    platform.AddInputDevice("HRZ2000 virtual unit");
+    platform.AddOutputDevice("HRZ2000 virtual unit");
+    Start();
+    // A first start without an interface: nothing is opened, and it says so.
+    EXPECT_FALSE(window->MidiIn->IsOpen());
+    EXPECT_FALSE(window->MidiOut->IsOpen());
+    EXPECT_EQ(window->StatusText(0), "No MIDI devices found - check installation");
+    ASSERT_EQ(Messages().size(), 2u);
+    EXPECT_TRUE(Messages()[0].text.startsWith("No MIDI input device can be detected."));
+    EXPECT_EQ(window->windowTitle(), "HRZ2000e");
+    EXPECT_TRUE(window->miMIDIIn->isEnabled());
+
+    // Chosen from the menus, it is named wherever the user looks.
+    window->InputDeviceItems[0]->MenuItem()->trigger();
+    window->OutputDeviceItems[0]->MenuItem()->trigger();
+    EXPECT_EQ(window->windowTitle(), "HRZ2000e - HRZ2000 virtual unit");
+    window->ShowStatus("The HRZ2000 is online!");
+    EXPECT_EQ(window->StatusText(0), "The HRZ2000 is online! (HRZ2000 virtual unit)");
+    window->CloseMidiDevices();
+
+    // Used last, it opens again at the next start, still named.
+    window.reset();
+    Start();
+    EXPECT_TRUE(window->MidiOut->IsOpen());
+    EXPECT_EQ(window->StatusText(0), "MIDI devices opened (HRZ2000 virtual unit)");
+    EXPECT_EQ(window->windowTitle(), "HRZ2000e - HRZ2000 virtual unit");
+}
+
+TEST_F(ExplorerTest, ARealDeviceOpensAtFirstStartAndTheVirtualUnitWaits) {
+    AddDevices();
+    platform.AddInputDevice("HRZ2000 virtual unit");
+    platform.AddOutputDevice("HRZ2000 virtual unit");
+    Start();
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(window->MidiOut->ProductName(), "Test Out 0");
+    EXPECT_EQ(window->StatusText(0), "MIDI devices opened");
+    EXPECT_EQ(window->windowTitle(), "HRZ2000e");
+}
