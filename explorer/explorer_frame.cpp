@@ -104,13 +104,15 @@ void TfrmMIDIExplorer::InitializeWindow(TlvRegUtil* settings, const QString& cap
     MidiIn->OnMidiInput = [this](QObject*) { MidiInputReceived(*MidiIn); };
     MidiIn->OnOverflow = [this](QObject*) { InputOverflowed(); };
     MidiOut = std::make_unique<TMidiOutput>();
-    // The virtual unit is no installed device; it is there to be chosen.
+    if (MidiIn->NumDevs() == 0)
+        ShowMessage(this, "No MIDI input device can be detected. " + kNoDeviceTail, kSorry);
+    if (MidiOut->NumDevs() == 0)
+        ShowMessage(this, "No MIDI output device can be detected. " + kNoDeviceTail, kSorry);
+    // The virtual unit is no installed device: without one the status says so
+    // (and the menus offer the unit to choose), but the start is not held up
+    // by a message box.
     const int installedIn = InstalledDeviceCount(true);
     const int installedOut = InstalledDeviceCount(false);
-    if (installedIn == 0)
-        ShowMessage(this, "No MIDI input device can be detected. " + kNoDeviceTail, kSorry);
-    if (installedOut == 0)
-        ShowMessage(this, "No MIDI output device can be detected. " + kNoDeviceTail, kSorry);
 
     pgcTab->setCurrentIndex(0);
     InsertMode = true;

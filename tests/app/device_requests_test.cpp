@@ -54,6 +54,10 @@ TEST_F(MainWindowTest, OnlineCheckAgainstTheUnitReportsItsBankAndBypass) {
     w.CheckOnline();
     Wait(30);
     EXPECT_EQ(Status(), "The HRZ2000 is online! Your currently selected bank is: C");
+    // From the virtual unit, never to be taken for the hardware's answer.
+    EXPECT_EQ(StatusAsShown(),
+              "The HRZ2000 is online! Your currently selected bank is: C (HRZ2000 virtual unit)");
+    EXPECT_EQ(w.windowTitle(), "HRZ2000e - HRZ2000 virtual unit");
     EXPECT_EQ(w.CurrentBank, 2);
     EXPECT_TRUE(w.miBypass->isChecked());
     EXPECT_EQ(w.PendingStatusReplies, 0);

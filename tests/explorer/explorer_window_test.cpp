@@ -555,8 +555,7 @@ TEST_F(ExplorerTest, TheVirtualUnitOpensOnlyWhenChosenAndSaysSoWhileOpen) {
     EXPECT_FALSE(window->MidiIn->IsOpen());
     EXPECT_FALSE(window->MidiOut->IsOpen());
     EXPECT_EQ(window->StatusText(0), "No MIDI devices found - check installation");
-    ASSERT_EQ(Messages().size(), 2u);
-    EXPECT_TRUE(Messages()[0].text.startsWith("No MIDI input device can be detected."));
+    EXPECT_TRUE(Messages().empty()); // no box holds up the start
     EXPECT_EQ(window->windowTitle(), "HRZ2000e");
     EXPECT_TRUE(window->miMIDIIn->isEnabled());
 
