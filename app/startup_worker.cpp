@@ -65,6 +65,7 @@ void TStartupWorker::Run() {
     unit.WirePacing = true;
     unit.StatePath = DefaultUnitStatePath(unit.PreExpress);
     auto virtualUnit = std::make_unique<TVirtualUnitMidiPlatform>(unit);
+    SetBuiltInVirtualUnit(virtualUnit.get());
     if (std::string notice = virtualUnit->StartNotice(); !notice.empty())
         notices_.push_back(std::move(notice));
     SystemMidiPlatform().AddBackend(std::move(virtualUnit));

@@ -222,6 +222,40 @@ TEST_F(MainWindowTest, CurrentPresetNumberFromTheUnitOrMinusOne) {
     EXPECT_LT(t.elapsed(), 2 * kDelay + 500);
 }
 
+TEST_F(MainWindowTest, TheBuiltInUnitAnswersAsTheModelThePreExpressSwitchNames) {
+    QTemporaryDir memory;
+    TUnitOptions options;
+    options.StatePath = memory.filePath("virtual-unit.state").toStdString();
+    auto& w = StartOnUnit(options);
+    const auto lastTable = [&]() -> std::vector<std::uint8_t> {
+        for (int i = w.LogCount() - 1; i >= 0; --i)
+            if (const TMyMidiEvent* event = w.LogEvent(i); event && event->Sysex.size() > 4)
+                return event->Sysex;
+        return {};
+    };
+    w.RequestMptTable();
+    Wait(100);
+    ASSERT_EQ(lastTable().size(), 406u);
+    EXPECT_EQ(lastTable()[4], 0x13);
+
+    w.TogglePreExpress();
+    EXPECT_TRUE(unit->PreExpress());
+    w.RequestMptTable();
+    Wait(100);
+    ASSERT_EQ(lastTable().size(), 262u);
+    EXPECT_EQ(lastTable()[4], 0x0C);
+    EXPECT_EQ(unit->WithUnit([](const THrzVirtualUnit& u) { return u.Options().StatePath; }),
+              memory.filePath("virtual-unit-pre-express.state").toStdString());
+
+    w.TogglePreExpress();
+    EXPECT_FALSE(unit->PreExpress());
+    EXPECT_EQ(TVirtualUnitMidiPlatform::StatePathForModel("/a/b.state", true),
+              "/a/b-pre-express.state");
+    EXPECT_EQ(TVirtualUnitMidiPlatform::StatePathForModel("/a/b-pre-express.state", false),
+              "/a/b.state");
+    EXPECT_EQ(TVirtualUnitMidiPlatform::StatePathForModel("", true), "");
+}
+
 // ---- Requests, bank and bypass ----
 
 TEST_F(MainWindowTest, RequestsUseTheCommandsOfTheMode) {

@@ -83,6 +83,7 @@ protected:
     TfrmMain& StartOnUnit(TUnitOptions options = {}) {
         unit = std::make_unique<TVirtualUnitMidiPlatform>(options);
         SetMidiPlatform(unit.get());
+        SetBuiltInVirtualUnit(unit.get()); // it follows "Use Pre-Express options"
         // The user chose it last time: the virtual unit is never opened unasked.
         store->WriteString("MIDI_IN", TVirtualUnitMidiPlatform::DeviceName);
         store->WriteString("MIDI_OUT", TVirtualUnitMidiPlatform::DeviceName);
