@@ -47,11 +47,6 @@ QString FoldersKey(const TlvRegUtil& settings) {
 
 // ---- Status bar ----
 
-void TfrmMIDIExplorer::SetStatusTexts(const QString& text) {
-    StatusPanel0->setText(text);
-    StatusPanel1->setText(InsertMode ? "Insert" : "Overwrite");
-}
-
 namespace {
 const QString kVirtualUnitName = QStringLiteral("HRZ2000 virtual unit");
 const QString kVirtualUnitCaption = QStringLiteral(" - HRZ2000 virtual unit");
@@ -77,12 +72,17 @@ void TfrmMIDIExplorer::UpdateDeviceCaption() {
     setWindowTitle(title);
 }
 
-void TfrmMIDIExplorer::ShowStatus(const QString& text) {
+void TfrmMIDIExplorer::SetStatusTexts(const QString& text) {
     // "The HRZ2000 is online!" from the virtual unit must not pass for the hardware.
     if (TalksToVirtualUnit() && !text.contains(QStringLiteral("virtual unit")))
-        SetStatusTexts(text + " (" + kVirtualUnitName + ")");
+        StatusPanel0->setText(text + " (" + kVirtualUnitName + ")");
     else
-        SetStatusTexts(text);
+        StatusPanel0->setText(text);
+    StatusPanel1->setText(InsertMode ? "Insert" : "Overwrite");
+}
+
+void TfrmMIDIExplorer::ShowStatus(const QString& text) {
+    SetStatusTexts(text);
     stbStatBar->repaint();
     // Shows during long operations; user input waits until they are done.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

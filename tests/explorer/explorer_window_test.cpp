@@ -565,6 +565,10 @@ TEST_F(ExplorerTest, TheVirtualUnitOpensOnlyWhenChosenAndSaysSoWhileOpen) {
     EXPECT_EQ(window->windowTitle(), "HRZ2000e - HRZ2000 virtual unit");
     window->ShowStatus("The HRZ2000 is online!");
     EXPECT_EQ(window->StatusText(0), "The HRZ2000 is online! (HRZ2000 virtual unit)");
+    platform.InjectShort(0, 0x00403C90u, 0); // what the monitor says of input, too
+    Pump();
+    EXPECT_TRUE(window->StatusText(0).endsWith(" MIDI in bytes (HRZ2000 virtual unit)"))
+        << window->StatusText(0).toStdString();
     window->CloseMidiDevices();
 
     // Used last, it opens again at the next start, still named.
