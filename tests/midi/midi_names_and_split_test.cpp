@@ -126,6 +126,11 @@ TEST(MidiStreamSplit, FollowsTheReceiverRules) {
          0,
          1},
         {"empty sysex", {0xF0, 0xF7}, {{0xF0, 0xF7}}, 0, 0},
+        {"a note cut off by a stray F7",
+         {0x90, 0x3C, 0xF7, 0xE0, 0x00, 0x40},
+         {{0xE0, 0x00, 0x40}},
+         1,
+         1},
         {"nothing", {}, {}, 0, 0},
     };
     for (const auto& c : cases) {
@@ -142,6 +147,7 @@ TEST(MidiStreamSplit, MessageLengthsFollowTheStatus) {
     EXPECT_EQ(ShortMessageLength(0xBF), 3u);
     EXPECT_EQ(ShortMessageLength(0xC0), 2u);
     EXPECT_EQ(ShortMessageLength(0xDF), 2u);
+    EXPECT_EQ(ShortMessageLength(0xE0), 3u);
     EXPECT_EQ(ShortMessageLength(0xEF), 3u);
     EXPECT_EQ(ShortMessageLength(0xF1), 2u);
     EXPECT_EQ(ShortMessageLength(0xF2), 3u);

@@ -153,3 +153,16 @@ TEST_F(RtMidiDeliveryTest, WhatCannotBeDeliveredIsCounted) {
     EXPECT_EQ(delivery.Lost(), 5u);
     EXPECT_EQ(delivery.Queue.size(), 1u); // the cut-off sysex gave its buffer back
 }
+
+TEST_F(RtMidiDeliveryTest, AResetForgetsWhatWasHalfDoneAndGivesTheBufferBack) {
+    Queue(1);
+    Replay({{0xF0, 0x01}});
+    EXPECT_TRUE(delivery.Queue.empty());
+    delivery.Reset();
+    EXPECT_EQ(delivery.Queue.size(), 1u);
+    Replay({{0x90, 0x3C}});
+    delivery.Reset();
+    Replay({{0x3C}, {0xC0, 0x01}}); // no running status survives; nothing was cut off
+    EXPECT_EQ(got, (std::vector<TCall>{Lost(), Short({0xC0, 0x01})}));
+    EXPECT_EQ(delivery.Lost(), 1u);
+}
