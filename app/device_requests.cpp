@@ -9,6 +9,7 @@
 #include "midi/midi_output.h"
 #include "model/device_globals.h"
 #include "model/digital_groups.h"
+#include "unit/virtual_unit_platform.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -110,6 +111,9 @@ void TfrmMain::PreExpressChanged() {
 void TfrmMain::ApplyPreExpressMode() {
     PreExpressMode = miPreExpress && miPreExpress->isChecked();
     DigitalGroups::SetActiveGroupCounts(PreExpressMode);
+    // The built-in virtual unit answers as the model the switch names.
+    if (TVirtualUnitMidiPlatform* unit = BuiltInVirtualUnit())
+        unit->SetModel(PreExpressMode);
     for (QAction* item : miSelectBank)
         if (item)
             item->setEnabled(!PreExpressMode);

@@ -75,6 +75,7 @@ void TStartupWorker::Run() {
     // A save killed in the last run left its temporary file beside the memory.
     RemoveLeftoverSaveFiles(std::filesystem::path(unit.StatePath).parent_path().string());
     auto virtualUnit = std::make_unique<TVirtualUnitMidiPlatform>(unit);
+    SetBuiltInVirtualUnit(virtualUnit.get());
     if (std::string notice = virtualUnit->StartNotice(); !notice.empty())
         notices_.push_back(std::move(notice));
     SystemMidiPlatform().AddBackend(std::move(virtualUnit));

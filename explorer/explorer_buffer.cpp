@@ -6,6 +6,7 @@
 #include "explorer/midi_explorer.h"
 #include "explorer/msg_buf_memo.h"
 #include "midi/midi_output.h"
+#include "midi/midi_stream_split.h"
 #include "model/preset_files.h"
 #include "model/stream.h"
 
@@ -82,7 +83,22 @@ void TfrmMIDIExplorer::SendMessageBuffer() {
         return;
     }
     MidiOut->SendLong(MessageBufferBytes.data(), static_cast<std::uint16_t>(MessageBufferCount));
-    ShowStatus("Message buffer sent to MIDI Out");
+    // The ports send whole messages only; what a receiver would throw away is
+    // not sent, and the user hears of it.
+    const TMidiStreamSplit split = SplitMidiBlock(MessageBufferBytes.data(), MessageBufferCount);
+    QStringList dropped;
+    if (split.IncompleteMessages > 0)
+        dropped << QString("%1 incomplete %2")
+                       .arg(split.IncompleteMessages)
+                       .arg(split.IncompleteMessages == 1 ? "message" : "messages");
+    if (split.StrayBytes > 0)
+        dropped << QString("%1 stray %2")
+                       .arg(split.StrayBytes)
+                       .arg(split.StrayBytes == 1 ? "byte" : "bytes");
+    if (dropped.isEmpty())
+        ShowStatus("Message buffer sent to MIDI Out");
+    else
+        ShowStatus("Message buffer sent to MIDI Out; not sent: " + dropped.join(", "));
 }
 
 void TfrmMIDIExplorer::miSendClick() {
@@ -121,6 +137,7 @@ void TfrmMIDIExplorer::LoadFileToBuffer(const QString& path) {
         got = want;
     }
     setWindowTitle(path + " - " + BaseCaption);
+    UpdateDeviceCaption();
     MessageBufferBytes.fill(0);
     std::copy_n(bytes.begin(), got, MessageBufferBytes.begin());
     MessageBufferCount = static_cast<std::uint32_t>(got);
@@ -184,6 +201,7 @@ void TfrmMIDIExplorer::LoadFolderToBuffer(const QString& folder) {
         return;
     }
     setWindowTitle(shown + " - " + BaseCaption);
+    UpdateDeviceCaption();
     MessageBufferBytes.fill(0);
     std::copy(joined.begin(), joined.end(), MessageBufferBytes.begin());
     MessageBufferCount = static_cast<std::uint32_t>(joined.size());

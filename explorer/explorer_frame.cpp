@@ -48,8 +48,37 @@ QString FoldersKey(const TlvRegUtil& settings) {
 
 // ---- Status bar ----
 
+namespace {
+const QString kVirtualUnitName = QStringLiteral("HRZ2000 virtual unit");
+const QString kVirtualUnitCaption = QStringLiteral(" - HRZ2000 virtual unit");
+} // namespace
+
+bool TfrmMIDIExplorer::IsVirtualUnitDevice(const QString& name) {
+    return name == kVirtualUnitName || name.startsWith(kVirtualUnitName + ":");
+}
+
+bool TfrmMIDIExplorer::TalksToVirtualUnit() const {
+    return (MidiIn && MidiIn->IsOpen() &&
+            IsVirtualUnitDevice(QString::fromStdString(MidiIn->ProductName()))) ||
+           (MidiOut && MidiOut->IsOpen() &&
+            IsVirtualUnitDevice(QString::fromStdString(MidiOut->ProductName())));
+}
+
+void TfrmMIDIExplorer::UpdateDeviceCaption() {
+    QString title = windowTitle();
+    if (title.endsWith(kVirtualUnitCaption))
+        title.chop(kVirtualUnitCaption.size());
+    if (TalksToVirtualUnit())
+        title += kVirtualUnitCaption;
+    setWindowTitle(title);
+}
+
 void TfrmMIDIExplorer::SetStatusTexts(const QString& text) {
-    StatusPanel0->setText(text);
+    // "The HRZ2000 is online!" from the virtual unit must not pass for the hardware.
+    if (TalksToVirtualUnit() && !text.contains(QStringLiteral("virtual unit")))
+        StatusPanel0->setText(text + " (" + kVirtualUnitName + ")");
+    else
+        StatusPanel0->setText(text);
     StatusPanel1->setText(InsertMode ? "Insert" : "Overwrite");
 }
 
@@ -75,11 +104,16 @@ void TfrmMIDIExplorer::InitializeWindow(TlvRegUtil* settings, const QString& cap
     MidiIn->SetCapacity(kWorkbenchInputCapacity);
     MidiIn->OnMidiInput = [this](QObject*) { MidiInputReceived(*MidiIn); };
     MidiIn->OnOverflow = [this](QObject*) { InputOverflowed(); };
+    MidiOut = std::make_unique<TMidiOutput>();
     if (MidiIn->NumDevs() == 0)
         ShowMessage(this, "No MIDI input device can be detected. " + kNoDeviceTail, kSorry);
-    MidiOut = std::make_unique<TMidiOutput>();
     if (MidiOut->NumDevs() == 0)
         ShowMessage(this, "No MIDI output device can be detected. " + kNoDeviceTail, kSorry);
+    // The virtual unit is no installed device: without one the status says so
+    // (and the menus offer the unit to choose), but the start is not held up
+    // by a message box.
+    const int installedIn = InstalledDeviceCount(true);
+    const int installedOut = InstalledDeviceCount(false);
 
     pgcTab->setCurrentIndex(0);
     InsertMode = true;
@@ -120,7 +154,7 @@ void TfrmMIDIExplorer::InitializeWindow(TlvRegUtil* settings, const QString& cap
     logItems[LogDblClickAction]->setChecked(true);
 
     BuildDeviceMenus(savedIn, savedOut);
-    ShowStatus(MidiIn->NumDevs() != 0 && MidiOut->NumDevs() != 0
+    ShowStatus((installedIn != 0 && installedOut != 0) || TalksToVirtualUnit()
                    ? "MIDI devices opened"
                    : "No MIDI devices found - check installation");
 
@@ -128,9 +162,30 @@ void TfrmMIDIExplorer::InitializeWindow(TlvRegUtil* settings, const QString& cap
 
     LoadedFileName.clear();
     setWindowTitle(BaseCaption);
+    UpdateDeviceCaption();
     Initialized = true;
     if (Settings && windowState() == Qt::WindowNoState)
         Settings->RestorePlacement(*this);
+}
+
+int TfrmMIDIExplorer::InstalledDeviceCount(bool input) {
+    const int count = static_cast<int>(input ? MidiIn->NumDevs() : MidiOut->NumDevs());
+    int installed = 0;
+    for (int i = 0; i < count; ++i) {
+        try {
+            if (input)
+                MidiIn->SetDeviceID(static_cast<std::uint16_t>(i));
+            else
+                MidiOut->SetDeviceID(i);
+        } catch (const std::exception&) {
+            ++installed; // a device that cannot tell its name is still installed
+            continue;
+        }
+        if (!IsVirtualUnitDevice(
+                QString::fromStdString(input ? MidiIn->ProductName() : MidiOut->ProductName())))
+            ++installed;
+    }
+    return installed;
 }
 
 void TfrmMIDIExplorer::BuildDeviceMenus(const QString& savedIn, const QString& savedOut) {
@@ -146,8 +201,14 @@ void TfrmMIDIExplorer::BuildDeviceMenus(const QString& savedIn, const QString& s
                 [this, raw] { SelectInputDevice(*raw); });
         InputDeviceItems.push_back(std::move(item));
     }
+    // The virtual unit opens only when it was the device used last: a first
+    // start without an interface must not look as if the unit answered.
+    const auto opensAtStart = [](const TlvMIDIMenuItem& item, const QString& saved) {
+        return !IsVirtualUnitDevice(item.DeviceName()) || item.DeviceName() == saved;
+    };
     if (inputs > 0) {
-        SelectInputDevice(*InputDeviceItems[0]);
+        if (opensAtStart(*InputDeviceItems[0], savedIn))
+            SelectInputDevice(*InputDeviceItems[0]);
         for (int i = 1; i < inputs; ++i)
             if (InputDeviceItems[static_cast<std::size_t>(i)]->DeviceName() == savedIn)
                 SelectInputDevice(*InputDeviceItems[static_cast<std::size_t>(i)]);
@@ -167,7 +228,8 @@ void TfrmMIDIExplorer::BuildDeviceMenus(const QString& savedIn, const QString& s
         OutputDeviceItems.push_back(std::move(item));
     }
     if (outputs > 0) {
-        SelectOutputDevice(*OutputDeviceItems[0]);
+        if (opensAtStart(*OutputDeviceItems[0], savedOut))
+            SelectOutputDevice(*OutputDeviceItems[0]);
         for (int i = 1; i < outputs; ++i)
             if (OutputDeviceItems[static_cast<std::size_t>(i)]->DeviceName() == savedOut)
                 SelectOutputDevice(*OutputDeviceItems[static_cast<std::size_t>(i)]);
@@ -201,6 +263,7 @@ void TfrmMIDIExplorer::SelectInputDevice(TlvMIDIMenuItem& item) {
     }
     if (openOutput)
         OpenOutputDevice(*openOutput, false);
+    UpdateDeviceCaption();
 }
 
 void TfrmMIDIExplorer::SelectOutputDevice(TlvMIDIMenuItem& item) {
@@ -221,6 +284,7 @@ void TfrmMIDIExplorer::OpenOutputDevice(TlvMIDIMenuItem& item, bool showStatus) 
         UncheckDeviceItems(OutputDeviceItems);
         ShowMessage(this, QString::fromUtf8(e.what()), "MIDI Out error");
     }
+    UpdateDeviceCaption();
 }
 
 void TfrmMIDIExplorer::UncheckDeviceItems(

@@ -67,6 +67,13 @@ public:
     // ---- Frame ----
     void ShowStatus(const QString& text);
     QString StatusText(int panel) const;
+    // The program's built-in virtual unit (or the standalone one under its
+    // default name) is no installed device: whenever it is open, the status
+    // bar and the caption say so.
+    static bool IsVirtualUnitDevice(const QString& name);
+    bool TalksToVirtualUnit() const;
+    // The caption with " - HRZ2000 virtual unit" while the virtual unit is open.
+    void UpdateDeviceCaption();
     void SelectInputDevice(TlvMIDIMenuItem& item);
     void SelectOutputDevice(TlvMIDIMenuItem& item);
     void miChannelClick(int tag);
@@ -196,6 +203,7 @@ private:
     void ApplyRightPaneWidth();
     void ReadWindowSettings();
     void BuildDeviceMenus(const QString& savedIn, const QString& savedOut);
+    int InstalledDeviceCount(bool input);
     // Lists the devices present now in the MIDI In (or Out) menu, as it opens, so
     // that a device plugged in again is found without a restart.
     void RefreshDeviceMenu(bool input);

@@ -46,6 +46,11 @@ void MidiPortCallback(void* /*handle*/, std::uint32_t message, std::uintptr_t in
             Post(*info, MIDI_NOTIFY_OVERFLOW, reinterpret_cast<std::uintptr_t>(item.Header));
         break;
     }
+    case MIM_ERROR:
+        // The backend could not deliver a message: counted as the ring's losses are.
+        if (info->Ring != nullptr)
+            Post(*info, MIDI_NOTIFY_OVERFLOW, 0);
+        break;
     case MOM_DONE:
         Post(*info, MIDI_NOTIFY_DONE, param1);
         break;

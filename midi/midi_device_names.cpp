@@ -63,3 +63,17 @@ std::string WithoutPortAddress(const std::string& portName) {
         return portName;
     return portName.substr(0, i - 1);
 }
+
+bool IsOwnClientPort(const std::string& portName, const std::string& clientName) {
+    if (clientName.empty() || portName.compare(0, clientName.size(), clientName) != 0)
+        return false;
+    std::size_t i = clientName.size();
+    if (i < portName.size() && portName[i] == '-') {
+        const std::size_t digits = ++i;
+        while (i < portName.size() && portName[i] >= '0' && portName[i] <= '9')
+            ++i;
+        if (i == digits)
+            return false;
+    }
+    return i < portName.size() && portName[i] == ':';
+}

@@ -15,3 +15,8 @@ std::vector<std::string> UniqueDeviceNames(const std::vector<std::string>& portN
 
 // Drops a trailing sequencer address such as " 20:0", which changes with plug order.
 std::string WithoutPortAddress(const std::string& portName);
+
+// Whether a port ("client:port") belongs to a client of this program: the client
+// is named clientName, or clientName with the "-01", "-02", ... that JACK adds
+// when the name is taken. Listing it would let the program loop into itself.
+bool IsOwnClientPort(const std::string& portName, const std::string& clientName);

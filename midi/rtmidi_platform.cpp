@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -17,6 +18,8 @@
 #include <iostream>
 #include <mutex>
 #include <sstream>
+#include <system_error>
+#include <thread>
 
 #ifdef HRZ_HAVE_JACK
 #include <jack/jack.h>
@@ -34,6 +37,9 @@ struct TRtMidiPlatform::TDevice {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// A JACK server that has not answered by then is taken as absent.
+constexpr std::chrono::milliseconds kJackProbeTimeout{2000};
 
 // RtMidi reports through this instead of printing or throwing.
 struct TRtErrors {
@@ -68,33 +74,40 @@ void SilenceLibraries() {
 #endif
 }
 
-// Whether the JACK server a client would connect to is there. JACK 2 on Linux
-// listens on /dev/shm/jack_<server>_<uid>_0; without that socket no client can
-// connect. Asking libjack anyway costs four failed client opens and leaves what
-// it prints, and how long it takes, to the machine-wide JACK state that other
-// programs change; so the answer here depends on the server alone.
-bool JackServerListening() {
-#ifdef __linux__
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    if (!fs::is_directory("/dev/shm", ec))
-        return true; // another layout: let libjack find out
-    const char* env = std::getenv("JACK_DEFAULT_SERVER");
-    const std::string prefix = "jack_" + std::string(env && *env ? env : "default") + "_";
-    for (fs::directory_iterator it("/dev/shm", ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name.size() <= prefix.size() + 2 || name.compare(0, prefix.size(), prefix) != 0 ||
-            name.compare(name.size() - 2, 2, "_0") != 0)
-            continue;
-        const std::string uid = name.substr(prefix.size(), name.size() - prefix.size() - 2);
-        if (!uid.empty() &&
-            std::all_of(uid.begin(), uid.end(), [](char c) { return c >= '0' && c <= '9'; }) &&
-            it->is_socket(ec))
-            return true;
+// Whether a JACK server answers, asked the way libjack's own clients ask:
+// jackd2, PipeWire's JACK and any other server behind libjack are found alike,
+// and none is started. The probe runs on a thread of its own so that a server
+// that hangs costs at most the time-out; a probe still waiting then is left to
+// finish (or never) on its own, holding nothing of ours.
+bool JackServerAnswers() {
+#ifdef HRZ_HAVE_JACK
+    struct TProbe {
+        std::mutex Mutex;
+        std::condition_variable Done;
+        bool Finished = false;
+        bool Answered = false;
+    };
+    auto probe = std::make_shared<TProbe>();
+    try {
+        std::thread([probe] {
+            jack_status_t status{};
+            jack_client_t* client = jack_client_open(
+                "HRZ2000e probe", static_cast<jack_options_t>(JackNoStartServer), &status);
+            if (client != nullptr)
+                jack_client_close(client);
+            std::lock_guard lock(probe->Mutex);
+            probe->Finished = true;
+            probe->Answered = client != nullptr;
+            probe->Done.notify_all();
+        }).detach();
+    } catch (const std::system_error&) {
+        return false;
     }
-    return false;
+    std::unique_lock lock(probe->Mutex);
+    probe->Done.wait_for(lock, kJackProbeTimeout, [&] { return probe->Finished; });
+    return probe->Answered;
 #else
-    return true;
+    return true; // without libjack's headers RtMidi finds out itself
 #endif
 }
 
@@ -103,7 +116,7 @@ bool ApiCanStart(RtMidi::Api api) {
     if (api == RtMidi::LINUX_ALSA)
         return std::filesystem::exists("/dev/snd/seq");
     if (api == RtMidi::UNIX_JACK)
-        return JackServerListening();
+        return JackServerAnswers();
     return api != RtMidi::RTMIDI_DUMMY && api != RtMidi::WEB_MIDI_API;
 }
 
@@ -140,6 +153,8 @@ void ListPorts(RtMidi::Api api, const std::string& clientName,
             TRtMidiPlatform::TDevice device;
             device.Api = api;
             device.PortName = ListedName(api, client->getPortName(i));
+            if (IsOwnClientPort(device.PortName, clientName))
+                continue;
             device.Occurrence = static_cast<std::size_t>(
                 std::count_if(devices.begin(), devices.end(), [&](const auto& other) {
                     return other.Api == api && other.PortName == device.PortName;
@@ -295,6 +310,10 @@ MMRESULT TRtMidiPlatform::midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, Mi
         }
         port->Client->setErrorCallback(&TRtErrors::Report, &port->Errors);
         port->Client->ignoreTypes(false, false, false);
+        // Where the API takes it (WinMM's sysex buffers, ALSA's decoder), a dump
+        // of the unit then arrives in one piece; the delivery joins the rest.
+        port->Client->setBufferSize(TRtMidiDelivery::kRtMidiBufferSize,
+                                    TRtMidiDelivery::kRtMidiBufferCount);
         port->Client->setCallback(&TInPort::Receive, port.get());
         const int index = FindPort(*port->Client, device);
         if (index < 0)
@@ -353,6 +372,7 @@ MMRESULT TRtMidiPlatform::midiInReset(HMIDIIN handle) {
         return MMSYSERR_INVALHANDLE;
     std::lock_guard lock(port->Mutex);
     port->Started = false;
+    port->Delivery.Reset();
     while (!port->Delivery.Queue.empty()) {
         MIDIHDR* header = port->Delivery.Queue.front();
         port->Delivery.Queue.pop_front();

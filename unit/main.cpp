@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <filesystem>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -18,6 +19,7 @@
 namespace {
 
 std::atomic<bool> gStop{false};
+constexpr const char* kAlsaSequencer = "/dev/snd/seq";
 
 extern "C" void OnStopSignal(int) {
     gStop = true;
@@ -36,6 +38,12 @@ std::unique_ptr<IUnitTransport> OpenTransport(const TUnitProgramOptions& options
     for (RtMidi::Api api : apis) {
         if (api == RtMidi::RTMIDI_DUMMY)
             continue;
+        // Without the sequencer device the ALSA library only prints its own
+        // errors before failing; the line that names the ports says what was used.
+        if (api == RtMidi::LINUX_ALSA && !std::filesystem::exists(kAlsaSequencer)) {
+            reasons += "\n  ALSA: no sequencer device (" + std::string(kAlsaSequencer) + ")";
+            continue;
+        }
         try {
             if (api == RtMidi::UNIX_JACK)
                 return OpenJackUnitTransport(options.PortName);

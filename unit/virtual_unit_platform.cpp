@@ -3,7 +3,9 @@
 #include "midi/midi_result_text.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <filesystem>
 
 using namespace mm;
 
@@ -28,7 +30,48 @@ TVirtualUnitMidiPlatform::TVirtualUnitMidiPlatform(TUnitOptions options)
     worker_ = std::thread([this] { WorkerLoop(); });
 }
 
+namespace {
+std::atomic<TVirtualUnitMidiPlatform*> gBuiltInUnit{nullptr};
+} // namespace
+
+TVirtualUnitMidiPlatform* BuiltInVirtualUnit() {
+    return gBuiltInUnit.load();
+}
+
+void SetBuiltInVirtualUnit(TVirtualUnitMidiPlatform* unit) {
+    gBuiltInUnit = unit;
+}
+
+std::string TVirtualUnitMidiPlatform::StatePathForModel(const std::string& path, bool preExpress) {
+    if (path.empty())
+        return path;
+    namespace fs = std::filesystem;
+    const fs::path file(path);
+    static const std::string kSuffix = "-pre-express";
+    std::string stem = file.stem().string();
+    if (stem.size() > kSuffix.size() &&
+        stem.compare(stem.size() - kSuffix.size(), kSuffix.size(), kSuffix) == 0)
+        stem.resize(stem.size() - kSuffix.size());
+    return (file.parent_path() / (stem + (preExpress ? kSuffix : "") + file.extension().string()))
+        .string();
+}
+
+void TVirtualUnitMidiPlatform::SetModel(bool preExpress) {
+    std::lock_guard lock(mutex_);
+    if (unit_->Options().PreExpress == preExpress)
+        return;
+    TUnitOptions options = unit_->Options();
+    options.PreExpress = preExpress;
+    options.StatePath = StatePathForModel(options.StatePath, preExpress);
+    // The old model's destructor writes what it had not saved.
+    unit_.reset();
+    unit_ = std::make_unique<THrzVirtualUnit>(options);
+    wake_.notify_all(); // its save schedule is new
+}
+
 TVirtualUnitMidiPlatform::~TVirtualUnitMidiPlatform() {
+    if (gBuiltInUnit.load() == this)
+        gBuiltInUnit = nullptr;
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;

@@ -48,6 +48,18 @@ public:
     MMRESULT midiOutClose(HMIDIOUT handle) override;
     MMRESULT midiOutGetErrorText(MMRESULT code, char* text, std::uint32_t size) override;
 
+    // Makes the unit the Express or the older Pre-Express model, with that
+    // model's memory file beside the other's, as `hrz2000-unit --pre-express`
+    // is; what the other model had not saved yet is saved first. Nothing when
+    // it is that model already.
+    void SetModel(bool preExpress);
+    // "X.state" for the Express model, "X-pre-express.state" for the older one.
+    static std::string StatePathForModel(const std::string& path, bool preExpress);
+    bool PreExpress() {
+        std::lock_guard lock(mutex_);
+        return unit_->Options().PreExpress;
+    }
+
     // What the unit had to say about its memory file at start (empty when all was well).
     std::string StartNotice() {
         std::lock_guard lock(mutex_);
@@ -120,3 +132,8 @@ private:
 } // namespace mm
 
 using mm::TVirtualUnitMidiPlatform;
+
+// The program's built-in virtual unit (not owned), which follows the main
+// window's "Use Pre-Express options"; null when there is none.
+TVirtualUnitMidiPlatform* BuiltInVirtualUnit();
+void SetBuiltInVirtualUnit(TVirtualUnitMidiPlatform* unit);

@@ -58,6 +58,9 @@ int main() {
     TlvRegUtil store(std::make_unique<TQtRegistryLayer>(dir.filePath("bench.ini")));
     store.SetPath("\\SOFTWARE\\Lumivale/HRZ2000e");
     store.WriteInteger("HRZReqDelay", kDelayMs);
+    // Chosen as a user would: the virtual unit is never opened unasked.
+    store.WriteString("MIDI_IN", TVirtualUnitMidiPlatform::DeviceName);
+    store.WriteString("MIDI_OUT", TVirtualUnitMidiPlatform::DeviceName);
     const QString out = dir.filePath("out");
 
     double seconds = 0;

@@ -34,6 +34,9 @@ int main(int argc, char* argv[]) {
     TlvRegUtil store(std::make_unique<TQtRegistryLayer>(QString::fromLocal8Bit(argv[2])));
     store.SetPath("\\SOFTWARE\\Lumivale/HRZ2000e");
     store.WriteInteger("HRZReqDelay", 10);
+    // Chosen by the user once: the virtual unit is never opened unasked.
+    store.WriteString("MIDI_IN", TVirtualUnitMidiPlatform::DeviceName);
+    store.WriteString("MIDI_OUT", TVirtualUnitMidiPlatform::DeviceName);
     const QString folder = QString::fromLocal8Bit(argv[3]);
     const QString banks = QString::fromLatin1(argv[4]);
     const QString first = QString::fromLatin1(argv[5]);

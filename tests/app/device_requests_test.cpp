@@ -56,6 +56,10 @@ TEST_F(MainWindowTest, OnlineCheckAgainstTheUnitReportsItsBankAndBypass) {
     w.CheckOnline();
     Wait(30);
     EXPECT_EQ(Status(), "The HRZ2000 is online! Your currently selected bank is: C");
+    // From the virtual unit, never to be taken for the hardware's answer.
+    EXPECT_EQ(StatusAsShown(),
+              "The HRZ2000 is online! Your currently selected bank is: C (HRZ2000 virtual unit)");
+    EXPECT_EQ(w.windowTitle(), "HRZ2000e - HRZ2000 virtual unit");
     EXPECT_EQ(w.CurrentBank, 2);
     EXPECT_TRUE(w.miBypass->isChecked());
     EXPECT_EQ(w.PendingStatusReplies, 0);
@@ -218,6 +222,40 @@ TEST_F(MainWindowTest, CurrentPresetNumberFromTheUnitOrMinusOne) {
     // Each wait counts whole ticks of the millisecond clock, so it may end up to 1 ms early.
     EXPECT_GE(t.elapsed(), 2 * kDelay - 2);
     EXPECT_LT(t.elapsed(), 2 * kDelay + 500);
+}
+
+TEST_F(MainWindowTest, TheBuiltInUnitAnswersAsTheModelThePreExpressSwitchNames) {
+    QTemporaryDir memory;
+    TUnitOptions options;
+    options.StatePath = memory.filePath("virtual-unit.state").toStdString();
+    auto& w = StartOnUnit(options);
+    const auto lastTable = [&]() -> std::vector<std::uint8_t> {
+        for (int i = w.LogCount() - 1; i >= 0; --i)
+            if (const TMyMidiEvent* event = w.LogEvent(i); event && event->Sysex.size() > 4)
+                return event->Sysex;
+        return {};
+    };
+    w.RequestMptTable();
+    Wait(100);
+    ASSERT_EQ(lastTable().size(), 406u);
+    EXPECT_EQ(lastTable()[4], 0x13);
+
+    w.TogglePreExpress();
+    EXPECT_TRUE(unit->PreExpress());
+    w.RequestMptTable();
+    Wait(100);
+    ASSERT_EQ(lastTable().size(), 262u);
+    EXPECT_EQ(lastTable()[4], 0x0C);
+    EXPECT_EQ(unit->WithUnit([](const THrzVirtualUnit& u) { return u.Options().StatePath; }),
+              memory.filePath("virtual-unit-pre-express.state").toStdString());
+
+    w.TogglePreExpress();
+    EXPECT_FALSE(unit->PreExpress());
+    EXPECT_EQ(TVirtualUnitMidiPlatform::StatePathForModel("/a/b.state", true),
+              "/a/b-pre-express.state");
+    EXPECT_EQ(TVirtualUnitMidiPlatform::StatePathForModel("/a/b-pre-express.state", false),
+              "/a/b.state");
+    EXPECT_EQ(TVirtualUnitMidiPlatform::StatePathForModel("", true), "");
 }
 
 // ---- Requests, bank and bypass ----

@@ -83,6 +83,10 @@ protected:
     TfrmMain& StartOnUnit(TUnitOptions options = {}) {
         unit = std::make_unique<TVirtualUnitMidiPlatform>(options);
         SetMidiPlatform(unit.get());
+        SetBuiltInVirtualUnit(unit.get()); // it follows "Use Pre-Express options"
+        // The user chose it last time: the virtual unit is never opened unasked.
+        store->WriteString("MIDI_IN", TVirtualUnitMidiPlatform::DeviceName);
+        store->WriteString("MIDI_OUT", TVirtualUnitMidiPlatform::DeviceName);
         return Start();
     }
     TfrmMain& Start() {
@@ -147,7 +151,16 @@ protected:
     std::vector<TScriptedDialogService::Asked> Messages() const {
         return dialogs.service.Messages();
     }
-    QString Status() const { return window->StatusText(0); }
+    // The status text without the name of the virtual unit, which every
+    // message carries while it is open (its own tests check that).
+    QString Status() const {
+        QString text = window->StatusText(0);
+        const QString named = QStringLiteral(" (HRZ2000 virtual unit)");
+        if (unit && text.endsWith(named))
+            text.chop(named.size());
+        return text;
+    }
+    QString StatusAsShown() const { return window->StatusText(0); }
     QStringList Log() const {
         QStringList lines;
         for (int i = 0; i < window->LogCount(); ++i)

@@ -333,6 +333,12 @@ TEST_F(ExplorerTest, F9SendsTheWholeBufferAsOneLongMessage) {
     window->miSendClick();
     ASSERT_EQ(platform.Sent().size(), 2u);
     EXPECT_TRUE(platform.Sent()[1].Long);
+    EXPECT_EQ(window->StatusText(0), "Message buffer sent to MIDI Out");
+    // What a receiver would throw away is not sent, and the status says so.
+    SetMemo("90 3C B0 07 7F F7 3D");
+    window->miSendClick();
+    EXPECT_EQ(window->StatusText(0),
+              "Message buffer sent to MIDI Out; not sent: 1 incomplete message, 2 stray bytes");
 }
 
 TEST_F(ExplorerTest, BadHexIsRefusedAndTheBytesOfTheLastParseAreKept) {
@@ -560,4 +566,49 @@ TEST_F(ExplorerTest, ADropLoadsTheFirstFileAndIgnoresTheRest) {
     EXPECT_TRUE(drop.isAccepted());
     EXPECT_EQ(w.BufferBytes(), (std::vector<std::uint8_t>{0xF0, 0x43, 0xF7}));
     EXPECT_EQ(w.windowTitle(), first + " - HRZ2000e");
+}
+
+// ---- The virtual unit is no installed device ----
+
+TEST_F(ExplorerTest, TheVirtualUnitOpensOnlyWhenChosenAndSaysSoWhileOpen) {
+    platform.AddInputDevice("HRZ2000 virtual unit");
+    platform.AddOutputDevice("HRZ2000 virtual unit");
+    Start();
+    // A first start without an interface: nothing is opened, and it says so.
+    EXPECT_FALSE(window->MidiIn->IsOpen());
+    EXPECT_FALSE(window->MidiOut->IsOpen());
+    EXPECT_EQ(window->StatusText(0), "No MIDI devices found - check installation");
+    EXPECT_TRUE(Messages().empty()); // no box holds up the start
+    EXPECT_EQ(window->windowTitle(), "HRZ2000e");
+    EXPECT_TRUE(window->miMIDIIn->isEnabled());
+
+    // Chosen from the menus, it is named wherever the user looks.
+    window->InputDeviceItems[0]->MenuItem()->trigger();
+    window->OutputDeviceItems[0]->MenuItem()->trigger();
+    EXPECT_EQ(window->windowTitle(), "HRZ2000e - HRZ2000 virtual unit");
+    window->ShowStatus("The HRZ2000 is online!");
+    EXPECT_EQ(window->StatusText(0), "The HRZ2000 is online! (HRZ2000 virtual unit)");
+    platform.InjectShort(0, 0x00403C90u, 0); // what the monitor says of input, too
+    Pump();
+    EXPECT_TRUE(window->StatusText(0).endsWith(" MIDI in bytes (HRZ2000 virtual unit)"))
+        << window->StatusText(0).toStdString();
+    window->CloseMidiDevices();
+
+    // Used last, it opens again at the next start, still named.
+    window.reset();
+    Start();
+    EXPECT_TRUE(window->MidiOut->IsOpen());
+    EXPECT_EQ(window->StatusText(0), "MIDI devices opened (HRZ2000 virtual unit)");
+    EXPECT_EQ(window->windowTitle(), "HRZ2000e - HRZ2000 virtual unit");
+}
+
+TEST_F(ExplorerTest, ARealDeviceOpensAtFirstStartAndTheVirtualUnitWaits) {
+    AddDevices();
+    platform.AddInputDevice("HRZ2000 virtual unit");
+    platform.AddOutputDevice("HRZ2000 virtual unit");
+    Start();
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(window->MidiOut->ProductName(), "Test Out 0");
+    EXPECT_EQ(window->StatusText(0), "MIDI devices opened");
+    EXPECT_EQ(window->windowTitle(), "HRZ2000e");
 }

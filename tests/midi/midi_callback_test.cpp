@@ -110,3 +110,11 @@ TEST_F(MidiCallbackTest, OutputPortsOnlyHearAboutFinishedBlocks) {
     EXPECT_EQ(posted[0].Message, MIDI_NOTIFY_DONE);
     EXPECT_EQ(posted[0].LParam, reinterpret_cast<std::uintptr_t>(&header));
 }
+
+TEST_F(MidiCallbackTest, AMessageTheBackendCouldNotDeliverCountsAsALoss) {
+    Call(MIM_ERROR, 0, 5);
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_EQ(posted[0].Message, MIDI_NOTIFY_OVERFLOW);
+    EXPECT_EQ(posted[0].LParam, 0u);
+    EXPECT_EQ(ring.Count(), 0u);
+}

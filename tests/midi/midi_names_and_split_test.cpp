@@ -49,28 +49,97 @@ TEST(DeviceNames, SequencerAddressIsDropped) {
     EXPECT_EQ(WithoutPortAddress("14:0"), "14:0");
 }
 
-TEST(MidiStreamSplit, SeparatesMessagesAndExpandsRunningStatus) {
-    const Bytes stream = {0xF0, 0x1A, 0x00, 0xF7, 0x90, 0x3C, 0x64, 0x3E,
-                          0x64, 0xC0, 0x05, 0x06, 0xF8, 0xB0, 0x07, 0x70};
-    const auto messages = SplitMidiStream(stream.data(), stream.size());
-    const std::vector<Bytes> expected = {{0xF0, 0x1A, 0x00, 0xF7},
-                                         {0x90, 0x3C, 0x64},
-                                         {0x90, 0x3E, 0x64},
-                                         {0xC0, 0x05},
-                                         {0xC0, 0x06},
-                                         {0xF8},
-                                         {0xB0, 0x07, 0x70}};
-    EXPECT_EQ(messages, expected);
+TEST(DeviceNames, OwnClientPortsAreKnownByTheClientName) {
+    const std::string own = "HRZ2000e";
+    EXPECT_TRUE(IsOwnClientPort("HRZ2000e:MIDI Out", own));
+    EXPECT_TRUE(IsOwnClientPort("HRZ2000e-01:MIDI In", own));
+    EXPECT_TRUE(IsOwnClientPort("HRZ2000e-12:MIDI Out", own));
+    EXPECT_FALSE(IsOwnClientPort("HRZ2000e-:MIDI Out", own));
+    EXPECT_FALSE(IsOwnClientPort("HRZ2000e-x1:MIDI Out", own));
+    EXPECT_FALSE(IsOwnClientPort("HRZ2000e test:MIDI Out", own));
+    EXPECT_FALSE(IsOwnClientPort("HRZ2000 unit:MIDI Out", own));
+    EXPECT_FALSE(IsOwnClientPort("HRZ2000e", own));
+    EXPECT_FALSE(IsOwnClientPort("UM-ONE:HRZ2000e:x", own));
+    EXPECT_FALSE(IsOwnClientPort("HRZ2000e:MIDI Out", ""));
 }
 
-TEST(MidiStreamSplit, UnterminatedSysexEndsAtTheNextStatusAndStrayDataIsDropped) {
-    const Bytes stream = {0x12, 0x13, 0xF0, 0x01, 0xF8, 0x02, 0x90,
-                          0x3C, 0x64, 0xF0, 0x7F, 0x90, 0x3C};
-    const auto messages = SplitMidiStream(stream.data(), stream.size());
-    const std::vector<Bytes> expected = {
-        {0xF0, 0x01, 0xF8, 0x02}, {0x90, 0x3C, 0x64}, {0xF0, 0x7F}, {0x90, 0x3C}};
-    EXPECT_EQ(messages, expected);
-    EXPECT_TRUE(SplitMidiStream(stream.data(), 0).empty());
+// What a MIDI 1.0 receiver makes of each block: the messages in order, and what
+// it throws away.
+TEST(MidiStreamSplit, FollowsTheReceiverRules) {
+    struct TCase {
+        const char* What;
+        Bytes Stream;
+        std::vector<Bytes> Messages;
+        std::size_t Incomplete;
+        std::size_t Stray;
+    };
+    const std::vector<TCase> cases = {
+        {"running status, sysex, program changes",
+         {0xF0, 0x1A, 0x00, 0xF7, 0x90, 0x3C, 0x64, 0x3E, 0x64, 0xC0, 0x05, 0x06, 0xB0, 0x07, 0x70},
+         {{0xF0, 0x1A, 0x00, 0xF7},
+          {0x90, 0x3C, 0x64},
+          {0x90, 0x3E, 0x64},
+          {0xC0, 0x05},
+          {0xC0, 0x06},
+          {0xB0, 0x07, 0x70}},
+         0,
+         0},
+        {"realtime inside a song position",
+         {0xF2, 0x01, 0xF8, 0x02},
+         {{0xF8}, {0xF2, 0x01, 0x02}},
+         0,
+         0},
+        {"realtime inside a running-status note",
+         {0x90, 0x3C, 0x40, 0x3D, 0xF8, 0x41},
+         {{0x90, 0x3C, 0x40}, {0xF8}, {0x90, 0x3D, 0x41}},
+         0,
+         0},
+        {"realtime inside a sysex",
+         {0xF0, 0x01, 0xFE, 0x02, 0xF7},
+         {{0xFE}, {0xF0, 0x01, 0x02, 0xF7}},
+         0,
+         0},
+        {"a lone status", {0x90}, {}, 1, 0},
+        {"a note cut off by a controller",
+         {0x90, 0x3C, 0xB0, 0x07, 0x7F},
+         {{0xB0, 0x07, 0x7F}},
+         1,
+         0},
+        {"running-status note cut off by the end",
+         {0x90, 0x3C, 0x40, 0x3D},
+         {{0x90, 0x3C, 0x40}},
+         1,
+         0},
+        {"a stray F7 ends running status",
+         {0x90, 0x3C, 0x40, 0xF7, 0x3D, 0x41},
+         {{0x90, 0x3C, 0x40}},
+         0,
+         3},
+        {"stray data, a sysex cut off by a note, one cut off by the end",
+         {0x12, 0x13, 0xF0, 0x01, 0x02, 0x90, 0x3C, 0x64, 0xF0, 0x7F},
+         {{0x90, 0x3C, 0x64}},
+         2,
+         2},
+        {"system common cancels running status",
+         {0xF1, 0x05, 0x06, 0xF6, 0xF3, 0x01, 0xC0, 0x05, 0xF4},
+         {{0xF1, 0x05}, {0xF6}, {0xF3, 0x01}, {0xC0, 0x05}, {0xF4}},
+         0,
+         1},
+        {"empty sysex", {0xF0, 0xF7}, {{0xF0, 0xF7}}, 0, 0},
+        {"a note cut off by a stray F7",
+         {0x90, 0x3C, 0xF7, 0xE0, 0x00, 0x40},
+         {{0xE0, 0x00, 0x40}},
+         1,
+         1},
+        {"nothing", {}, {}, 0, 0},
+    };
+    for (const auto& c : cases) {
+        const TMidiStreamSplit split = SplitMidiBlock(c.Stream.data(), c.Stream.size());
+        EXPECT_EQ(split.Messages, c.Messages) << c.What;
+        EXPECT_EQ(split.IncompleteMessages, c.Incomplete) << c.What;
+        EXPECT_EQ(split.StrayBytes, c.Stray) << c.What;
+        EXPECT_EQ(SplitMidiStream(c.Stream.data(), c.Stream.size()), c.Messages) << c.What;
+    }
 }
 
 TEST(MidiStreamSplit, MessageLengthsFollowTheStatus) {
@@ -78,6 +147,7 @@ TEST(MidiStreamSplit, MessageLengthsFollowTheStatus) {
     EXPECT_EQ(ShortMessageLength(0xBF), 3u);
     EXPECT_EQ(ShortMessageLength(0xC0), 2u);
     EXPECT_EQ(ShortMessageLength(0xDF), 2u);
+    EXPECT_EQ(ShortMessageLength(0xE0), 3u);
     EXPECT_EQ(ShortMessageLength(0xEF), 3u);
     EXPECT_EQ(ShortMessageLength(0xF1), 2u);
     EXPECT_EQ(ShortMessageLength(0xF2), 3u);

@@ -95,6 +95,21 @@ TEST_F(UnitOverJack, PresetAndTableArriveIntact) {
     EXPECT_EQ(unit_->Stop(), 0) << "the unit ends cleanly on SIGTERM";
 }
 
+TEST_F(UnitOverJack, WithoutAnApiItSaysOnceWhichItUsed) {
+    if (access("/dev/snd/seq", F_OK) == 0)
+        GTEST_SKIP() << "this machine has an ALSA sequencer, which the unit takes first";
+    const std::string name = "hrzauto" + std::to_string(getpid());
+    TChildProcess unit(
+        {HRZ_UNIT_PROGRAM, "--name", name, "--state", (dir_ / "auto.state").string()}, Log());
+    for (int i = 0;
+         i < 100 && unit.Running() && LogText().find("Press Ctrl+C") == std::string::npos; ++i)
+        std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(LogText(), "HRZ2000 virtual unit (Express, channel 1) on JACK ports \"" + name +
+                             ":MIDI in\" and \"" + name + ":MIDI out\"\nMemory: " +
+                             (dir_ / "auto.state").string() + "\nPress Ctrl+C to stop.\n");
+    EXPECT_EQ(unit.Stop(), 0);
+}
+
 // Raw RtMidi clients connected to the unit's ports, counting whole preset dumps.
 struct TDumpCounter {
     std::mutex Mutex;
