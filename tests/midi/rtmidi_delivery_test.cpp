@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+using namespace mm;
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
