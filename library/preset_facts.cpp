@@ -5,6 +5,8 @@
 #include "model/errors.h"
 #include "model/latin1_text.h"
 
+#include <bit>
+
 namespace {
 
 int Pair(std::span<const std::uint8_t> d, int offset) {
@@ -33,53 +35,89 @@ bool IsPresetDumpBytes(std::span<const std::uint8_t> bytes) {
 
 namespace DumpFields {
 
-int Slot(std::span<const std::uint8_t> dump, int slot) {
-    return Pair(dump, TPreset::OffsetParams + 2 * slot);
-}
-
-int Group(std::span<const std::uint8_t> dump) {
-    return Pair(dump, 13);
-}
-
-bool AnalogOn(std::span<const std::uint8_t> dump, int i) {
-    if (i < 7)
-        return Bit(dump[9], i);
-    if (i == 7)
-        return Bit(dump[10], 0);
-    return Bit(dump[11], i - 8);
-}
-
-bool DigitalActive(std::span<const std::uint8_t> dump, int j) {
-    return Bit(dump[15], j);
+int SlotOf(int number, int group, int* position) {
+    *position = -1;
+    const TParamInfo* info = Catalogue::FindByNumber(number);
+    if (!info)
+        return -1;
+    if (info->Section != TParamSection::Digital)
+        return info->Slot;
+    if (group < 0 || group >= DigitalGroups::RowCount)
+        return -1;
+    const auto& row = DigitalGroups::Row(group);
+    for (int j = 0; j < DigitalGroups::RowLength; ++j)
+        if (row[j] == info->Effect) {
+            *position = j;
+            return TPreset::FirstDigitalSlot + DigitalGroups::SlotOffset(group, info->Effect) +
+                   info->IndexInEffect;
+        }
+    return -1;
 }
 
 std::optional<int> ActiveParam(std::span<const std::uint8_t> dump, int number) {
     const TParamInfo* info = Catalogue::FindByNumber(number);
     if (!info)
         return std::nullopt;
-    if (info->Section == TParamSection::Mix)
-        return Slot(dump, info->Slot);
-    if (info->Section == TParamSection::Analog) {
-        if (!AnalogOn(dump, info->Effect))
-            return std::nullopt;
-        return Slot(dump, info->Slot);
-    }
-    const int g = Group(dump);
-    if (g < 0 || g >= DigitalGroups::RowCount)
-        return std::nullopt;
-    const auto& row = DigitalGroups::Row(g);
-    for (int j = 0; j < DigitalGroups::RowLength; ++j) {
-        if (row[j] != info->Effect)
-            continue;
-        if (!DigitalActive(dump, j))
-            return std::nullopt;
-        const int offset = DigitalGroups::SlotOffset(g, info->Effect);
-        return Slot(dump, TPreset::FirstDigitalSlot + offset + info->IndexInEffect);
-    }
-    return std::nullopt;
+    return ActiveParam(dump, number, info->Section == TParamSection::Analog ? info->Effect : -1);
 }
 
 } // namespace DumpFields
+
+std::vector<std::uint8_t> PackDump(std::span<const std::uint8_t> dump) {
+    std::vector<std::uint8_t> p(TPackedDump::FixedSize, 0);
+    p[0] = dump[2];
+    p[1] = dump[251];
+    for (int i = 0; i < TPackedDump::PairCount; ++i) {
+        p[static_cast<std::size_t>(18 + i)] = dump[static_cast<std::size_t>(5 + 2 * i)];
+        const std::uint8_t high = dump[static_cast<std::size_t>(6 + 2 * i)];
+        if (high) {
+            p[static_cast<std::size_t>(2 + i / 8)] |= static_cast<std::uint8_t>(1u << (i % 8));
+            p.push_back(high);
+        }
+    }
+    return p;
+}
+
+TPackedDump::TPackedDump(std::span<const std::uint8_t> packed) : p_(packed) {
+    if (p_.size() < FixedSize)
+        return;
+    std::size_t highs = 0;
+    for (int i = 0; i < 16; ++i)
+        highs += static_cast<std::size_t>(std::popcount(p_[static_cast<std::size_t>(2 + i)]));
+    valid_ = p_.size() == FixedSize + highs;
+}
+
+std::uint8_t TPackedDump::operator[](int offset) const {
+    static constexpr std::uint8_t header[] = {TPreset::SysexStart, TPreset::MakerId, 0,
+                                              TPreset::ModelId, TPreset::PresetDumpCommand};
+    if (offset == 2)
+        return p_[0];
+    if (offset < 5)
+        return header[offset];
+    if (offset == TPreset::DumpSize - 1)
+        return p_[1];
+    const int pair = (offset - 5) / 2;
+    if ((offset - 5) % 2 == 0)
+        return p_[static_cast<std::size_t>(18 + pair)];
+    const auto bitmap = p_.subspan(2, 16);
+    if (!((bitmap[static_cast<std::size_t>(pair / 8)] >> (pair % 8)) & 1))
+        return 0;
+    std::size_t before = 0;
+    for (int i = 0; i < pair / 8; ++i)
+        before += static_cast<std::size_t>(std::popcount(bitmap[static_cast<std::size_t>(i)]));
+    before += static_cast<std::size_t>(std::popcount(static_cast<std::uint8_t>(
+        bitmap[static_cast<std::size_t>(pair / 8)] & ((1u << (pair % 8)) - 1))));
+    return p_[FixedSize + before];
+}
+
+bool UnpackDump(std::span<const std::uint8_t> packed, TDumpBytes& dump) {
+    const TPackedDump view(packed);
+    if (!view.Valid())
+        return false;
+    for (int i = 0; i < TPreset::DumpSize; ++i)
+        dump[static_cast<std::size_t>(i)] = view[i];
+    return true;
+}
 
 TPresetFacts FactsOfDump(std::span<const std::uint8_t> bytes) {
     if (!IsPresetDumpBytes(bytes))
@@ -109,7 +147,7 @@ TPresetFacts FactsOfDump(std::span<const std::uint8_t> bytes) {
                                 : Bit(d[TPreset::OffsetPerfEnabled + 1], 0);
         if (used)
             facts.Controllers.push_back(
-                Pair(d, TPreset::OffsetPerfEntries + TPreset::PerfEntrySize * k));
+                DumpFields::Pair(d, TPreset::OffsetPerfEntries + TPreset::PerfEntrySize * k));
     }
     return facts;
 }

@@ -32,13 +32,69 @@ TPresetFacts FactsOfDump(std::span<const std::uint8_t> bytes);
 
 std::uint64_t HashBytes(std::span<const std::uint8_t> bytes);
 
+// The stored form of a dump: 141 bytes and one for each pair whose high byte is
+// not 0, instead of 252 (most high bytes and every other title byte are 0). Only
+// dumps with a right header are packed; bytes 0, 1, 3 and 4 are implied.
+std::vector<std::uint8_t> PackDump(std::span<const std::uint8_t> dump);
+// False when the bytes are not a packed dump.
+bool UnpackDump(std::span<const std::uint8_t> packed, TDumpBytes& dump);
+
+// Byte access to a packed dump without unpacking it (search reads a few bytes of
+// every preset).
+class TPackedDump {
+public:
+    static constexpr int PairCount = 123; // bytes 5..250
+    static constexpr int FixedSize = 2 + 16 + PairCount;
+    explicit TPackedDump(std::span<const std::uint8_t> packed);
+    bool Valid() const { return valid_; }
+    std::uint8_t operator[](int offset) const;
+
+private:
+    std::span<const std::uint8_t> p_;
+    bool valid_ = false;
+};
+
 namespace DumpFields {
-// The value of slot P0..P51 (low byte + 128 × high byte, as the dump holds them).
-int Slot(std::span<const std::uint8_t> dump, int slot);
-int Group(std::span<const std::uint8_t> dump);
-bool AnalogOn(std::span<const std::uint8_t> dump, int analogEffect);
-bool DigitalActive(std::span<const std::uint8_t> dump, int position);
+
+template <typename D> int Pair(const D& d, int offset) {
+    return d[offset] + 128 * d[offset + 1];
+}
+// The value of slot P0..P51 (low byte + 128 x high byte, as the dump holds them).
+template <typename D> int Slot(const D& d, int slot) {
+    return Pair(d, TPreset::OffsetParams + 2 * slot);
+}
+template <typename D> int Group(const D& d) {
+    return Pair(d, 13);
+}
+template <typename D> bool AnalogOn(const D& d, int i) {
+    if (i < 7)
+        return (d[9] >> i) & 1;
+    if (i == 7)
+        return d[10] & 1;
+    return (d[11] >> (i - 8)) & 1;
+}
+template <typename D> bool DigitalActive(const D& d, int j) {
+    return (d[15] >> j) & 1;
+}
+
+// Where catalogue parameter 1..163 lives in a preset of group g: its slot, or -1
+// when the group does not hold its effect; *position is the effect's position in
+// the group's row. Mix and analog parameters have fixed slots.
+int SlotOf(int number, int group, int* position);
+
 // The raw value of catalogue parameter 1..163 when its effect is switched on in
 // this preset (mix parameters always), nothing otherwise.
+template <typename D> std::optional<int> ActiveParam(const D& d, int number, int analogEffect) {
+    int position = -1;
+    const int slot = SlotOf(number, Group(d), &position);
+    if (slot < 0)
+        return std::nullopt;
+    if (analogEffect >= 0 && !AnalogOn(d, analogEffect))
+        return std::nullopt;
+    if (position >= 0 && !DigitalActive(d, position))
+        return std::nullopt;
+    return Slot(d, slot);
+}
 std::optional<int> ActiveParam(std::span<const std::uint8_t> dump, int number);
+
 } // namespace DumpFields

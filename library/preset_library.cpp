@@ -42,12 +42,14 @@ const char* const SchemaSteps[] = {
       CREATE INDEX presets_sound ON presets(sound);
       CREATE TABLE files(
         id INTEGER PRIMARY KEY,
-        path TEXT NOT NULL UNIQUE,
+        path_key INTEGER NOT NULL,
+        path TEXT NOT NULL,
         size INTEGER NOT NULL,
         mtime INTEGER NOT NULL,
         state TEXT NOT NULL,
         problem TEXT NOT NULL,
         checked INTEGER NOT NULL);
+      CREATE INDEX files_path_key ON files(path_key);
       CREATE TABLE holdings(
         file_id INTEGER NOT NULL,
         offset INTEGER NOT NULL,
@@ -83,16 +85,21 @@ std::span<const std::uint8_t> BlobArg(sqlite3_value* v) {
     return {data, data ? static_cast<std::size_t>(sqlite3_value_bytes(v)) : 0};
 }
 
+// The raw value of a parameter in a stored (packed) dump, when its effect is on.
+std::optional<int> StoredParam(sqlite3_value** argv, const TParamInfo*& info) {
+    const TPackedDump dump(BlobArg(argv[0]));
+    info = Catalogue::FindByNumber(sqlite3_value_int(argv[1]));
+    if (!dump.Valid() || !info)
+        return std::nullopt;
+    return DumpFields::ActiveParam(dump, info->Number,
+                                   info->Section == TParamSection::Analog ? info->Effect : -1);
+}
+
 // hrz_num(dump, number): the shown number of a parameter whose effect is on, or NULL.
 void SqlShownNumber(sqlite3_context* ctx, int, sqlite3_value** argv) {
-    const auto dump = BlobArg(argv[0]);
-    const int number = sqlite3_value_int(argv[1]);
-    if (dump.size() != TPreset::DumpSize)
-        return sqlite3_result_null(ctx);
-    const auto raw = DumpFields::ActiveParam(dump, number);
-    if (!raw)
-        return sqlite3_result_null(ctx);
-    const auto n = ShownNumber(*Catalogue::FindByNumber(number), *raw);
+    const TParamInfo* info = nullptr;
+    const auto raw = StoredParam(argv, info);
+    const auto n = raw ? ShownNumber(*info, *raw) : std::nullopt;
     if (!n)
         return sqlite3_result_null(ctx);
     sqlite3_result_double(ctx, *n);
@@ -100,15 +107,19 @@ void SqlShownNumber(sqlite3_context* ctx, int, sqlite3_value** argv) {
 
 // hrz_text(dump, number): the shown text of a parameter whose effect is on, or NULL.
 void SqlShownText(sqlite3_context* ctx, int, sqlite3_value** argv) {
-    const auto dump = BlobArg(argv[0]);
-    const int number = sqlite3_value_int(argv[1]);
-    if (dump.size() != TPreset::DumpSize)
-        return sqlite3_result_null(ctx);
-    const auto raw = DumpFields::ActiveParam(dump, number);
+    const TParamInfo* info = nullptr;
+    const auto raw = StoredParam(argv, info);
     if (!raw)
         return sqlite3_result_null(ctx);
-    const std::string text = ValueText(*Catalogue::FindByNumber(number), *raw);
+    const std::string text = ValueText(*info, *raw);
     sqlite3_result_text(ctx, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+std::vector<std::uint8_t> Unpacked(std::span<const std::uint8_t> packed) {
+    TDumpBytes dump{};
+    if (!UnpackDump(packed, dump))
+        throw EHrzError("The library holds a damaged preset");
+    return {dump.begin(), dump.end()};
 }
 
 std::string EnvOrEmpty(const char* name) {
@@ -257,18 +268,19 @@ struct TPresetLibrary::TStatements {
                             "controllers, first_seen, last_seen) "
                             "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?9)")),
           Touch(db.Prepare("UPDATE presets SET last_seen = ?2 WHERE id = ?1")),
-          UpsertFile(db.Prepare("INSERT INTO files(path, size, mtime, state, problem, checked) "
-                                "VALUES(?1, ?2, ?3, ?4, ?5, ?6) ON CONFLICT(path) DO UPDATE SET "
-                                "size = ?2, mtime = ?3, state = ?4, problem = ?5, checked = ?6 "
-                                "RETURNING id")),
+          FindFile(db.Prepare("SELECT id FROM files WHERE path_key = ?1 AND path = ?2")),
+          InsertFile(db.Prepare("INSERT INTO files(path_key, path, size, mtime, state, problem, "
+                                "checked) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)")),
+          UpdateFile(db.Prepare("UPDATE files SET size = ?2, mtime = ?3, state = ?4, problem = ?5, "
+                                "checked = ?6 WHERE id = ?1")),
           DropHoldings(db.Prepare("DELETE FROM holdings WHERE file_id = ?1")),
           InsertHolding(db.Prepare("INSERT OR REPLACE INTO holdings(file_id, offset, preset_id, "
                                    "bank, number) VALUES(?1, ?2, ?3, ?4, ?5)")),
           Vanish(db.Prepare("UPDATE files SET state = 'vanished', checked = ?2 WHERE id = ?1")),
           InsertHistory(db.Prepare("INSERT INTO unit_history(time, bank, number, preset_id, "
                                    "source) VALUES(?1, ?2, ?3, ?4, ?5)")) {}
-    std::unique_ptr<TSqlStatement> FindKey, Insert, Touch, UpsertFile, DropHoldings, InsertHolding,
-        Vanish, InsertHistory;
+    std::unique_ptr<TSqlStatement> FindKey, Insert, Touch, FindFile, InsertFile, UpdateFile,
+        DropHoldings, InsertHolding, Vanish, InsertHistory;
 };
 
 TPresetLibrary::TPresetLibrary(const std::string& path, std::string* notice)
@@ -353,11 +365,12 @@ void TPresetLibrary::Migrate() {
 
 std::int64_t TPresetLibrary::UpsertPreset(const TPresetFacts& facts, std::int64_t now,
                                           bool* inserted) {
+    const std::vector<std::uint8_t> packed = PackDump(facts.Dump);
     auto& find = *st_->FindKey;
     find.Bind(1, static_cast<std::int64_t>(facts.Key));
     while (find.Step()) {
         const auto dump = find.BlobView(1);
-        if (std::equal(dump.begin(), dump.end(), facts.Dump.begin(), facts.Dump.end())) {
+        if (std::equal(dump.begin(), dump.end(), packed.begin(), packed.end())) {
             const std::int64_t id = find.Int(0);
             const bool stale = find.Int(2) < now;
             find.Reset();
@@ -372,7 +385,7 @@ std::int64_t TPresetLibrary::UpsertPreset(const TPresetFacts& facts, std::int64_
         controllers += " " + std::to_string(c) + " ";
     st_->Insert->Bind(1, static_cast<std::int64_t>(facts.Key))
         .Bind(2, static_cast<std::int64_t>(facts.SoundKey))
-        .BindBlob(3, facts.Dump)
+        .BindBlob(3, packed)
         .Bind(4, facts.Title)
         .Bind(5, static_cast<std::int64_t>(facts.Group))
         .Bind(6, static_cast<std::int64_t>(facts.AnalogMask))
@@ -521,18 +534,31 @@ TAddReport TPresetLibrary::Add(const std::vector<std::string>& paths,
             if (!problem.empty())
                 report.Skipped.push_back({path, problem});
 
-            auto& upsert = *st_->UpsertFile;
-            upsert.Bind(1, path)
+            // A file another add made since this one began is updated, not doubled.
+            std::int64_t fileId = k != known.end() ? k->second.Id : 0;
+            if (!fileId) {
+                const auto pathKey = static_cast<std::int64_t>(
+                    HashBytes({reinterpret_cast<const std::uint8_t*>(path.data()), path.size()}));
+                st_->FindFile->Bind(1, pathKey).Bind(2, path);
+                if (st_->FindFile->Step())
+                    fileId = st_->FindFile->Int(0);
+                st_->FindFile->Reset();
+                if (!fileId) {
+                    st_->InsertFile->Bind(1, pathKey).Bind(2, path);
+                    st_->InsertFile->Bind(3, size).Bind(4, time);
+                    st_->InsertFile->Bind(5, std::string_view(holdings.empty() ? "skipped" : "ok"));
+                    st_->InsertFile->Bind(6, problem).Bind(7, now).Run();
+                    fileId = db_->LastInsertId();
+                }
+            }
+            st_->UpdateFile->Bind(1, fileId)
                 .Bind(2, size)
                 .Bind(3, time)
                 .Bind(4, std::string_view(holdings.empty() ? "skipped" : "ok"))
                 .Bind(5, problem)
-                .Bind(6, now);
-            upsert.Step();
-            const std::int64_t fileId = upsert.Int(0);
-            upsert.Reset();
-            if (k != known.end())
-                st_->DropHoldings->Bind(1, fileId).Run();
+                .Bind(6, now)
+                .Run();
+            st_->DropHoldings->Bind(1, fileId).Run();
             const int bank = BankOfFolder(path);
             const int number =
                 holdings.size() == 1
@@ -649,7 +675,7 @@ std::vector<std::uint8_t> TPresetLibrary::Dump(std::int64_t id) {
     s->Bind(1, id);
     if (!s->Step())
         throw EHrzError("The library holds no preset " + std::to_string(id));
-    return s->Blob(0);
+    return Unpacked(s->BlobView(0));
 }
 
 std::vector<TPresetLocation> TPresetLibrary::Locations(std::int64_t id) {
@@ -715,7 +741,7 @@ std::vector<TRestoreStep> TPresetLibrary::RestorePlan(int bank, std::int64_t tim
             at->Reset();
             continue;
         }
-        TRestoreStep step{number, at->Int(0), at->Text(1), {}, at->Blob(2)};
+        TRestoreStep step{number, at->Int(0), at->Text(1), {}, Unpacked(at->BlobView(2))};
         at->Reset();
         latest->Bind(1, static_cast<std::int64_t>(bank)).Bind(2, static_cast<std::int64_t>(number));
         std::int64_t currentId = 0;
