@@ -9,6 +9,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <map>
 #include <optional>
 
 namespace {
@@ -479,12 +480,6 @@ private:
     std::string ParamCondition(std::vector<const TParamInfo*> params, const std::string& label,
                                std::size_t column, const std::string& op, std::size_t opColumn) {
         TTypedValue v = Value(op, opColumn);
-        static const char* const sqlOps[][2] = {{">", ">"},   {">=", ">="}, {"<", "<"},
-                                                {"<=", "<="}, {"=", "="},   {"!=", "!="}};
-        std::string sqlOp;
-        for (const auto& o : sqlOps)
-            if (op == o[0])
-                sqlOp = o[1];
         std::vector<std::string> parts;
         if (v.Number) {
             std::vector<const TParamInfo*> fitting;
@@ -516,26 +511,44 @@ private:
                                                               : "in " + shownName) +
                                    ", not in " + typedName);
             }
+            // One call per scale: a plain number is scaled for each parameter.
+            std::map<double, std::vector<int>> byValue;
             for (const auto* p : fitting) {
                 const double value = v.HasUnit
                                          ? v.Number->Value
                                          : std::round(v.Number->Value * ShownScale(*p) * 1e6) / 1e6;
-                parts.push_back("hrz_num(dump, " + Bind(static_cast<std::int64_t>(p->Number)) +
-                                ") " + sqlOp + " " + Bind(value));
+                byValue[value].push_back(p->Number);
+            }
+            for (const auto& [value, numbers] : byValue) {
+                std::string call = "hrz_num(dump, " + Bind(OpCode(op)) + ", " + Bind(value);
+                for (const int n : numbers)
+                    call += ", " + Bind(static_cast<std::int64_t>(n));
+                parts.push_back(call + ")");
             }
         } else {
             if (op != "=" && op != "!=")
                 Fail(v.Column, "\"" + op + "\" needs a number after it, not \"" + v.Text + "\"");
+            std::string call = "hrz_text(dump, " + Bind(OpCode(op)) + ", " + Bind(v.Text);
             for (const auto* p : params)
-                parts.push_back("hrz_text(dump, " + Bind(static_cast<std::int64_t>(p->Number)) +
-                                ") " + sqlOp + " " + Bind(v.Text) + " COLLATE NOCASE");
+                call += ", " + Bind(static_cast<std::int64_t>(p->Number));
+            parts.push_back(call + ")");
         }
         (void)column;
         std::string sql;
         for (const auto& part : parts)
             sql += (sql.empty() ? "" : " OR ") + part;
-        // A preset whose effect is off has no such value: the condition is false, also under "not".
-        return "coalesce((" + sql + "), 0)";
+        // A preset whose effect is off has no such value: the condition is false (and
+        // true under "not").
+        return "(" + sql + ")";
+    }
+
+    // The comparison as hrz_num and hrz_text take it.
+    static std::int64_t OpCode(const std::string& op) {
+        static const char* const ops[] = {">", ">=", "<", "<=", "=", "!="};
+        for (std::int64_t i = 0; i < 6; ++i)
+            if (op == ops[i])
+                return i;
+        return 4;
     }
 
     static bool HasNumbers(const TParamInfo& p) {

@@ -5,13 +5,10 @@
 #include "model/errors.h"
 #include "model/latin1_text.h"
 
+#include <array>
 #include <bit>
 
 namespace {
-
-int Pair(std::span<const std::uint8_t> d, int offset) {
-    return d[offset] + 128 * d[offset + 1];
-}
 
 bool Bit(std::uint8_t byte, int bit) {
     return (byte >> bit) & 1;
@@ -35,7 +32,9 @@ bool IsPresetDumpBytes(std::span<const std::uint8_t> bytes) {
 
 namespace DumpFields {
 
-int SlotOf(int number, int group, int* position) {
+namespace {
+
+int ComputeSlotOf(int number, int group, int* position) {
     *position = -1;
     const TParamInfo* info = Catalogue::FindByNumber(number);
     if (!info)
@@ -52,6 +51,41 @@ int SlotOf(int number, int group, int* position) {
                    info->IndexInEffect;
         }
     return -1;
+}
+
+// Looked up for every preset a search reads: worked out once.
+struct TSlotTable {
+    std::array<std::array<std::int8_t, DigitalGroups::RowCount>, Catalogue::ParamCount + 1> Slot{};
+    std::array<std::array<std::int8_t, DigitalGroups::RowCount>, Catalogue::ParamCount + 1>
+        Position{};
+};
+
+const TSlotTable& SlotTable() {
+    static const TSlotTable table = [] {
+        TSlotTable t;
+        for (int n = 0; n <= Catalogue::ParamCount; ++n)
+            for (int g = 0; g < DigitalGroups::RowCount; ++g) {
+                int position = -1;
+                t.Slot[n][g] = static_cast<std::int8_t>(ComputeSlotOf(n, g, &position));
+                t.Position[n][g] = static_cast<std::int8_t>(position);
+            }
+        return t;
+    }();
+    return table;
+}
+
+} // namespace
+
+int SlotOf(int number, int group, int* position) {
+    if (number < 1 || number > Catalogue::ParamCount) {
+        *position = -1;
+        return -1;
+    }
+    if (group < 0 || group >= DigitalGroups::RowCount)
+        return ComputeSlotOf(number, group, position);
+    const auto& t = SlotTable();
+    *position = t.Position[number][group];
+    return t.Slot[number][group];
 }
 
 std::optional<int> ActiveParam(std::span<const std::uint8_t> dump, int number) {

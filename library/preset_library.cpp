@@ -40,6 +40,8 @@ const char* const SchemaSteps[] = {
         last_seen INTEGER NOT NULL);
       CREATE INDEX presets_key ON presets(key);
       CREATE INDEX presets_sound ON presets(sound);
+      -- What searches look at besides the parameters: scanned instead of the table.
+      CREATE INDEX presets_search ON presets(grp, analog, digital, controllers, sound, title);
       CREATE TABLE files(
         id INTEGER PRIMARY KEY,
         path_key INTEGER NOT NULL,
@@ -85,34 +87,70 @@ std::span<const std::uint8_t> BlobArg(sqlite3_value* v) {
     return {data, data ? static_cast<std::size_t>(sqlite3_value_bytes(v)) : 0};
 }
 
-// The raw value of a parameter in a stored (packed) dump, when its effect is on.
-std::optional<int> StoredParam(sqlite3_value** argv, const TParamInfo*& info) {
+std::string Lower(std::string s) {
+    for (auto& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+// hrz_num(dump, op, value, number...): 1 when the shown number of one of the
+// parameters whose effect is on compares so with value (op 0..5: > >= < <= = !=).
+void SqlCompareNumber(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     const TPackedDump dump(BlobArg(argv[0]));
-    info = Catalogue::FindByNumber(sqlite3_value_int(argv[1]));
-    if (!dump.Valid() || !info)
-        return std::nullopt;
-    return DumpFields::ActiveParam(dump, info->Number,
-                                   info->Section == TParamSection::Analog ? info->Effect : -1);
+    const int op = sqlite3_value_int(argv[1]);
+    const double value = sqlite3_value_double(argv[2]);
+    bool found = false;
+    for (int i = 3; dump.Valid() && i < argc && !found; ++i) {
+        const TParamInfo* info = Catalogue::FindByNumber(sqlite3_value_int(argv[i]));
+        if (!info)
+            continue;
+        const auto raw = DumpFields::ActiveParam(
+            dump, info->Number, info->Section == TParamSection::Analog ? info->Effect : -1);
+        const auto n = raw ? ShownNumber(*info, *raw) : std::nullopt;
+        if (!n)
+            continue;
+        switch (op) {
+        case 0:
+            found = *n > value;
+            break;
+        case 1:
+            found = *n >= value;
+            break;
+        case 2:
+            found = *n < value;
+            break;
+        case 3:
+            found = *n <= value;
+            break;
+        case 4:
+            found = *n == value;
+            break;
+        default:
+            found = *n != value;
+            break;
+        }
+    }
+    sqlite3_result_int(ctx, found);
 }
 
-// hrz_num(dump, number): the shown number of a parameter whose effect is on, or NULL.
-void SqlShownNumber(sqlite3_context* ctx, int, sqlite3_value** argv) {
-    const TParamInfo* info = nullptr;
-    const auto raw = StoredParam(argv, info);
-    const auto n = raw ? ShownNumber(*info, *raw) : std::nullopt;
-    if (!n)
-        return sqlite3_result_null(ctx);
-    sqlite3_result_double(ctx, *n);
-}
-
-// hrz_text(dump, number): the shown text of a parameter whose effect is on, or NULL.
-void SqlShownText(sqlite3_context* ctx, int, sqlite3_value** argv) {
-    const TParamInfo* info = nullptr;
-    const auto raw = StoredParam(argv, info);
-    if (!raw)
-        return sqlite3_result_null(ctx);
-    const std::string text = ValueText(*info, *raw);
-    sqlite3_result_text(ctx, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+// hrz_text(dump, op, text, number...): 1 when the shown text of one of the
+// parameters whose effect is on is (op 4) or is not (op 5) text, in any case.
+void SqlCompareText(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+    const TPackedDump dump(BlobArg(argv[0]));
+    const bool equal = sqlite3_value_int(argv[1]) == 4;
+    const auto* typed = reinterpret_cast<const char*>(sqlite3_value_text(argv[2]));
+    const std::string wanted = Lower(typed ? typed : "");
+    bool found = false;
+    for (int i = 3; dump.Valid() && i < argc && !found; ++i) {
+        const TParamInfo* info = Catalogue::FindByNumber(sqlite3_value_int(argv[i]));
+        if (!info)
+            continue;
+        const auto raw = DumpFields::ActiveParam(
+            dump, info->Number, info->Section == TParamSection::Analog ? info->Effect : -1);
+        if (raw)
+            found = (Lower(ValueText(*info, *raw)) == wanted) == equal;
+    }
+    sqlite3_result_int(ctx, found);
 }
 
 std::vector<std::uint8_t> Unpacked(std::span<const std::uint8_t> packed) {
@@ -125,12 +163,6 @@ std::vector<std::uint8_t> Unpacked(std::span<const std::uint8_t> packed) {
 std::string EnvOrEmpty(const char* name) {
     const char* value = std::getenv(name);
     return value ? value : "";
-}
-
-std::string Lower(std::string s) {
-    for (auto& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
 }
 
 bool IsPresetFileName(const fs::path& p) {
@@ -213,7 +245,7 @@ std::string EffectsText(std::uint32_t analog, std::uint32_t digital) {
 
 } // namespace
 
-std::string LocationText(int bank, int number) {
+std::string UnitLocationText(int bank, int number) {
     char text[16];
     if (bank >= 0 && bank <= 3)
         std::snprintf(text, sizeof text, "%c-%03d", 'A' + bank, number);
@@ -222,7 +254,7 @@ std::string LocationText(int bank, int number) {
     return text;
 }
 
-bool ParseLocation(std::string_view text, int& bank, int& number) {
+bool ParseUnitLocation(std::string_view text, int& bank, int& number) {
     std::size_t i = 0;
     bank = -1;
     if (i < text.size() && std::isalpha(static_cast<unsigned char>(text[i]))) {
@@ -304,9 +336,9 @@ void TPresetLibrary::OpenChecked(std::string* notice) {
         db_->Exec("PRAGMA synchronous = NORMAL; PRAGMA cache_size = -65536; "
                   "PRAGMA temp_store = MEMORY");
         const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
-        sqlite3_create_function_v2(db_->Handle(), "hrz_num", 2, flags, nullptr, SqlShownNumber,
+        sqlite3_create_function_v2(db_->Handle(), "hrz_num", -1, flags, nullptr, SqlCompareNumber,
                                    nullptr, nullptr, nullptr);
-        sqlite3_create_function_v2(db_->Handle(), "hrz_text", 2, flags, nullptr, SqlShownText,
+        sqlite3_create_function_v2(db_->Handle(), "hrz_text", -1, flags, nullptr, SqlCompareText,
                                    nullptr, nullptr, nullptr);
     };
     std::string damage;
@@ -598,7 +630,7 @@ std::int64_t TPresetLibrary::RecordFromUnit(std::span<const std::uint8_t> dump,
 
 std::vector<std::int64_t> TPresetLibrary::Search(std::string_view query) {
     const TCompiledQuery q = CompileLibraryQuery(query);
-    auto s = db_->Prepare("SELECT id FROM presets WHERE " + q.Where + " ORDER BY id");
+    auto s = db_->Prepare("SELECT id FROM presets WHERE " + q.Where);
     for (std::size_t i = 0; i < q.Params.size(); ++i) {
         const int index = static_cast<int>(i) + 1;
         std::visit(
@@ -614,6 +646,8 @@ std::vector<std::int64_t> TPresetLibrary::Search(std::string_view query) {
     std::vector<std::int64_t> ids;
     while (s->Step())
         ids.push_back(s->Int(0));
+    // Sorted here: the scan may follow an index, and sorting in SQL costs more.
+    std::sort(ids.begin(), ids.end());
     return ids;
 }
 
@@ -648,14 +682,14 @@ std::vector<TLibraryRow> TPresetLibrary::Rows(std::span<const std::int64_t> ids)
         while (files->Step()) {
             fileIds.insert(files->Int(2));
             if (files->Int(1) > 0)
-                places.push_back(
-                    LocationText(static_cast<int>(files->Int(0)), static_cast<int>(files->Int(1))));
+                places.push_back(UnitLocationText(static_cast<int>(files->Int(0)),
+                                                  static_cast<int>(files->Int(1))));
         }
         files->Reset();
         unit->Bind(1, id);
         while (unit->Step())
-            places.push_back("unit " + LocationText(static_cast<int>(unit->Int(0)),
-                                                    static_cast<int>(unit->Int(1))));
+            places.push_back("unit " + UnitLocationText(static_cast<int>(unit->Int(0)),
+                                                        static_cast<int>(unit->Int(1))));
         unit->Reset();
         places.erase(std::unique(places.begin(), places.end()), places.end());
         for (std::size_t i = 0; i < places.size() && i < 3; ++i)

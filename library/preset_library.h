@@ -144,8 +144,8 @@ private:
 };
 
 // "A-042" (bank 0..3) or "042" (single bank).
-std::string LocationText(int bank, int number);
+std::string UnitLocationText(int bank, int number);
 // Reads "A-042", "a42", "B 7", "042" (single bank: bank -1); false when it is not one.
-bool ParseLocation(std::string_view text, int& bank, int& number);
+bool ParseUnitLocation(std::string_view text, int& bank, int& number);
 // Where the library lives: the user's data folder, beside the virtual unit's memory.
 std::string DefaultLibraryPath();

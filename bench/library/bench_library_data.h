@@ -29,8 +29,8 @@ inline TDumpBytes VariedDump(int i) {
     };
     setSlot(0, variant % 32);
     setSlot(33, (variant / 32) % 49);
-    char title[17];
-    std::snprintf(title, sizeof title, "Var%05d %-7.7s", i,
+    char title[32];
+    std::snprintf(title, sizeof title, "Var%05d %-7.7s", i % 100000,
                   FactoryPresetTitle(base / 200, base % 200).c_str());
     for (int c = 0; c < 16; ++c) {
         d[static_cast<std::size_t>(TPreset::OffsetTitle + 2 * c)] =

@@ -138,7 +138,7 @@ int Search(TPresetLibrary& lib, const TCommandOptions& o, TConsole& console) {
 
 int History(TPresetLibrary& lib, const TCommandOptions& o, TConsole& console) {
     int bank = -1, number = 0;
-    if (o.Files.size() != 2 || !ParseLocation(o.Files[1], bank, number))
+    if (o.Files.size() != 2 || !ParseUnitLocation(o.Files[1], bank, number))
         throw EHrzError("library history needs one location: A-001 .. D-200 (001 .. 200 for a "
                         "Pre-Express unit)");
     if (o.PreExpress)
@@ -149,7 +149,7 @@ int History(TPresetLibrary& lib, const TCommandOptions& o, TConsole& console) {
     const auto history = lib.History(bank, number);
     if (o.Json) {
         TJson j;
-        j["location"] = LocationText(bank, number);
+        j["location"] = UnitLocationText(bank, number);
         j["bank"] = bank >= 0 ? TJson(std::string(1, static_cast<char>('A' + bank))) : TJson();
         j["number"] = number;
         j["history"] = TJson::array();
@@ -164,7 +164,7 @@ int History(TPresetLibrary& lib, const TCommandOptions& o, TConsole& console) {
         WriteJson(console.Out, j);
         return ExitOk;
     }
-    console.Out << LocationText(bank, number) << '\n';
+    console.Out << UnitLocationText(bank, number) << '\n';
     if (history.empty())
         console.Out << "  nothing recorded from the unit at this location\n";
     for (const auto& h : history)
