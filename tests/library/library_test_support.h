@@ -17,7 +17,7 @@ namespace LibraryTest {
 // effects on and slot values.
 inline TDumpBytes MakeDump(const std::string& title, int group = 0,
                            std::initializer_list<int> analogOn = {},
-                           std::initializer_list<std::pair<int, int>> slots = {}) {
+                           std::initializer_list<std::pair<int, int>> slotValues = {}) {
     TPreset p;
     p.Title = title;
     p.SetDigitalGroup(group);
@@ -25,7 +25,7 @@ inline TDumpBytes MakeDump(const std::string& title, int group = 0,
         p.SetDigitalActive(j, true);
     for (const int a : analogOn)
         p.SetAnalogSelect(a, true);
-    for (const auto& [slot, value] : slots)
+    for (const auto& [slot, value] : slotValues)
         p.Params[static_cast<std::size_t>(slot)] = value;
     return p.DumpBytes();
 }

@@ -159,7 +159,7 @@ TEST(PresetLibrary, AddRecordsEveryFileAndOffsetAndListsDamagedFilesWithTheirRea
     EXPECT_EQ(places[0].Bank, 0);
     EXPECT_EQ(places[0].Number, 1);
     EXPECT_EQ(fs::path(places[1].Path).lexically_relative(root).string(), "Bank C/Clean.hrz017");
-    EXPECT_EQ(LocationText(places[1].Bank, places[1].Number), "C-017");
+    EXPECT_EQ(UnitLocationText(places[1].Bank, places[1].Number), "C-017");
     EXPECT_EQ(fs::path(places[2].Path).filename(), "bulk.syx");
     EXPECT_EQ(places[2].Offset, 252 + 6);
     EXPECT_EQ(places[2].Number, 0);
@@ -282,15 +282,15 @@ TEST(PresetLibrary, LocationTexts) {
                                                                 {"1", {-1, 1}}};
     for (const auto& [text, expected] : good) {
         int bank = 9, number = 0;
-        EXPECT_TRUE(ParseLocation(text, bank, number)) << text;
+        EXPECT_TRUE(ParseUnitLocation(text, bank, number)) << text;
         EXPECT_EQ(std::make_pair(bank, number), expected) << text;
     }
     for (const char* bad : {"", "E-001", "A-201", "A-000", "A-", "A-0042", "A-4x", "AB1"}) {
         int bank = 0, number = 0;
-        EXPECT_FALSE(ParseLocation(bad, bank, number)) << bad;
+        EXPECT_FALSE(ParseUnitLocation(bad, bank, number)) << bad;
     }
-    EXPECT_EQ(LocationText(3, 7), "D-007");
-    EXPECT_EQ(LocationText(-1, 128), "128");
+    EXPECT_EQ(UnitLocationText(3, 7), "D-007");
+    EXPECT_EQ(UnitLocationText(-1, 128), "128");
 }
 
 } // namespace
