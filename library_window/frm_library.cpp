@@ -225,8 +225,10 @@ void TfrmLibrary::SendSelected() {
 
 void TfrmLibrary::StoreSelected() {
     const auto ids = SelectedIds();
-    if (ids.size() == 1 && host_.Store)
+    if (ids.size() == 1 && host_.Store) {
         host_.Store(library_.Dump(ids[0]));
+        RunSearch(); // its locations now name the unit's
+    }
 }
 
 void TfrmLibrary::ExportSelected() {

@@ -26,7 +26,7 @@ TfrmLibraryRestore::TfrmLibraryRestore(TPresetLibrary& library, bool preExpress,
     dtpDate = new QDateTimeEdit(QDateTime::currentDateTime(), this);
     dtpDate->setObjectName("dtpDate");
     dtpDate->setCalendarPopup(true);
-    dtpDate->setDisplayFormat("yyyy-MM-dd hh:mm");
+    dtpDate->setDisplayFormat("yyyy-MM-dd hh:mm:ss"); // records are to the second
     form->addRow("As it was on:", dtpDate);
     layout->addLayout(form);
     lblSummary = new QLabel(this);
