@@ -4,6 +4,7 @@
 #include "model/catalogue.h"
 #include "model/digital_groups.h"
 #include "model/preset_view.h"
+#include "model/value_text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -218,6 +219,21 @@ private:
 
     bool IsWord(const TToken& t, std::string_view w) const {
         return t.Kind == TTok::Word && Lower(t.Text) == w;
+    }
+
+    std::string BindBlob(std::string bytes) {
+        params_.push_back(TSqlBlob{std::move(bytes)});
+        return "?" + std::to_string(params_.size());
+    }
+
+    // " (Hall-1, Room-1, ...)": the first choices, for an error message.
+    static std::string ChoicesHint(const TParamInfo& p) {
+        if (p.Choices.empty())
+            return "";
+        std::string hint = " (";
+        for (std::size_t i = 0; i < p.Choices.size() && i < 6; ++i)
+            hint += (i ? ", " : "") + std::string(p.Choices[i]);
+        return hint + (p.Choices.size() > 6 ? ", ...)" : ")");
     }
 
     std::string Bind(TSqlValue value) {
@@ -528,9 +544,24 @@ private:
         } else {
             if (op != "=" && op != "!=")
                 Fail(v.Column, "\"" + op + "\" needs a number after it, not \"" + v.Text + "\"");
-            std::string call = "hrz_text(dump, " + Bind(OpCode(op)) + ", " + Bind(v.Text);
-            for (const auto* p : params)
-                call += ", " + Bind(static_cast<std::int64_t>(p->Number));
+            // The choice becomes the stored values that show it, so the search
+            // compares numbers and a choice that does not exist is an error here.
+            const std::string wanted = Lower(v.Text);
+            std::string call = "hrz_raw(dump, " + Bind(OpCode(op));
+            bool any = false;
+            for (const auto* p : params) {
+                std::string mask(32, '\0');
+                for (int raw = 0; raw < 256; ++raw)
+                    if (Lower(ValueText(*p, raw)) == wanted) {
+                        mask[static_cast<std::size_t>(raw / 8)] |=
+                            static_cast<char>(1 << (raw % 8));
+                        any = true;
+                    }
+                call += ", " + Bind(static_cast<std::int64_t>(p->Number)) + ", " + BindBlob(mask);
+            }
+            if (!any)
+                Fail(v.Column,
+                     label + " has no choice \"" + v.Text + "\"" + ChoicesHint(*params.front()));
             parts.push_back(call + ")");
         }
         (void)column;

@@ -26,7 +26,11 @@ public:
     using EHrzError::EHrzError;
 };
 
-using TSqlValue = std::variant<std::int64_t, double, std::string>;
+// Bytes bound as a blob (the stored values a choice's text stands for).
+struct TSqlBlob {
+    std::string Bytes;
+};
+using TSqlValue = std::variant<std::int64_t, double, std::string, TSqlBlob>;
 
 struct TCompiledQuery {
     std::string Where;             // "1" for an empty query

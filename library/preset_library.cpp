@@ -133,22 +133,25 @@ void SqlCompareNumber(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     sqlite3_result_int(ctx, found);
 }
 
-// hrz_text(dump, op, text, number...): 1 when the shown text of one of the
-// parameters whose effect is on is (op 4) or is not (op 5) text, in any case.
-void SqlCompareText(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+// hrz_raw(dump, op, number, mask, ...): 1 when the stored value of one of the
+// parameters whose effect is on is (op 4) or is not (op 5) among the values the
+// mask's bits stand for (a choice's text, worked out when the query was read).
+void SqlRawIn(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     const TPackedDump dump(BlobArg(argv[0]));
     const bool equal = sqlite3_value_int(argv[1]) == 4;
-    const auto* typed = reinterpret_cast<const char*>(sqlite3_value_text(argv[2]));
-    const std::string wanted = Lower(typed ? typed : "");
     bool found = false;
-    for (int i = 3; dump.Valid() && i < argc && !found; ++i) {
+    for (int i = 2; dump.Valid() && i + 1 < argc && !found; i += 2) {
         const TParamInfo* info = Catalogue::FindByNumber(sqlite3_value_int(argv[i]));
-        if (!info)
+        const auto mask = BlobArg(argv[i + 1]);
+        if (!info || mask.size() != 32)
             continue;
         const auto raw = DumpFields::ActiveParam(
             dump, info->Number, info->Section == TParamSection::Analog ? info->Effect : -1);
-        if (raw)
-            found = (Lower(ValueText(*info, *raw)) == wanted) == equal;
+        if (!raw)
+            continue;
+        const bool in = *raw >= 0 && *raw < 256 &&
+                        ((mask[static_cast<std::size_t>(*raw / 8)] >> (*raw % 8)) & 1);
+        found = in == equal;
     }
     sqlite3_result_int(ctx, found);
 }
@@ -333,13 +336,14 @@ void TPresetLibrary::OpenChecked(std::string* notice) {
         db_->Exec("PRAGMA journal_mode = WAL");
         // With a write-ahead log NORMAL keeps every committed change through a
         // killed program; only a power cut may lose the last ones.
+        // Searches read every row: mapped pages are not copied into the cache first.
         db_->Exec("PRAGMA synchronous = NORMAL; PRAGMA cache_size = -65536; "
-                  "PRAGMA temp_store = MEMORY");
+                  "PRAGMA temp_store = MEMORY; PRAGMA mmap_size = 268435456");
         const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
         sqlite3_create_function_v2(db_->Handle(), "hrz_num", -1, flags, nullptr, SqlCompareNumber,
                                    nullptr, nullptr, nullptr);
-        sqlite3_create_function_v2(db_->Handle(), "hrz_text", -1, flags, nullptr, SqlCompareText,
-                                   nullptr, nullptr, nullptr);
+        sqlite3_create_function_v2(db_->Handle(), "hrz_raw", -1, flags, nullptr, SqlRawIn, nullptr,
+                                   nullptr, nullptr);
     };
     std::string damage;
     try {
@@ -638,6 +642,9 @@ std::vector<std::int64_t> TPresetLibrary::Search(std::string_view query) {
                 using T = std::decay_t<decltype(v)>;
                 if constexpr (std::is_same_v<T, std::string>)
                     s->Bind(index, std::string_view(v));
+                else if constexpr (std::is_same_v<T, TSqlBlob>)
+                    s->BindBlob(index, {reinterpret_cast<const std::uint8_t*>(v.Bytes.data()),
+                                        v.Bytes.size()});
                 else
                     s->Bind(index, v);
             },

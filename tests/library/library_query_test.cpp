@@ -108,7 +108,7 @@ TEST_F(LibrarySearch, QueryTextNeverReachesTheSql) {
     EXPECT_EQ(Titles("\"'); DROP TABLE\""), "x'); DROP TABLE");
     EXPECT_EQ(Titles("title:\"' OR 1=1 --\""), "");
     EXPECT_EQ(lib->PresetCount(), 6);
-    const auto q = CompileLibraryQuery("Reverb Type is \"' OR 1 --\"");
+    const auto q = CompileLibraryQuery("title:\"' OR 1 --\" Reverb Type is Plate-1");
     EXPECT_EQ(q.Where.find('\''), q.Where.find("'\\'"));
 }
 
@@ -131,6 +131,9 @@ TEST(LibraryQuery, BadQueriesSayWhatAndWhere) {
         {"Compressor Slope > 2",
          "Query error at column 20: Compressor Slope is a choice, not a "
          "number: compare it with = and its text (Compressor Slope is 1:1)"},
+        {"Reverb Type is Plate-9",
+         "Query error at column 16: Reverb Type has no choice \"Plate-9\" (Hall-1, Room-1, "
+         "Plate-1, Vocal-1, OFF)"},
         {"> 5", "Query error at column 1: \">\" needs a parameter before it (Reverb Decay > 5 s)"},
         {"effect:Reverbb",
          "Query error at column 1: no effect is called \"Reverbb\" (names as in "
