@@ -1,5 +1,6 @@
 // The stored form of a dump gives back every byte, and the facts search looks at.
 #include "library/preset_facts.h"
+#include "library/shown_value.h"
 #include "library_test_support.h"
 #include "unit/factory_presets.h"
 
@@ -82,6 +83,27 @@ TEST(PresetFacts, ActiveParamOnlyWhileItsEffectIsOn) {
     EXPECT_EQ(DumpFields::ActiveParam(d, 1), 31); // mix: always
     EXPECT_EQ(DumpFields::ActiveParam(d, 0), std::nullopt);
     EXPECT_EQ(DumpFields::ActiveParam(d, 164), std::nullopt);
+}
+
+TEST(PresetFacts, ShownNumbersInTheEditorsUnits) {
+    const TParamInfo& decay = *Catalogue::FindByNumber(Catalogue::DigitalParamNumber(7, 3));
+    const TParamInfo& drive = *Catalogue::FindByNumber(7);
+    EXPECT_EQ(ShownNumber(decay, 17), 2400);    // "2.4s"
+    EXPECT_EQ(ShownNumber(decay, 300), 278000); // beyond the table: worked out from the text
+    EXPECT_EQ(ShownNumber(drive, 15), 50);
+    EXPECT_EQ(ShownUnit(decay), TValueUnit::Millisecond);
+    EXPECT_EQ(ShownScale(decay), 1000);
+    EXPECT_EQ(ShownUnit(drive), TValueUnit::Percent);
+    const std::pair<const char*, double> texts[] = {
+        {"1.00 KHz", 1000}, {"630 Hz", 630}, {"-6 db", -6},       {"+3", 3},  {"1.05 s", 1050},
+        {"1050 ms", 1050},  {"2 sec", 2000}, {"5 seconds", 5000}, {"78%", 78}};
+    for (const auto& [text, value] : texts) {
+        const auto n = ParseShownNumber(text);
+        ASSERT_TRUE(n) << text;
+        EXPECT_EQ(n->Value, value) << text;
+    }
+    for (const char* text : {"Hall-1", "THRU", "1:1", "1K hz", "230 hx", ""})
+        EXPECT_FALSE(ParseShownNumber(text)) << text;
 }
 
 } // namespace

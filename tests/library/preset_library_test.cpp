@@ -274,6 +274,25 @@ TEST(PresetLibrary, UnitHistoryShowsALocationOverTimeAndPlansARestore) {
     EXPECT_EQ(lib.Rows(lib.Search("\"solo v2\""))[0].Locations, "unit A-042");
 }
 
+TEST(PresetLibrary, OnlyBankFoldersGiveABank) {
+    TScratch scratch;
+    const fs::path root = scratch.Path() / "mixed";
+    WriteFile(root / "Bank D" / "One.hrz200", Bytes(MakeDump("One")));
+    WriteFile(root / "bank b" / "Two.hrz007", Bytes(MakeDump("Two")));
+    WriteFile(root / "Bank E" / "Three.hrz007", Bytes(MakeDump("Three")));
+    WriteFile(root / "Lead-A" / "Four.hrz007", Bytes(MakeDump("Four")));
+    WriteFile(root / "Bank C" / "Five.hrz", Bytes(MakeDump("Five")));
+    TPresetLibrary lib(scratch.Db());
+    lib.Add({root.string()});
+    const std::pair<const char*, const char*> cases[] = {{"one", "D-200; 1 file"},
+                                                         {"two", "B-007; 1 file"},
+                                                         {"three", "007; 1 file"},
+                                                         {"four", "007; 1 file"},
+                                                         {"five", "1 file"}};
+    for (const auto& [title, locations] : cases)
+        EXPECT_EQ(lib.Rows(lib.Search(title))[0].Locations, locations) << title;
+}
+
 TEST(PresetLibrary, LocationTexts) {
     const std::pair<const char*, std::pair<int, int>> good[] = {{"A-042", {0, 42}},
                                                                 {"a42", {0, 42}},
