@@ -11,6 +11,7 @@
 #include "controls/tick_source.h"
 #include "editor/print_helpers.h"
 #include "explorer/filepane/file_explorer_pane.h"
+#include "library/unit_recorder.h"
 #include "midi/midi_output.h"
 #include "model/backup_journal.h"
 #include "model/device_globals.h"
@@ -260,6 +261,9 @@ void TfrmMain::PrintPresetLine(const QString& title) {
 
 void TfrmMain::HandleRunPreset() {
     const int number = RunPresetIndex + 1;
+    UnitRecorder::Record({MessageBufferBytes.data(), PresetDumpLength},
+                         runCompare_ ? "compare with folder" : "backup run",
+                         PreExpressMode ? -1 : CurrentBank, number);
     QString title = BufferPresetTitle();
     if (title.isEmpty())
         title = UntitledName;

@@ -5,6 +5,7 @@
 #include "controls/busy_cursor.h"
 #include "controls/delay_with_messages.h"
 #include "controls/tick_source.h"
+#include "library/unit_recorder.h"
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
 #include "model/device_globals.h"
@@ -168,6 +169,10 @@ void TfrmMain::MidiInputReceived(TMidiInput& sender) {
             std::unique_ptr<TMyMidiEvent> event = sender.ReadEvent();
             if (!event)
                 break;
+            if (!RunActive && event->HasSysex() &&
+                IsPresetDump(event->Sysex.data(), event->Sysex.size()))
+                UnitRecorder::Record(event->Sysex,
+                                     capturingDump_ ? "store check" : "from the unit");
             if (RunActive) {
                 HandleRunEvent(std::move(event));
                 continue;

@@ -173,6 +173,7 @@ void TfrmMain::BuildEditorMenus() {
         AddMenuItem("Open current file in editor", miPresets, [this] { OpenPresetEditor(); });
     miPresetsOpen->setObjectName("miPresetsOpen");
     miNewPreset = AddMenuItem("New preset", miPresets, [this] { NewPreset(); });
+    AddMenuItem("Library...", miPresets, [this] { ShowLibrary(); })->setObjectName("miLibrary");
     miNewPreset->setObjectName("miNewPreset");
     connect(miPresets, &QMenu::aboutToShow, this,
             [this] { miPresetsOpen->setEnabled(BufferHoldsPresetDump()); });

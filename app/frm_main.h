@@ -24,6 +24,7 @@ class QTimer;
 class TStream;
 class TfrmBkupOpt;
 class TfrmCompare;
+class TfrmLibrary;
 class TfrmMPTEdit;
 class TfrmPresetEditor;
 
@@ -135,6 +136,9 @@ public:
     // An editor for a dump (the file it came from, or none).
     void OpenDumpInEditor(const std::vector<std::uint8_t>& dump, const QString& fileName);
     TfrmCompare* CompareWindow() const;
+    // "Library...": every preset the user has had, and the unit's history.
+    void ShowLibrary();
+    TfrmLibrary* LibraryWindow() const;
     // Selects the 0-based preset index (-1: stays on the current one), asks for it
     // and waits; nothing when two requests got no dump.
     std::optional<std::vector<std::uint8_t>> FetchPreset(int index);
@@ -240,6 +244,7 @@ private:
     QString compareUntitled_;
     std::vector<TCompareRow> compareRows_;
     QPointer<TfrmCompare> compareWindow_;
+    QPointer<TfrmLibrary> libraryWindow_;
     bool draining_ = false;
     bool checkingOnline_ = false;
     bool onlineCheckDue_ = false;

@@ -7,6 +7,7 @@
 #include "controls/dialog_service.h"
 #include "controls/first_paint_probe.h"
 #include "controls/lv_splash_about.h"
+#include "library/unit_recorder.h"
 #include "settings/lv_reg_util.h"
 #include "settings/qt_registry_layer.h"
 #include "settings/win_registry_layer.h"
@@ -88,6 +89,8 @@ int main(int argc, char* argv[]) {
     settings.SetRootKey(TRootKey::CurrentUser);
     settings.SetPath("\\SOFTWARE\\Lumivale/" + title);
     SetRegUtil(&settings);
+    // What comes from the unit goes into the library beside the unit's memory.
+    UnitRecorder::Enable(DefaultLibraryPath());
     if (!notice.isEmpty())
         ShowMessage(nullptr, notice, title);
 

@@ -53,11 +53,12 @@ sanitizers() {
     CXX=clang++ configure "$san" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHRZ_FUZZ=ON \
         -DHRZ_BUILD_BENCH=OFF
     cmake --build "$san" --parallel "$jobs" --target test_model test_midi test_unit \
-        test_unit_ports test_tools hrz2000-unit hrzctl fuzz_all
+        test_unit_ports test_tools test_library hrz2000-unit hrzctl fuzz_all
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     local failed=0
-    for t in model/test_model midi/test_midi unit/test_unit unit/test_unit_ports tools/test_tools; do
+    for t in model/test_model midi/test_midi unit/test_unit unit/test_unit_ports tools/test_tools \
+        library/test_library; do
         echo "-- $t"
         "$san/tests/$t" --gtest_brief=1 || failed=1
     done

@@ -49,7 +49,8 @@ TEST_F(MainWindowTest, StartBuildsTheDeviceMenusBeforeHelp) {
             EXPECT_TRUE(a->text().isEmpty());
         }
     }
-    EXPECT_EQ(Items(w.miPresets), (QStringList{"Open current file in editor", "New preset"}));
+    EXPECT_EQ(Items(w.miPresets),
+              (QStringList{"Open current file in editor", "New preset", "Library..."}));
     EXPECT_EQ(Items(w.miMPT), (QStringList{"Open current file in editor", "New MPT table"}));
     EXPECT_EQ(w.popMsgBuf->actions().last()->text(), "&Edit...");
     for (QMenu* m : {w.miHRZRequests, w.miPresets, w.miMPT})

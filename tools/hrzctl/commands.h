@@ -15,6 +15,7 @@ int CmdCheck(const TCommandOptions& options, TConsole& console);
 int CmdMpt(const TCommandOptions& options, TConsole& console);
 int CmdSplit(const TCommandOptions& options, TConsole& console);
 int CmdJoin(const TCommandOptions& options, TConsole& console);
+int CmdLibrary(const TCommandOptions& options, TConsole& console);
 
 // "hrzctl: " + text on the error stream.
 void ReportError(TConsole& console, const std::string& text);

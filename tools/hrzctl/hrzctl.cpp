@@ -26,9 +26,13 @@ Commands:
   mpt FILE...             a program table as a grid, or a list with --list
   split FILE.syx DIR      one Title.hrzNNN file per preset dump of FILE, in DIR
   join FILE... > OUT.syx  the dumps of the files one after the other
+  library add DIR...      put the presets of files and folders into the library
+  library search QUERY    presets of the library ("Reverb Decay > 5 s", docs/hrzctl.md)
+  library history LOC     what the unit held at a location (A-042) over time
+  library duplicates      the same sound kept under several titles
 
 Options:
-  --json                  output for scripts (show, diff, check, mpt)
+  --json                  output for scripts (show, diff, check, mpt, library)
   --pre-express           read files of the older Pre-Express model
   --list                  mpt: one line per program change
   --offsets               mpt: rows labelled by offset (0 +, 10 +, ...)
@@ -75,6 +79,7 @@ const std::map<std::string, TCommandInfo>& Commands() {
         {"mpt", {CmdMpt, 1, {"--json", "--list", "--offsets"}}},
         {"split", {CmdSplit, 2, {"--untitled"}}},
         {"join", {CmdJoin, 1, {"--sort", "--output"}}},
+        {"library", {CmdLibrary, 1, {"--json"}}},
     };
     return commands;
 }

@@ -1,0 +1,52 @@
+// What comes from the unit goes into the library: a backup run with its
+// locations, and a preset fetched on its own without one.
+#include "library/unit_recorder.h"
+#include "tests/app/unit_run_fixture.h"
+
+#include <QTest>
+
+namespace {
+
+class LibraryRecording : public UnitRunTest {
+protected:
+    void SetUp() override {
+        UnitRunTest::SetUp();
+        UnitRecorder::Enable(dir.filePath("library.sqlite").toStdString());
+    }
+    void TearDown() override {
+        window.reset();
+        UnitRecorder::Enable("");
+        UnitRunTest::TearDown();
+    }
+};
+
+TEST_F(LibraryRecording, BackupRunRecordsEachPresetAtItsLocationAndF10WithoutOne) {
+    auto& w = StartOnUnitWith();
+    AnswerRun("AC", 1, 3, Out());
+    w.StartBackup(true);
+    ASSERT_TRUE(WaitForRunEnd(10000));
+    TPresetLibrary* lib = UnitRecorder::Library();
+    ASSERT_NE(lib, nullptr);
+    for (int bank : {0, 2})
+        for (int number = 1; number <= 3; ++number) {
+            const auto h = lib->History(bank, number);
+            ASSERT_EQ(h.size(), 1u) << bank << " " << number;
+            EXPECT_EQ(h[0].Source, "backup run");
+            auto unit = UnitPreset(bank, number - 1);
+            unit[2] = 0;
+            EXPECT_EQ(lib->Dump(h[0].PresetId), unit);
+        }
+    EXPECT_TRUE(lib->History(1, 1).empty());
+
+    w.RequestCurrentPreset();
+    QElapsedTimer t;
+    t.start();
+    while (lib->History(-1, 0).empty() && t.elapsed() < 5000)
+        Wait(10);
+    const auto h = lib->History(-1, 0);
+    ASSERT_EQ(h.size(), 1u);
+    EXPECT_EQ(h[0].Source, "from the unit");
+    EXPECT_EQ(UnitRecorder::TakeNotice(), "");
+}
+
+} // namespace
