@@ -4,6 +4,7 @@
 #include "app/frm_bkup_opt.h"
 #include "app/frm_main.h"
 #include "app/hrz_messages.h"
+#include "app/unit_store.h"
 #include "controls/app_error_handler.h"
 #include "controls/delay_with_messages.h"
 #include "controls/dialog_service.h"
@@ -17,14 +18,17 @@
 #include "model/device_globals.h"
 #include "model/safe_file_name.h"
 #include "model/stream.h"
+#include "settings/lv_reg_util.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QTimer>
 #include <algorithm>
 #include <exception>
@@ -82,7 +86,51 @@ void TfrmMain::SetUpBackupDialog(TfrmBkupOpt& dialog, bool saveFiles) {
     dialog.chkPrint->setChecked(!saveFiles);
     dialog.chkSaveClick();
     dialog.chkPrintClick();
-    dialog.edtPath->setText(QDir::toNativeSeparators(FilePane->CurrentFolder()));
+    dialog.edtPath->setText(QDir::toNativeSeparators(ProposedRunFolder()));
+    ApplyLastRunChoices(dialog);
+}
+
+QString TfrmMain::ProposedRunFolder() const {
+    // The pane inside a bank folder would make "Bank A/Bank A": its parent holds the banks.
+    QDir folder(FilePane->CurrentFolder());
+    if (QRegularExpression("^Bank [A-D]$").match(folder.dirName()).hasMatch() && folder.cdUp())
+        return folder.path() + QDir::separator();
+    return FilePane->CurrentFolder();
+}
+
+// The last run's folder and choices come back, as they were typed.
+void TfrmMain::ApplyLastRunChoices(TfrmBkupOpt& dialog) const {
+    if (!Settings || Settings->ReadInteger("LAST_RUN_BANKS", true, -1) < 0)
+        return;
+    const int banks = Settings->ReadInteger("LAST_RUN_BANKS", true, 15);
+    if (!PreExpressMode)
+        for (std::size_t b = 0; b < 4; ++b)
+            dialog.chkBank[b]->setChecked((banks >> b) & 1);
+    dialog.SetLoopMethod(Settings->ReadBool("LAST_RUN_BY_NUMBER", true, true) ? 0 : 1);
+    dialog.edtFirstNo->setText(QString::number(Settings->ReadInteger("LAST_RUN_FIRST", true, 1)));
+    dialog.edtLastNo->setText(QString::number(Settings->ReadInteger("LAST_RUN_LAST", true, 200)));
+    const QString untitled = Settings->ReadString("LAST_RUN_UNTITLED", true);
+    dialog.chkUntitled->setChecked(!untitled.isEmpty());
+    if (!untitled.isEmpty())
+        dialog.edtUntitled->setText(untitled);
+    dialog.chkUntitledClick();
+    const QString folder = Settings->ReadString("LAST_RUN_FOLDER", true);
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        dialog.edtPath->setText(QDir::toNativeSeparators(folder));
+}
+
+void TfrmMain::KeepRunChoices(const TfrmBkupOpt& dialog) {
+    if (!Settings)
+        return;
+    int banks = 0;
+    for (std::size_t b = 0; b < 4; ++b)
+        banks |= dialog.chkBank[b]->isChecked() ? 1 << b : 0;
+    Settings->WriteInteger("LAST_RUN_BANKS", banks);
+    Settings->WriteBool("LAST_RUN_BY_NUMBER", dialog.LoopMethod() == 0);
+    Settings->WriteInteger("LAST_RUN_FIRST", dialog.FirstNo());
+    Settings->WriteInteger("LAST_RUN_LAST", dialog.LastNo());
+    Settings->WriteString("LAST_RUN_UNTITLED", dialog.UntitledName());
+    Settings->WriteString("LAST_RUN_FOLDER", dialog.Path());
 }
 
 void TfrmMain::StartBackup(bool saveFiles) {
@@ -92,7 +140,8 @@ void TfrmMain::StartBackup(bool saveFiles) {
 void TfrmMain::StartRun(bool saveFiles, bool compare) {
     // One run at a time; the menus stay open during the waits of a run.
     if (RunActive || startingRun_) {
-        ShowStatus("Press Ctrl-c to abort");
+        ShowMessage(this, "A run is in progress. Press Ctrl-c to abort it before starting another.",
+                    "Sorry...");
         return;
     }
     if (!OutputReady(true))
@@ -112,6 +161,7 @@ void TfrmMain::StartRun(bool saveFiles, bool compare) {
             ShowStatus("Procedure cancelled");
             return;
         }
+        KeepRunChoices(dialog);
         OutputDirectory = dialog.Path();
         for (std::size_t b = 0; b < 4; ++b)
             RunBanks[b] = dialog.chkBank[b]->isChecked();
@@ -192,8 +242,23 @@ void TfrmMain::StartRun(bool saveFiles, bool compare) {
             LocationText(PreExpressMode ? -1 : runJournal_.LastBank, runJournal_.LastNumber));
     }
     RunActive = true;
+    EnableRunCommands(false);
+    ++runNumber_;
+    RunUnconfirmed.clear();
     timPresetReq->setInterval(RequestDelay * 10);
     timPresetReq->start();
+    // By program change the unit's table says which preset each step must reach.
+    if (!RunByPresetNumber && !FetchRunTable()) {
+        if (!RunActive)
+            return;
+        StopRun();
+        const QString text = "The unit did not send its program table, so the presets selected "
+                             "by program change could not be checked. Nothing was saved.";
+        AddLogLine(text);
+        ShowStatus("Procedure aborted");
+        ShowMessage(this, text, "Sorry...");
+        return;
+    }
     if (RunSaveFiles) {
         AddLogLine("Backup in progress");
         AddLogLine("Output directory: " + OutputDirectory);
@@ -264,6 +329,8 @@ void TfrmMain::HandleRunPreset() {
     UnitRecorder::Record({MessageBufferBytes.data(), PresetDumpLength},
                          runCompare_ ? "compare with folder" : "backup run",
                          PreExpressMode ? -1 : CurrentBank, number);
+    if (RunByPresetNumber)
+        NoteUnitTitle(CurrentBank, number, BufferPresetTitle().trimmed());
     QString title = BufferPresetTitle();
     if (title.isEmpty())
         title = UntitledName;
@@ -284,8 +351,11 @@ void TfrmMain::HandleRunPreset() {
         NoteInJournal();
     LastReceptionTick = tick::GetTickCount();
     RunReceptionSeen = true;
-    ++RunPresetsDone;
+    AdvanceRun();
+}
 
+void TfrmMain::AdvanceRun() {
+    ++RunPresetsDone;
     if (RunPresetIndex < RunLastIndex) {
         ++RunPresetIndex;
         ShowRunProgress();
@@ -308,6 +378,13 @@ void TfrmMain::HandleRunPreset() {
             return;
         }
         FilePane->RefreshFileList();
+        const QString unsaved = UnconfirmedSummary();
+        if (!unsaved.isEmpty()) {
+            AddLogLine(unsaved);
+            ShowStatus(QString("Procedure is complete; %1 not saved").arg(RunUnconfirmed.size()));
+            ShowMessage(this, "Procedure is complete, but " + unsaved, "Sorry...");
+            return;
+        }
         ShowMessage(this, "Procedure is complete", "Congratulations...");
         return;
     }
@@ -356,6 +433,7 @@ void TfrmMain::ShowRunProgress() {
 void TfrmMain::EndRun() {
     // The run is over even when the port or the printer fails below.
     RunActive = false;
+    EnableRunCommands(true);
     RunSaveFiles = false;
     RunAwaitingDump = false;
     journalActive_ = false;
@@ -376,10 +454,35 @@ void TfrmMain::EndRun() {
         std::rethrow_exception(printError);
 }
 
-void TfrmMain::AbortRun() {
+void TfrmMain::StopRun() {
+    const QString where = LocationText(PreExpressMode ? -1 : CurrentBank, RunPresetIndex + 1);
     EndRun();
+    // The unit goes back to the bank it was on, as at the end of a whole run.
+    if (!PreExpressMode && OriginalBank >= 0) {
+        CurrentBank = OriginalBank;
+        SelectBank(OriginalBank);
+    }
+    AddLogLine("Stopped at preset " + where + ", before it was received");
+}
+
+void TfrmMain::AbortRun() {
+    StopRun();
     AddLogLine("Procedure aborted");
     ShowStatus("Procedure aborted");
+}
+
+bool TfrmMain::StopRunToClose() {
+    if (!RunActive)
+        return true;
+    const QString what = runCompare_    ? "A comparison"
+                         : RunSaveFiles ? "A backup"
+                                        : "A preset list print";
+    const int answer = Dialogs().MessageBox(this, what + " is running. Stop it and quit?",
+                                            "Confirm", mbYes | mbNo, TMsgDlgType::mtConfirmation);
+    if (answer != mrYes || !RunActive)
+        return answer == mrYes;
+    RunShowingErrors([this] { AbortRun(); }, this);
+    return true;
 }
 
 // ---- The preset list ----
@@ -401,7 +504,7 @@ void TfrmMain::SetPrintActive(bool flag) {
 }
 
 void TfrmMain::BeginPresetList() {
-    BeginPrintJob(font(), windowTitle());
+    BeginPrintJob(font(), ListHeading());
     try {
         PrintPageHeader("");
         PrintHeading(ListHeading());

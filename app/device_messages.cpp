@@ -10,6 +10,7 @@
 #include "model/stream.h"
 
 #include <QAction>
+#include <QScopedValueRollback>
 #include <limits>
 
 using namespace HrzMessages;
@@ -30,6 +31,8 @@ void TfrmMain::RequestCurrentPreset() {
 void TfrmMain::RequestAllPresets() {
     if (!OutputReady(true))
         return;
+    // Ready before the request: the dumps may come while it is being sent.
+    ExpectBulkDump();
     SendBuiltMessage(Sysex(DeviceChannel, AllPresetsRequestCommand(PreExpressMode)));
     ShowStatus("All Preset Request issued");
 }
@@ -87,22 +90,14 @@ void TfrmMain::SendStream(TStream& stream, QString& statusText) {
 }
 
 void TfrmMain::RequestPreset() {
-    if (!RunActive)
+    // The watchdog comes back during a select's waits: one select at a time.
+    if (!RunActive || runSelecting_)
         return;
-    const TWirePresetNumber n = WirePresetNumber(RunPresetIndex);
-    if (RunByPresetNumber) {
-        SendBuiltMessage(Sysex(DeviceChannel, CmdPresetSelect, {n.Low, n.High}));
-    } else {
-        if (!MidiOut)
-            throw EHrzError("MIDI Out device not available");
-        MidiOut->SendShort(ControlChange, BankSelectCoarse, 0);
-        MidiOut->SendShort(ControlChange, BankSelectFine, n.High);
-        MidiOut->SendShort(ProgramChange, n.Low, 0);
+    {
+        QScopedValueRollback selecting(runSelecting_, true);
+        if (!SelectRunPreset())
+            return;
     }
-    DelayWithMessages(static_cast<std::uint32_t>(RequestDelay));
-    // Aborted during the wait: asking now would only bring an unwanted dump.
-    if (!RunActive)
-        return;
     // What came before the request cannot be its answer.
     DiscardPendingInput();
     SendBuiltMessage(Sysex(DeviceChannel, CmdCurrentPresetRequest));

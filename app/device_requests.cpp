@@ -185,6 +185,7 @@ void TfrmMain::MidiInputReceived(TMidiInput& sender) {
             }
             if (HandleStatusReply(*event))
                 continue;
+            TakeBulkDump(*event); // kept, and shown in the monitor all the same
             const int length = MidiEventLength(*event);
             AddEventLine(std::move(event));
             SetStatusTexts(QString("Received %1 MIDI in bytes").arg(length));

@@ -142,6 +142,7 @@ void TfrmCompare::BuildWindow() {
     tvwCompare->setUniformRowHeights(true);
     tvwCompare->setContextMenuPolicy(Qt::CustomContextMenu);
     tvwCompare->setToolTip("A row that differs opens its parameter differences");
+    connect(tvwCompare, &QTreeWidget::itemExpanded, this, [this] { FitColumns(); });
     main->addWidget(tvwCompare, 1);
 
     lblStatus = new QLabel(this);
@@ -213,6 +214,18 @@ void TfrmCompare::SetComparison(const QString& folder, const QString& untitledNa
     FillTree();
 }
 
+void TfrmCompare::FitColumns() {
+    // Only rows in view count for a column's width: an opened row's details
+    // widen the columns they need, so no detail is cut while room is left.
+    for (int c = 0; c < colCount; ++c) {
+        const int before = tvwCompare->columnWidth(c);
+        tvwCompare->resizeColumnToContents(c);
+        if (c == colLocation)
+            tvwCompare->setColumnWidth(c, tvwCompare->columnWidth(c) + 24);
+        tvwCompare->setColumnWidth(c, std::max(before, tvwCompare->columnWidth(c)));
+    }
+}
+
 void TfrmCompare::FillTree() {
     TBusyCursor busy;
     tvwCompare->setUpdatesEnabled(false);
@@ -226,9 +239,7 @@ void TfrmCompare::FillTree() {
         items.append(item);
     }
     tvwCompare->addTopLevelItems(items);
-    for (int c = 0; c < colCount; ++c)
-        tvwCompare->resizeColumnToContents(c);
-    tvwCompare->setColumnWidth(colLocation, tvwCompare->columnWidth(colLocation) + 24);
+    FitColumns();
     ApplyFilter();
     // The first row that is not the same is where the user looks first.
     for (QTreeWidgetItem* item : items)

@@ -97,6 +97,7 @@ private:
     QToolButton* AddButton(QWidget* bar, const char* name, const QString& caption,
                            const QString& hint);
     void FillTree();
+    void FitColumns();
     // The tree item of a row, its differences below it.
     void ShowRow(QTreeWidgetItem* item, const TCompareRow& row);
     void ShowSummary();

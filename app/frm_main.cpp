@@ -28,6 +28,10 @@ TfrmMain::TfrmMain(QWidget* parent) : TfrmMIDIExplorer(parent) {
     timPresetReq->setObjectName("timPresetReq");
     timPresetReq->setInterval(10000);
     connect(timPresetReq, &QTimer::timeout, this, [this] { timPresetReqTimer(); });
+    bulkQuiet_ = new QTimer(this);
+    bulkQuiet_->setSingleShot(true);
+    connect(bulkQuiet_, &QTimer::timeout, this,
+            [this] { RunShowingErrors([this] { BulkDumpEnded(); }, this); });
     // A run's progress, shown while it lasts.
     prgRun = new QProgressBar(stbStatBar);
     prgRun->setObjectName("prgRun");
@@ -257,6 +261,8 @@ void TfrmMain::OpenBufferInEditor() {
         OpenPresetEditor();
     else if (BufferHoldsMptDump())
         OpenMptEditor(LoadedFileName);
+    else
+        ShowStatus(NotOpenedText());
 }
 
 void TfrmMain::OpenGivenFile(const QString& path) {
@@ -274,6 +280,7 @@ TEditorOperations TfrmMain::EditorOperations() {
     operations.SendStream = [this](TStream& stream, QString& text) { SendStream(stream, text); };
     operations.QueryCurrentPresetNumber = [this] { return QueryCurrentPresetNumber(); };
     operations.ShowStatus = [this](const QString& text) { ShowStatus(text); };
+    operations.DescribeLocation = [this](int location) { return DescribeLocation(location); };
     operations.StoreInUnit = [this](const std::vector<std::uint8_t>& message, int location,
                                     const std::vector<std::uint8_t>& sent, int previous) {
         return StoreInUnit(message, location, sent, previous);
@@ -336,6 +343,10 @@ void TfrmMain::NewMptTable() {
 // ---- Closing and destruction ----
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
+    if (!StopRunToClose()) {
+        event->ignore();
+        return;
+    }
     // Editors with unsaved changes ask first; one that stays open keeps the
     // program running.
     for (QWidget* top : QApplication::topLevelWidgets()) {

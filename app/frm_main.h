@@ -9,10 +9,12 @@
 #include "model/library_compare.h"
 
 #include <QPointer>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -27,6 +29,9 @@ class TfrmCompare;
 class TfrmLibrary;
 class TfrmMPTEdit;
 class TfrmPresetEditor;
+
+// The file names a backup would give a bulk dump's presets, in order (numbered from 1).
+QStringList BulkDumpFileNames(const std::vector<std::vector<std::uint8_t>>& dumps);
 
 class TfrmMain : public TfrmMIDIExplorer {
     Q_OBJECT
@@ -54,6 +59,8 @@ public:
     void OpenBufferInEditor() override;
     void UpdateBufferMenu() override;
     void InitializeWindow(TlvRegUtil* settings, const QString& caption) override;
+    // The unit's dumps and replies by name.
+    QString DescribeEvent(const TMyMidiEvent& event) const override;
 
     // ---- Menus and editors ----
     // A menu item owned by the main window, added under parent (when given).
@@ -110,6 +117,8 @@ public:
     // with a backup folder's file of the same location.
     void StartCompare();
     void HandleRunPreset();
+    // After a preset is handled: the next one, the next bank, or the end.
+    void AdvanceRun();
     void NextSelectedBank();
     void EndRun();
     // Opens (true) or ends (false) the preset list's print job.
@@ -168,6 +177,10 @@ public:
     // For the progress shown in the status bar.
     int RunPresetsDone = 0;
     int RunPresetsTotal = 0;
+    // Locations ("A 016") the run left unsaved: the unit could not be confirmed on them.
+    QStringList RunUnconfirmed;
+    // A run by program change: the unit's table, read when the run starts.
+    std::optional<std::array<std::int32_t, 200>> RunTable;
 
     TChildWindowList* ChildWindows = nullptr;
 
@@ -214,8 +227,19 @@ private:
     void PreExpressChanged();
     void HandleRunEvent(std::unique_ptr<TMyMidiEvent> event);
     void AbortRun();
+    // Ends the run early and puts the unit back on its bank; the log says where.
+    void StopRun();
+
+public:
+    // Closing during a run: asks, and stops it; false when the user keeps it.
+    bool StopRunToClose();
+
+private:
     void TouchFolder(const QString& path, const QString& bank);
     void SetUpBackupDialog(TfrmBkupOpt& dialog, bool saveFiles);
+    QString ProposedRunFolder() const;
+    void ApplyLastRunChoices(TfrmBkupOpt& dialog) const;
+    void KeepRunChoices(const TfrmBkupOpt& dialog);
     QString BankFolder(int bank) const;
     void SavePresetFile(const QString& name);
     void PrintPresetLine(const QString& title);
@@ -234,6 +258,57 @@ private:
     void ShowComparison();
     TfrmPresetEditor* NewPresetWindow();
     TfrmMPTEdit* NewMptWindow();
+
+    // ---- What the unit holds where, as far as this session saw it ----
+public:
+    // Why the buffer went to no editor.
+    QString NotOpenedText() const;
+    // The run commands are off while a run goes on.
+    void EnableRunCommands(bool on);
+    // "A 002", and " — now "title"" when the title there is known.
+    QString DescribeLocation(int location) const;
+    // A preset seen at location (1-based) of bank (-1: the single bank).
+    void NoteUnitTitle(int bank, int location, const QString& title);
+
+private:
+    std::map<std::pair<int, int>, QString> unitTitles_;
+
+    // ---- A bulk dump kept (bulk_dump_save.cpp) ----
+public:
+    void ExpectBulkDump();
+    // Keeps a preset dump of an expected bulk dump; false for anything else.
+    bool TakeBulkDump(const TMyMidiEvent& event);
+    // The dumps stopped coming: offers to save them.
+    void BulkDumpEnded();
+    void SaveBulkDumpAsSyx();
+    void SaveBulkDumpAsFiles();
+    std::vector<std::vector<std::uint8_t>> BulkDumps() const { return bulkDumps_; }
+    QTimer* bulkQuiet_ = nullptr;
+
+private:
+    bool bulkExpected_ = false;
+    std::vector<std::vector<std::uint8_t>> bulkDumps_;
+
+    // ---- Confirming the run's presets (run_confirm.cpp) ----
+    // Selects the run's preset until the unit reports being on it; false when
+    // it could not be confirmed (then it is logged, counted and skipped) or the
+    // run stopped.
+    bool SelectRunPreset();
+    void SendRunSelect();
+    // The 1-based preset the run's current step must find the unit on; -1 unknown.
+    int ExpectedRunPreset() const;
+    // The unit's current preset number, read during a run; -1 without an answer.
+    int AskRunPresetNumber();
+    // The unit's program table, for a run by program change; false without one.
+    bool FetchRunTable();
+    void SkipUnconfirmedPreset(int reached);
+    // What the closing message says of the presets left unsaved; empty for none.
+    QString UnconfirmedSummary() const;
+    // Reads the input port until an event passes wanted, or waitMs pass.
+    std::unique_ptr<TMyMidiEvent>
+    AwaitRunReply(const std::function<bool(const TMyMidiEvent&)>& wanted, std::uint32_t waitMs);
+    int runNumber_ = 0;
+    bool runSelecting_ = false;
 
     std::unique_ptr<TOwnedObjects> ownedObjects_;
     TBackupJournal runJournal_;

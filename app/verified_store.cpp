@@ -72,11 +72,31 @@ std::optional<std::vector<std::uint8_t>> TfrmMain::FetchPreset(int index) {
 TStoreReport TfrmMain::StoreInUnit(const std::vector<std::uint8_t>& storeMessage, int location,
                                    std::vector<std::uint8_t> sent, int previous) {
     const bool checked = VerifyStores() && !RunActive && !checkingStore_;
-    TRestoreResult result =
-        StoreAndCheck(storeMessage, PreExpressMode ? -1 : CurrentBank, location, std::move(sent));
+    const int bank = PreExpressMode ? -1 : CurrentBank;
+    // What the unit's edit buffer held: the dump sent first, or its own (asked
+    // for by the check). The check's select replaces it, so it goes back.
+    std::vector<std::uint8_t> held = sent;
+    if (checked && held.empty()) {
+        TFlagOn checking(checkingStore_);
+        if (auto own = FetchPreset(-1))
+            held = std::move(*own);
+    }
+    TRestoreResult result = StoreAndCheck(storeMessage, bank, location, held);
+    if (!held.empty())
+        NoteUnitTitle(bank, location,
+                      QString::fromLatin1(PresetTitle(held.data(), held.size())).trimmed());
     if (checked && previous >= 1 && previous <= 256 && MidiOut && MidiOut->IsOpen()) {
         SelectPresetIndex(previous - 1);
         DelayWithMessages(static_cast<std::uint32_t>(RequestDelay));
+        QString back = "the unit is back on " + LocationText(bank, previous);
+        if (!held.empty() && MidiOut && MidiOut->IsOpen()) {
+            SendBuiltMessage(held);
+            back += " as it was";
+        }
+        if (result.Report.Verified())
+            result.Report.Text += "; " + back;
+        else
+            result.Report.Text += "\n" + back.left(1).toUpper() + back.mid(1) + ".";
     }
     return result.Report;
 }

@@ -36,6 +36,8 @@ struct TEditorOperations {
     std::function<TStoreReport(const std::vector<std::uint8_t>& storeMessage, int location,
                                const std::vector<std::uint8_t>& sent, int previous)>
         StoreInUnit;
+    // "A 002", with what the unit holds there when it is known: "A 002 — now "Fat Solo A2"".
+    std::function<QString(int location)> DescribeLocation;
     // Shows a text in the main window's status bar (where a printout went).
     std::function<void(const QString& text)> ShowStatus;
 };

@@ -15,6 +15,8 @@
 #include <QPrinterInfo>
 #include <QStandardPaths>
 
+#include <utility>
+
 namespace {
 
 // Fonts sized in screen pixels would come out minute at a printer's
@@ -95,8 +97,20 @@ void TQtPrinterCanvas::BeginDoc(const QString& title) {
     QPrinter& printer = Device();
     printer.setDocName(title);
     const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
-    if (toFile && !fileChosen_)
-        printer.setOutputFileName(FallbackFileName(title));
+    if (toFile) {
+        // A file picked in Setup takes that one printout; the ones after it are
+        // named by their title and time again, so none overwrites another.
+        bool useChosen = std::exchange(fileChosen_, false);
+        const QString chosen = printer.outputFileName();
+        if (useChosen && QFileInfo::exists(chosen))
+            useChosen =
+                Dialogs().MessageBox(nullptr,
+                                     "The file " + QDir::toNativeSeparators(chosen) +
+                                         " exists already. Replace it with this printout?",
+                                     "Confirm", mbYes | mbNo, TMsgDlgType::mtConfirmation) == mrYes;
+        if (!useChosen)
+            printer.setOutputFileName(FallbackFileName(title));
+    }
     auto painter = std::make_unique<QPainter>();
     if (!painter->begin(&printer)) {
         if (toFile)

@@ -65,7 +65,7 @@ private:
     TPrinterEnvironment environment_;
     mutable std::unique_ptr<QPrinter> printer_;
     std::unique_ptr<QPainter> painter_;
-    bool fileChosen_ = false; // the user picked "print to file" in the dialog
+    bool fileChosen_ = false; // the user picked a file in the dialog, for the next printout
     QFont font_;
     int page_ = 0;
     QString outputFile_;

@@ -8,6 +8,7 @@
 #include "controls/frm_pick_list.h"
 #include "controls/printer_canvas.h"
 #include "controls/screen_placement.h"
+#include "controls/window_placement.h"
 #include "editor/fb7_states.h"
 #include "editor/frm_store_prompt.h"
 #include "editor/perf_midi_page.h"
@@ -402,7 +403,7 @@ void TfrmPresetEditor::ShowPreset() {
         sendPending_ = false;
         timSys->stop();
         SetStatus({});
-        perfPage_->RebuildEntryList();
+        perfPage_->RebuildEntryList(true);
     }
     TakeSnapshot();
     RefreshUndoButtons();
@@ -532,7 +533,7 @@ void TfrmPresetEditor::AnalogSelectChanged(int i, bool checked) {
     for (int p = 0; p < Catalogue::AnalogEffectCount; ++p)
         any = any || pgcAnalogParams->isTabVisible(p);
     pgcAnalogParams->setVisible(any);
-    perfPage_->RebuildEntryList();
+    perfPage_->RebuildEntryList(false);
     fb7_->RefreshFB7States(false);
     NoteChange(true);
 }
@@ -548,7 +549,7 @@ void TfrmPresetEditor::AddDigitalEffect(const QString& name) {
         return;
     ShowDigitalSelection();
     fb7_->RefreshFB7States(false);
-    perfPage_->RebuildEntryList();
+    perfPage_->RebuildEntryList(false);
     btnAddDfx->setEnabled(false);
     ActivateDigitalPage(DigitalPageOf(name));
     NoteChange(true);
@@ -559,7 +560,7 @@ void TfrmPresetEditor::RemoveDigitalEffect(const QString& name) {
         return;
     ShowDigitalSelection();
     fb7_->RefreshFB7States(false);
-    perfPage_->RebuildEntryList();
+    perfPage_->RebuildEntryList(false);
     btnDelDfx->setEnabled(false);
     NoteChange(true);
 }
@@ -569,6 +570,13 @@ void TfrmPresetEditor::PickGroup() {
     for (const auto& line : DigitalGroups::PickListLines())
         lines << QString::fromStdString(line);
     TfrmPickList pick("Valid Digital Groups", lines, this);
+    // Opens on the group the preset is on, so the choice starts from where it is.
+    const int current = preset_->DigitalGroup();
+    if (current >= 0 && current < pick.lbxItems->count()) {
+        pick.lbxItems->setCurrentRow(current);
+        pick.lbxItems->scrollToItem(pick.lbxItems->currentItem(),
+                                    QAbstractItemView::PositionAtCenter);
+    }
     if (Dialogs().ExecModal(pick) != mrOk || pick.SelectedIndex() < 0)
         return;
     for (const auto& step : selection_->PickGroupSteps(pick.SelectedIndex())) {
@@ -604,11 +612,16 @@ void TfrmPresetEditor::StepHistory(bool forward) {
         pgcAnalogParams->setCurrentIndex(pages[1]);
         pgcDigitalParams->setCurrentIndex(pages[2]);
     };
+    // Showing checks "Auto send" again; whether it was on decides the send.
+    const bool autoSend = chkAutoSend->isChecked();
     if (forward)
         history_.Redo(show);
     else
         history_.Undo(show);
     RefreshUndoButtons();
+    // The unit plays what the window shows, as after a change.
+    if (autoSend)
+        SendPreset();
 }
 
 // ---- Saving ----
@@ -643,7 +656,22 @@ bool TfrmPresetEditor::SavePreset() {
     return true;
 }
 
+QString TfrmPresetEditor::SaveQuestionCaption() const {
+    QString name = QString::fromLatin1(preset_->Title).trimmed();
+    if (name.isEmpty() && !fileName_.isEmpty())
+        name = QFileInfo(fileName_).fileName();
+    return name.isEmpty() ? QString("Save changes to the new preset?")
+                          : "Save changes to \"" + name + "\"?";
+}
+
 // ---- Window events ----
+
+void TfrmPresetEditor::setVisible(bool visible) {
+    // Placed before the window system sees it, beside an editor already shown.
+    if (visible && !isVisible())
+        CascadeOverSiblings(*this);
+    QWidget::setVisible(visible);
+}
 
 void TfrmPresetEditor::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
@@ -654,7 +682,7 @@ void TfrmPresetEditor::showEvent(QShowEvent* event) {
 void TfrmPresetEditor::closeEvent(QCloseEvent* event) {
     if (neverSaved_ || preset_->IsChanged()) {
         const int answer =
-            Dialogs().MessageBox(this, "Do you want to save your changes?", "Confirm",
+            Dialogs().MessageBox(this, "Do you want to save your changes?", SaveQuestionCaption(),
                                  mbYes | mbNo | mbCancel, TMsgDlgType::mtConfirmation);
         bool close = answer == mrNo;
         if (answer == mrYes)

@@ -35,6 +35,8 @@ std::unique_ptr<TfrmStorePrompt>& SharedStoreDialog();
 class TfrmPresetEditor : public QWidget {
     Q_OBJECT
 public:
+    // A window shown beside the editors already on screen, not over them.
+    void setVisible(bool visible) override;
     static constexpr int ChangeDelayMs = 1000;
     static constexpr int kDefaultWidth = 940;
     static constexpr int kDefaultHeight = 620;
@@ -153,6 +155,8 @@ private:
     QWidget* BuildPages();
 
     void SetCaption();
+    // The save question's caption: "Save changes to "title"?".
+    QString SaveQuestionCaption() const;
     void SetStatus(const QString& text);
     // Fits the status into its label, cut in the middle with the whole in its hint.
     void ShowStatusText();

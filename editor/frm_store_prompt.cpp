@@ -45,6 +45,9 @@ TfrmStorePrompt::TfrmStorePrompt(QWidget* parent) : QDialog(parent) {
     number->addWidget(edtPresetNo);
     number->addWidget(updPresetNo);
     number->addStretch();
+    lblTarget = new QLabel(this);
+    lblTarget->setObjectName("lblTarget");
+    lblTarget->setTextFormat(Qt::PlainText);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(btnOK);
@@ -52,7 +55,11 @@ TfrmStorePrompt::TfrmStorePrompt(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(chkDoSend);
     layout->addLayout(number);
+    layout->addWidget(lblTarget);
     layout->addLayout(buttons);
+
+    connect(edtPresetNo, &QLineEdit::textChanged, this, &TfrmStorePrompt::ShowTarget);
+    ShowTarget();
 
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -64,6 +71,22 @@ int TfrmStorePrompt::PresetNumber() const {
 
 void TfrmStorePrompt::SetPresetNumber(int number) {
     edtPresetNo->setText(QString::number(std::clamp(number, MinNumber, MaxNumber)));
+}
+
+void TfrmStorePrompt::SetDescribeLocation(std::function<QString(int location)> describe) {
+    describe_ = std::move(describe);
+    ShowTarget();
+}
+
+void TfrmStorePrompt::ShowTarget() {
+    bool ok = false;
+    const int n = edtPresetNo->text().toInt(&ok);
+    if (!ok || n < MinNumber || n > MaxNumber) {
+        lblTarget->setText(QString("Locations are %1 to %2").arg(MinNumber).arg(MaxNumber));
+        return;
+    }
+    lblTarget->setText("Store at " +
+                       (describe_ ? describe_(n) : QString("%1").arg(n, 3, 10, QChar('0'))));
 }
 
 bool TfrmStorePrompt::SendFirst() const {

@@ -3,7 +3,10 @@
 // edited preset first. The number is checked whenever the dialog closes.
 #include <QDialog>
 
+#include <functional>
+
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
@@ -22,17 +25,25 @@ public:
     // Clamps into 1..200 and shows the clamped number.
     void SetPresetNumber(int number);
     bool SendFirst() const;
+    // Names the location the number stands for and what it holds now
+    // (lblTarget); without it the label names the number only.
+    void SetDescribeLocation(std::function<QString(int location)> describe);
 
     // Refuses to close (OK and Cancel alike) while the box holds no number in range.
     void done(int result) override;
 
     QCheckBox* chkDoSend = nullptr;
+    QLabel* lblTarget = nullptr;
     QLineEdit* edtPresetNo = nullptr;
     TUpDown* updPresetNo = nullptr;
     QToolButton* btnUp = nullptr;
     QToolButton* btnDown = nullptr;
     QPushButton* btnOK = nullptr;
     QPushButton* btnCancel = nullptr;
+
+private:
+    void ShowTarget();
+    std::function<QString(int location)> describe_;
 
 protected:
     // Opens with the number selected, ready to be typed over.

@@ -26,6 +26,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -55,6 +56,7 @@ QString LineOf(const QWidget* control) {
 
 const QString TPerfMidiPage::MonitorLine = "MIDI Monitor";
 const QString TPerfMidiPage::MixLine = "Mix";
+const QString TPerfMidiPage::InactiveMark = " (effect off)";
 
 TPerfMidiPage::TPerfMidiPage(TfrmPresetEditor& editor, QWidget* page)
     : QObject(page), editor_(editor) {
@@ -87,9 +89,13 @@ void TPerfMidiPage::BuildPage(QWidget* page) {
     btnPMIdel->setToolTip("Delete controller");
     entries->addWidget(btnPMIadd);
     entries->addWidget(btnPMIdel);
-    // Wide enough for the longest delete caption, so the page does not shift.
+    // Wide enough for the longest delete caption and an entry whose effect is
+    // off, so the page does not shift and no line is cut.
     const int entriesWidth =
-        btnPMIdel->fontMetrics().horizontalAdvance("Delete Controller #8") + 24;
+        std::max(btnPMIdel->fontMetrics().horizontalAdvance("Delete Controller #8"),
+                 lbxPMIdefctl->fontMetrics().horizontalAdvance("Controller #8" + InactiveMark) +
+                     8) +
+        24;
     for (QWidget* w : {static_cast<QWidget*>(lbxPMIdefctl), static_cast<QWidget*>(btnPMIadd),
                        static_cast<QWidget*>(btnPMIdel)})
         w->setFixedWidth(entriesWidth);
@@ -266,50 +272,69 @@ void TPerfMidiPage::grdPMctlSetEditText(int row, const QString& text) {
 
 // ---- The entry list ----
 
-void TPerfMidiPage::RebuildEntryList() {
+bool TPerfMidiPage::EntryEffectActive(int k) const {
+    const TPreset& preset = editor_.Preset();
+    const int a = preset.PerfMIDI[static_cast<std::size_t>(k)].ParamNumber;
+    if (a < 4)
+        return true;
+    if (a <= 34) {
+        int total = 0;
+        for (const auto& effect : Catalogue::AnalogEffects()) {
+            total += effect.ParamCount;
+            if (total >= a - 3)
+                return preset.AnalogSelect(
+                    static_cast<int>(&effect - Catalogue::AnalogEffects().data()));
+        }
+        return false;
+    }
+    const int g = preset.DigitalGroup();
+    if (g < 0 || g >= DigitalGroups::RowCount)
+        return false;
+    int total = 0;
+    for (int e : DigitalGroups::Row(g)) {
+        if (e < 0)
+            break;
+        total += Catalogue::DigitalEffects()[static_cast<std::size_t>(e)].ParamCount;
+        if (total >= a - 34) {
+            const QString name = Str(Catalogue::DigitalEffects()[static_cast<std::size_t>(e)].Name);
+            for (int i = 0; i < editor_.lbxDigSel->count(); ++i)
+                if (editor_.lbxDigSel->item(i)->text() == name)
+                    return true;
+            return false;
+        }
+    }
+    return false;
+}
+
+QString TPerfMidiPage::EntryLineText(int k, bool active) {
+    const QString line = "Controller #" + QString::number(k + 1);
+    return active ? line : line + InactiveMark;
+}
+
+void TPerfMidiPage::RebuildEntryList(bool showing) {
     TPreset& preset = editor_.Preset();
-    QStringList selected;
-    for (int i = 0; i < editor_.lbxDigSel->count(); ++i)
-        selected << editor_.lbxDigSel->item(i)->text();
     {
         QScopedValueRollback quiet(quiet_, true);
         lbxPMIdefctl->clear();
     }
     for (int k = 0; k < EntryCount; ++k) {
-        if (!preset.PerfEnabled[static_cast<std::size_t>(k)])
+        const auto slot = static_cast<std::size_t>(k);
+        if (!preset.PerfEnabled[slot])
             continue;
-        const int a = preset.PerfMIDI[static_cast<std::size_t>(k)].ParamNumber;
-        bool retained = a < 4;
-        if (a >= 4 && a <= 34) {
-            int total = 0;
-            for (const auto& effect : Catalogue::AnalogEffects()) {
-                total += effect.ParamCount;
-                if (total >= a - 3) {
-                    retained = preset.AnalogSelect(
-                        static_cast<int>(&effect - Catalogue::AnalogEffects().data()));
-                    break;
-                }
-            }
-        } else if (a > 34) {
-            int total = 0;
-            for (int e : DigitalGroups::Row(preset.DigitalGroup())) {
-                if (e < 0)
-                    break;
-                total += Catalogue::DigitalEffects()[static_cast<std::size_t>(e)].ParamCount;
-                if (total >= a - 34) {
-                    retained = selected.contains(
-                        Str(Catalogue::DigitalEffects()[static_cast<std::size_t>(e)].Name));
-                    break;
-                }
-            }
+        const bool active = EntryEffectActive(k);
+        // The unit keeps entries of effects that are off, and so does a preset
+        // shown here; only taking away the effect an entry drives removes it.
+        if (showing)
+            keptOff_[slot] = !active;
+        else if (active)
+            keptOff_[slot] = false;
+        if (!active && !keptOff_[slot]) {
+            preset.PerfEnabled[slot] = false;
+            preset.PerfMIDI[slot].Reset();
+            continue;
         }
-        if (retained) {
-            QScopedValueRollback quiet(quiet_, true);
-            lbxPMIdefctl->addItem("Controller #" + QString::number(k + 1));
-        } else {
-            preset.PerfEnabled[static_cast<std::size_t>(k)] = false;
-            preset.PerfMIDI[static_cast<std::size_t>(k)].Reset();
-        }
+        QScopedValueRollback quiet(quiet_, true);
+        lbxPMIdefctl->addItem(EntryLineText(k, active));
     }
     RebuildParamLists(true);
 }
@@ -587,6 +612,12 @@ void TPerfMidiPage::lbxParamNamesClick() {
     if (a >= 0 && a != entry.ParamNumber) {
         entry.Enabled = false;
         entry.ParamNumber = a;
+        // Pointed at a parameter of an effect that is on: no longer kept off.
+        keptOff_[static_cast<std::size_t>(CurrentEntry)] = false;
+        if (QListWidgetItem* item = lbxPMIdefctl->currentItem()) {
+            QScopedValueRollback quiet(quiet_, true);
+            item->setText(EntryLineText(CurrentEntry, true));
+        }
         ShowParameter();
     } else if (!RangeShown) {
         ShowParameter();
@@ -767,12 +798,13 @@ void TPerfMidiPage::btnPMIaddClick() {
     for (int k = 0; k < EntryCount; ++k) {
         if (preset.PerfEnabled[static_cast<std::size_t>(k)])
             continue;
-        const QString text = "Controller #" + QString::number(k + 1);
+        const QString text = EntryLineText(k, true);
         {
             QScopedValueRollback quiet(quiet_, true);
             lbxPMIdefctl->addItem(text);
         }
         CurrentEntry = k;
+        keptOff_[static_cast<std::size_t>(k)] = false;
         preset.PerfMIDI[static_cast<std::size_t>(k)].Reset();
         preset.PerfEnabled[static_cast<std::size_t>(k)] = true;
         SelectGridRow(preset.PerfMIDI[static_cast<std::size_t>(k)].Controller);

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+#include <array>
 #include <cstdint>
 
 #include <vector>
@@ -37,8 +38,14 @@ public:
 
     // ---- What the window calls ----
     void PrepareControllerGrid();
-    // Lists the entries in use whose parameter's effect is active; drops the others.
-    void RebuildEntryList();
+    // Lists the entries in use; those whose effect is off are marked so. Shown
+    // as they came when showing; otherwise an entry whose effect was taken
+    // away since the last rebuild is dropped.
+    void RebuildEntryList(bool showing);
+    // The entry's parameter belongs to the mix or to an effect switched on.
+    bool EntryEffectActive(int k) const;
+    static QString EntryLineText(int k, bool active);
+    static const QString InactiveMark; // " (effect off)"
     // Run whenever the active page of the editor changes.
     void ActivatePerfPage();
 
@@ -123,6 +130,9 @@ private:
     void PreError(const QString& text);
 
     TfrmPresetEditor& editor_;
+    // Entries whose effect was off when the preset was shown and has not been
+    // on since: kept as they came.
+    std::array<bool, EntryCount> keptOff_{};
     // Set while the page moves its own lists, bars and grid.
     bool quiet_ = false;
     // The line of the list pressed last that was current before the press.

@@ -12,6 +12,7 @@
 #include "editor/perf_midi_page.h"
 #include "editor/preset_pages.h"
 #include "editor/print_helpers.h"
+#include "model/preset_view.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -56,6 +57,19 @@ QString MixValue(const TfrmPresetEditor& editor, const char* control) {
     return c && c->Value ? c->Value->text() : QString();
 }
 
+// "4 Foot controller": the grid's number and name of a controller.
+QString ControllerLine(const TPerfMidiPage& page, int controller) {
+    QString number = QString::number(controller);
+    QString name;
+    if (controller >= 0 && controller < page.grdPMctl->rowCount()) {
+        if (const QTableWidgetItem* cell = page.grdPMctl->item(controller, 0))
+            number = cell->text();
+        if (const QTableWidgetItem* cell = page.grdPMctl->item(controller, 1))
+            name = cell->text();
+    }
+    return number + " " + name;
+}
+
 // The mix, then each performance MIDI entry as the page shows it when the
 // entry is picked.
 TListingColumn MixAndPerformanceLines(TfrmPresetEditor& editor) {
@@ -71,24 +85,36 @@ TListingColumn MixAndPerformanceLines(TfrmPresetEditor& editor) {
     // an unset entry, the extra byte); a printout leaves the preset as it was.
     const auto entries = editor.Preset().PerfMIDI;
     TPerfMidiPage& page = editor.PerfPage();
+    const TPresetView view = BuildPresetView(editor.Preset());
     for (int row = 0; row < page.lbxPMIdefctl->count(); ++row) {
+        const QString line = page.lbxPMIdefctl->item(row)->text();
+        if (line.endsWith(TPerfMidiPage::InactiveMark)) {
+            // Its effect is off, so the page has no control to show it with.
+            const int k = line.mid(line.indexOf('#') + 1, 1).toInt() - 1;
+            const auto perf = std::find_if(view.Perf.begin(), view.Perf.end(),
+                                           [k](const TPerfView& p) { return p.Entry == k; });
+            if (perf == view.Perf.end())
+                continue;
+            QString label = QString::fromStdString(perf->ParamLabel);
+            if (label.endsWith(':'))
+                label.chop(1);
+            column.push_back({line});
+            column.push_back({kEntryIndent + "is controlling: " + label + " (effect off)"});
+            column.push_back({kEntryIndent + "low range value = " + QString::number(perf->Low)});
+            column.push_back({kEntryIndent + "high range value = " + QString::number(perf->High)});
+            column.push_back(
+                {kEntryIndent + "controller = #" + ControllerLine(page, perf->Controller)});
+            continue;
+        }
         page.ShowEntryLine(row);
         const int controller =
             editor.Preset().PerfMIDI[static_cast<std::size_t>(page.CurrentEntry)].Controller;
-        QString number = QString::number(controller);
-        QString name;
-        if (controller >= 0 && controller < page.grdPMctl->rowCount()) {
-            if (const QTableWidgetItem* cell = page.grdPMctl->item(controller, 0))
-                number = cell->text();
-            if (const QTableWidgetItem* cell = page.grdPMctl->item(controller, 1))
-                name = cell->text();
-        }
         column.push_back({page.lbxPMIdefctl->item(row)->text()});
         column.push_back({kEntryIndent + "is controlling: " + Selected(page.lbxCtlParam) + ": " +
                           Selected(page.lbxParamNames)});
         column.push_back({kEntryIndent + "low range value = " + page.lblPMILowValue->text()});
         column.push_back({kEntryIndent + "high range value = " + page.lblPMIHighValue->text()});
-        column.push_back({kEntryIndent + "controller = #" + number + " " + name});
+        column.push_back({kEntryIndent + "controller = #" + ControllerLine(page, controller)});
     }
     editor.Preset().PerfMIDI = entries;
     return column;

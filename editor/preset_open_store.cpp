@@ -25,7 +25,7 @@ constexpr std::uint8_t kStoreCommand = 0x0A;
 void TfrmPresetEditor::OpenPresetFile() {
     if (neverSaved_ || preset_->IsChanged()) {
         const int answer =
-            Dialogs().MessageBox(this, "Do you want to save your changes?", "Confirm",
+            Dialogs().MessageBox(this, "Do you want to save your changes?", SaveQuestionCaption(),
                                  mbYes | mbNo | mbCancel, TMsgDlgType::mtConfirmation);
         if (answer != mrYes && answer != mrNo)
             return;
@@ -92,6 +92,7 @@ void TfrmPresetEditor::StorePreset() {
     }
     // Shown over the editor that stores (the dialog goes before any editor does).
     dialog->setParent(this, dialog->windowFlags());
+    dialog->SetDescribeLocation(operations_.DescribeLocation);
     if (Dialogs().ExecModal(*dialog) != mrOk)
         return;
     std::vector<std::uint8_t> sent;

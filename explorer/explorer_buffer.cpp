@@ -226,7 +226,12 @@ void TfrmMIDIExplorer::LoadEventIntoBuffer(const TMyMidiEvent& event) {
     }
     const auto shown = std::min<std::uint16_t>(MidiEventLength(event), kMessageBufferSize);
     ShowBufferText(QString::fromStdString(HexBytesText(MessageBufferBytes.data(), shown)));
+    ForgetLoadedFile();
+}
+
+void TfrmMIDIExplorer::ForgetLoadedFile() {
     LoadedFileName.clear();
+    setWindowTitle(BaseCaption);
 }
 
 bool TfrmMIDIExplorer::ClipboardIsHex() const {
@@ -252,6 +257,7 @@ void TfrmMIDIExplorer::pmiBufClearClick() {
     memMsgBuf->clear();
     MessageBufferBytes.fill(0);
     MessageBufferCount = 0;
+    ForgetLoadedFile();
 }
 
 void TfrmMIDIExplorer::UpdateBufferMenu() {
@@ -281,7 +287,8 @@ bool TfrmMIDIExplorer::memMsgBufKeyDown(QKeyEvent& event) {
     case Qt::Key_Down:
         break;
     default:
-        LoadedFileName.clear();
+        if (!LoadedFileName.isEmpty())
+            ForgetLoadedFile();
     }
     if (event.key() == Qt::Key_Insert && event.modifiers() == Qt::NoModifier) {
         InsertMode = !InsertMode;
@@ -295,14 +302,23 @@ void TfrmMIDIExplorer::memMsgBufKeyPress(QChar ch) {
     const QString text = memMsgBuf->toPlainText();
     const int caret = memMsgBuf->CaretPosition();
     const TTypedChar typed = DecideTypedChar(ch, caret, text, InsertMode);
-    if (!typed.accept)
+    if (!typed.accept) {
+        // A key that vanished without a word would look like a broken keyboard.
+        if (ch.isPrint() && ch != u' ')
+            ShowStatus("\"" + QString(ch) + "\" is not a hex digit: type 0-9 and A-F, in pairs");
+        else if (ch == u' ')
+            ShowStatus("A blank belongs after each pair of hex digits");
         return;
-    QTextCursor c = memMsgBuf->textCursor();
-    if (typed.selectOne) {
-        c.setPosition(caret);
-        c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
     }
-    c.insertText(QString(typed.ch));
+    QTextCursor c = memMsgBuf->textCursor();
+    const int at = typed.skipBlank ? caret + 1 : caret;
+    if (typed.selectOne) {
+        c.setPosition(at);
+        c.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+    } else if (typed.skipBlank) {
+        c.setPosition(at);
+    }
+    c.insertText(typed.blankFirst ? QString(u' ') + typed.ch : QString(typed.ch));
     memMsgBuf->setTextCursor(c);
 }
 

@@ -75,15 +75,22 @@ void TfrmMIDIExplorer::AddLogLine(const QString& text) {
 void TfrmMIDIExplorer::AddEventLine(std::unique_ptr<TMyMidiEvent> event) {
     if (LogCount() > kMaxLogLines - 1)
         DeleteLogLine(0);
-    const std::string text = MidiEventText(*event);
-    AddLogLine(QString::fromLatin1(text.data(), static_cast<qsizetype>(std::min<std::size_t>(
-                                                    text.size(), kLogLineTextLimit))));
+    const std::string bytes = MidiEventText(*event);
+    QString text = DescribeEvent(*event);
+    if (!text.isEmpty())
+        text += " \u2014 ";
+    text += QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    AddLogLine(text.left(kLogLineTextLimit));
     logModel_->AttachEvent(LogCount() - 1, std::move(event));
     if (pgcTab->currentWidget() != tsMonitor) {
         const int index = pgcTab->indexOf(tsMonitor);
         if (pgcTab->tabText(index) != kMonitorEventsCaption)
             pgcTab->setTabText(index, kMonitorEventsCaption);
     }
+}
+
+QString TfrmMIDIExplorer::DescribeEvent(const TMyMidiEvent&) const {
+    return {};
 }
 
 void TfrmMIDIExplorer::DeleteLogLine(int index) {

@@ -18,6 +18,17 @@ TTypedChar DecideTypedChar(QChar typed, int caret, const QString& text, bool ins
     if (c >= u'a' && c <= u'f')
         c = QChar(c.unicode() - u'a' + u'A');
     const int column = (caret + 1) % 3;
+    if (column == 0 && IsHexDigit(c)) {
+        if (caret < text.size() && text.at(caret) == u' ') {
+            out = DecideTypedChar(typed, caret + 1, text, insertMode);
+            out.skipBlank = out.accept;
+            return out;
+        }
+        out = DecideTypedChar(typed, caret + 1, text + u' ', true);
+        out.blankFirst = out.accept;
+        out.selectOne = false;
+        return out;
+    }
     if (column == 0 ? c != u' ' : !IsHexDigit(c))
         return out;
     out.accept = true;

@@ -15,6 +15,11 @@ struct TTypedChar {
     bool accept = false;    // false: the keystroke is swallowed
     QChar ch;               // the character to enter (hex letters upper-cased)
     bool selectOne = false; // replace the character at the caret instead of inserting
+    // A digit typed where a blank belongs: step over the blank that is there
+    // (skipBlank), or enter one before the digit (blankFirst), so that pairs
+    // typed without blanks come out as pairs.
+    bool skipBlank = false;
+    bool blankFirst = false;
 };
 
 // The text is laid out as pairs of digits each followed by a blank, so the

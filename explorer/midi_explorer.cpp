@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -148,6 +149,11 @@ void TfrmMIDIExplorer::CreateFilePane() {
     FilePane->SendBuffer = [this] { miSendClick(); };
     FilePane->ShowStatus = [this](const QString& text) { ShowStatus(text); };
     FilePane->LoadFolderToBuffer = [this](const QString& folder) { LoadFolderToBuffer(folder); };
+    FilePane->FileDeleted = [this](const QString& path) {
+        if (!LoadedFileName.isEmpty() &&
+            QFileInfo(path).absoluteFilePath() == QFileInfo(LoadedFileName).absoluteFilePath())
+            ForgetLoadedFile();
+    };
     FilePane->FileDblClickActionChanged = [this](int action) {
         WriteDblClickAction("DBL_CLICK_FILE_ACTION", action);
     };

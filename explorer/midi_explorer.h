@@ -106,6 +106,9 @@ public:
 
     // ---- Monitor ----
     void AddEventLine(std::unique_ptr<TMyMidiEvent> event);
+    // What a received message is, in words, put before its bytes in the
+    // monitor ("Preset dump: Wild Solo A1"); empty for a message not known.
+    virtual QString DescribeEvent(const TMyMidiEvent& event) const;
     void lbxLogDblClick();
     void pgcTabChange(int index);
     void SetLogDblClickAction(int action);
@@ -128,6 +131,9 @@ public:
     bool InsertMode = false;
     QString LoadedFileName;
     QString BaseCaption;
+    // The buffer no longer holds the file it was loaded from: the caption says
+    // so and "Open current file in editor" names no file.
+    void ForgetLoadedFile();
     int TransmitChannel = 0;
     int LogDblClickAction = 0;
     bool Initialized = false;

@@ -1,5 +1,7 @@
 #include "mpt/frm_mpt_edit.h"
 
+#include "controls/window_placement.h"
+
 #include "controls/app_error_handler.h"
 #include "controls/browse_folder.h"
 #include "controls/busy_cursor.h"
@@ -181,12 +183,23 @@ void TfrmMPTEdit::ReadSettings() {
     QString folder;
     if (settings_) {
         folder = settings_->ReadString("MPT_HINT_DIR", true);
-        // Placement only once one was stored; until then the window manager places it.
-        if (settings_->ReadInteger(objectName() + ".Width", true, -1) >= 0) {
-            settings_->RestorePlacement(*this);
-            // A size kept from the other model's shorter grid must not hide rows.
+        // The window's own area is stored, not its frame: the frame is known
+        // only once the window is shown, so a frame position restored before
+        // would move the window by the title bar's height at every open.
+        const QString name = objectName();
+        if (settings_->ReadInteger(name + ".Width", true, -1) >= 0) {
+            setGeometry(settings_->ReadInteger(name + ".Left", true, x()),
+                        settings_->ReadInteger(name + ".Top", true, y()),
+                        settings_->ReadInteger(name + ".Width", true, width()),
+                        settings_->ReadInteger(name + ".Height", true, height()));
+            // On the screen as it is now, and a size kept from the other
+            // model's shorter grid must not hide rows.
             GrowToShowGrid();
+        } else {
+            setGeometry(FirstPlacement());
         }
+    } else {
+        setGeometry(FirstPlacement());
     }
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         folder = DefaultUserFolder();
@@ -407,6 +420,10 @@ void TfrmMPTEdit::btnSendOutClick() {
             if (SendHandler) {
                 QString status;
                 SendHandler(dump, status);
+                // After its confirmation the send says what went out.
+                ShowStatus(QString("MPT sent to MIDI Out: %1 entries, %2 bytes")
+                               .arg(Tmpt::MptEntryCount(layout_.PreExpress()))
+                               .arg(dump.Size()));
             }
         },
         this);
@@ -429,17 +446,20 @@ void TfrmMPTEdit::btnFontClick() {
 }
 
 void TfrmMPTEdit::GrowToShowGrid() {
-    QRect placed(geometry().topLeft(), size().expandedTo(NaturalSize()));
-    if (const QScreen* s = screen()) {
-        // As much as the screen holds, and all of the window on it.
-        const QRect room = s->availableGeometry();
-        placed.setSize(placed.size().boundedTo(room.size()));
-        if (placed.right() > room.right())
-            placed.moveRight(room.right());
-        if (placed.bottom() > room.bottom())
-            placed.moveBottom(room.bottom());
-    }
-    setGeometry(placed);
+    // As much as the screen holds, and all of the window on it, frame included.
+    setGeometry(OnScreen(QRect(geometry().topLeft(), size().expandedTo(NaturalSize())),
+                         TypicalFrameMargins(), FreeScreenArea(*this)));
+}
+
+QRect TfrmMPTEdit::FirstPlacement() const {
+    const QRect room = FreeScreenArea(*this);
+    const QMargins frame = TypicalFrameMargins();
+    const QSize size = NaturalSize().boundedTo(room.marginsRemoved(frame).size());
+    const QPoint centred(room.x() + frame.left() +
+                             (room.width() - frame.left() - frame.right() - size.width()) / 2,
+                         room.y() + frame.top() +
+                             (room.height() - frame.top() - frame.bottom() - size.height()) / 2);
+    return OnScreen(QRect(centred, size), frame, room);
 }
 
 // ---- Closing ----
@@ -468,7 +488,12 @@ void TfrmMPTEdit::FormClose() {
     if (!settings_)
         return;
     settings_->WriteString("MPT_HINT_DIR", HintFolder);
-    settings_->SavePlacement(*this);
+    const QString name = objectName();
+    const QRect own = geometry();
+    settings_->WriteInteger(name + ".Top", own.y());
+    settings_->WriteInteger(name + ".Left", own.x());
+    settings_->WriteInteger(name + ".Height", own.height());
+    settings_->WriteInteger(name + ".Width", own.width());
 }
 
 void TfrmMPTEdit::closeEvent(QCloseEvent* event) {

@@ -129,6 +129,8 @@ private:
     QSize NaturalSize() const;
     // Makes the window large enough for every cell, as far as the screen allows.
     void GrowToShowGrid();
+    // Centred on the free screen area, all of it on the screen.
+    QRect FirstPlacement() const;
     // First cell (data-area index) that fails the check, with its message;
     // -1 when all pass. Valid cells before it are rewritten as three digits.
     int FindInvalidCell(QString& message);

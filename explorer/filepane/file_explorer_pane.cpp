@@ -631,6 +631,8 @@ void TFileExplorerPane::pmiDeleteFileClick() {
         }
         if (!QFile::remove(path) && QFileInfo::exists(path))
             notDeleted.append(path);
+        else if (FileDeleted)
+            FileDeleted(path);
     }
     RefreshFileList();
     if (model_->Count() > 0)

@@ -34,6 +34,8 @@ public:
     std::function<void()> OpenBufferInEditor;
     std::function<void()> SendBuffer;
     std::function<void(int action)> FileDblClickActionChanged;
+    // Each file the user deleted from the list.
+    std::function<void(const QString& path)> FileDeleted;
     // The window's status bar.
     std::function<void(const QString& text)> ShowStatus;
     // The dumps of every .hrz file of a folder into the message buffer.

@@ -1,7 +1,10 @@
 #include "explorer/filepane/file_list_view.h"
 
+#include "explorer/filepane/file_list_format.h"
+
 #include "explorer/filepane/file_list_model.h"
 
+#include <QDateTime>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QListView>
@@ -44,9 +47,14 @@ TFileListView::TFileListView(TFileListModel* model, QWidget* parent)
     // Columns sized to fit their header (the name column a little wider).
     const QFontMetrics fm(header->font());
     for (int c = 0; c < TFileListModel::colCount; ++c) {
-        const QString title = model_->headerData(c, Qt::Horizontal).toString();
+        QString title = model_->headerData(c, Qt::Horizontal).toString();
+        // The time column holds dates and times longer than its title.
+        if (c == TFileListModel::colModified)
+            title = FormatFileTime(QDateTime(QDate(2000, 12, 28), QTime(23, 58)));
         const int pad = 4 * fm.horizontalAdvance('M');
-        header->resizeSection(c, fm.horizontalAdvance(title) + pad * (c == 0 ? 4 : 2));
+        const int text =
+            std::max(fm.horizontalAdvance(title), details_->fontMetrics().horizontalAdvance(title));
+        header->resizeSection(c, text + pad * (c == 0 ? 4 : 2));
     }
     connect(header, &QHeaderView::sectionClicked, this, &TFileListView::HeaderClicked);
 

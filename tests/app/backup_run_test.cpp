@@ -23,50 +23,98 @@ public:
 TEST_F(MainWindowTest, PresetTwoHundredByNumberAndByProgramChange) {
     store->WriteInteger("MIDI_OUT_CH", 5);
     auto& w = StartOnTestPlatform();
+    TScriptedReplies replies(platform);
+    // The unit says it is on preset 200 (index 199: 0x47 and the high flag).
+    replies.Reply(64, {0xF0, 0x1A, 0x05, 0x12, 0x03, 0x40, 0x47, 0x01, 0xF7});
     w.RunActive = true;
     w.RunPresetIndex = 199;
     w.RequestPreset();
     EXPECT_EQ(SentBytes(), (std::vector<TBytes>{{0xF0, 0x1A, 0x05, 0x12, 0x09, 0x47, 0x01, 0xF7},
+                                                {0xF0, 0x1A, 0x05, 0x12, 0x43, 0x40, 0xF7},
                                                 {0xF0, 0x1A, 0x05, 0x12, 0x45, 0xF7}}));
     EXPECT_EQ(Status(), "Requested preset #200");
 
+    // By program change the unit's table names the preset to expect: here 200.
     platform.ClearSent();
+    replies.Restart();
     w.RunByPresetNumber = false;
+    w.RunTable.emplace();
+    (*w.RunTable)[199] = 199;
     w.RequestPreset();
     const auto sent = SentBytes();
-    ASSERT_EQ(sent.size(), 4u);
+    ASSERT_EQ(sent.size(), 5u);
     // Short messages go out on MIDI channel 1 whatever the device channel.
     EXPECT_EQ(sent[0], (TBytes{0xB0, 0x00, 0x00}));
     EXPECT_EQ(sent[1], (TBytes{0xB0, 0x20, 0x01}));
     EXPECT_EQ(sent[2][0], 0xC0);
     EXPECT_EQ(sent[2][1], 0x47);
-    EXPECT_EQ(sent[3][4], 0x45);
+    EXPECT_EQ(sent[3][4], 0x43);
+    EXPECT_EQ(sent[4][4], 0x45);
 
     platform.ClearSent();
+    replies.Restart();
     w.RunByPresetNumber = true;
     w.RunPresetIndex = 127;
+    replies.Reply(64, {0xF0, 0x1A, 0x05, 0x12, 0x03, 0x40, 0x7F, 0x00, 0xF7});
     w.RequestPreset();
     EXPECT_EQ(SentBytes()[0], (TBytes{0xF0, 0x1A, 0x05, 0x12, 0x09, 0x7F, 0x00, 0xF7}));
+    EXPECT_EQ(SentBytes().back(), (TBytes{0xF0, 0x1A, 0x05, 0x12, 0x45, 0xF7}));
+}
+
+// The unit answers for another preset, then not at all: two more selects, and
+// without confirmation the preset is not asked for but left, logged and counted.
+TEST_F(MainWindowTest, APresetTheUnitIsNotConfirmedOnIsSelectedThriceThenLeft) {
+    auto& w = StartOnTestPlatform();
+    TScriptedReplies replies(platform);
+    replies.Reply(64, Reply(64, 4)); // preset 5
+    w.RunActive = true;
+    w.RunPresetIndex = 6;
+    w.RunLastIndex = 6;
+    w.CurrentBank = 1;
+    w.RequestPreset();
+    int selects = 0;
+    for (const auto& b : SentBytes()) {
+        EXPECT_NE(b, (TBytes{0xF0, 0x1A, 0x00, 0x12, 0x45, 0xF7})) << "asked for a dump";
+        selects += b.size() == 8 && b[4] == 0x09 ? 1 : 0;
+    }
+    EXPECT_EQ(selects, 3);
+    EXPECT_EQ(SentItemRequests(), (std::vector<int>{64, 64, 64}));
+    EXPECT_EQ(Log(), (QStringList{"Preset #7: the unit is on preset 5; selecting it again",
+                                  "Preset #7: the unit is on preset 5; selecting it again",
+                                  "Preset #7 could not be selected (the unit stayed on preset "
+                                  "5): not saved"}));
+    EXPECT_EQ(w.RunUnconfirmed, QStringList{"B 007"});
+    EXPECT_FALSE(w.RunAwaitingDump);
+    w.RunActive = false;
 }
 
 TEST_F(MainWindowTest, RunAbortedDuringTheRequestDelayAsksForNothingMore) {
     auto& w = StartOnTestPlatform();
     w.RunActive = true;
     w.RunPresetIndex = 3;
+    w.OriginalBank = 2;
+    w.CurrentBank = 0;
     QTimer::singleShot(5, &w, [&w] {
         int key = Qt::Key_C;
         w.HandleFunctionKey(key, Qt::ControlModifier);
     });
     w.RequestPreset();
     const auto sent = SentBytes();
-    ASSERT_EQ(sent.size(), 3u); // the select, then the two controller resets
+    // The select, the two controller resets, and the unit back on its bank.
+    ASSERT_EQ(sent.size(), 4u);
     EXPECT_EQ(sent[0][4], 0x09);
     EXPECT_EQ(sent[1], (TBytes{0xB0, 0x00, 0x00}));
+    EXPECT_EQ(sent[3], (TBytes{0xF0, 0x1A, 0x00, 0x12, 0x03, 0x09, 0x02, 0xF7}));
+    EXPECT_EQ(w.CurrentBank, 2);
+    EXPECT_EQ(Log(), (QStringList{"Stopped at preset A 004, before it was received",
+                                  "Procedure aborted"}));
 }
 
 TEST_F(MainWindowTest, WatchdogRepeatsAStalledRequestAfterTenSeconds) {
     auto& w = StartOnTestPlatform();
     TScopedClock time;
+    TScriptedReplies replies(platform);
+    replies.Reply(64, Reply(64, 9)); // on preset 10
     w.RunActive = true;
     w.RunPresetIndex = 9;
     // Nothing received yet in this program: the first tick repeats the request.
@@ -76,6 +124,7 @@ TEST_F(MainWindowTest, WatchdogRepeatsAStalledRequestAfterTenSeconds) {
     EXPECT_EQ(SentBytes().back(), (TBytes{0xF0, 0x1A, 0x00, 0x12, 0x45, 0xF7}));
 
     platform.ClearSent();
+    replies.Restart();
     w.RunReceptionSeen = true;
     w.LastReceptionTick = tick::GetTickCount();
     time.clock.Advance(9000);
@@ -83,7 +132,7 @@ TEST_F(MainWindowTest, WatchdogRepeatsAStalledRequestAfterTenSeconds) {
     EXPECT_TRUE(SentBytes().empty());
     time.clock.Advance(1100);
     w.timPresetReqTimer();
-    EXPECT_EQ(SentBytes().size(), 2u);
+    EXPECT_EQ(SentBytes().size(), 3u); // select, preset number, dump
     EXPECT_EQ(w.LogCount(), 4);
 }
 
@@ -105,8 +154,15 @@ TEST_F(MainWindowTest, DuringARunOnlyWholePresetDumpsCount) {
     EXPECT_EQ(w.RunPresetIndex, 0);
 
     // A dump is handled (the next one requested) and, when not saving, logged.
+    TScriptedReplies replies(platform);
+    replies.Reply(64, Reply(64, 1)); // on preset 2
     platform.InjectSysex(0, PresetDump("Clean"), 0);
-    Wait(3 * kDelay);
+    WaitFor(
+        [&] {
+            const auto sent = SentBytes();
+            return !sent.empty() && sent.back() == TBytes{0xF0, 0x1A, 0x00, 0x12, 0x45, 0xF7};
+        },
+        2000);
     w.FlushLog();
     EXPECT_EQ(w.RunPresetIndex, 1);
     EXPECT_EQ(w.MessageBufferCount, 252u);

@@ -4,6 +4,7 @@
 #include "controls/recording_printer_canvas.h"
 #include "editor/print_helpers.h"
 #include "model/safe_file_name.h"
+#include "tests/app/losing_platform.h"
 #include "tests/app/unit_run_fixture.h"
 #include "unit/factory_presets.h"
 #include "unit/unit_memory.h"
@@ -70,8 +71,16 @@ protected:
                title;
     }
 
+    // The name a backup gives the factory preset at index of bank.
+    static QString FactoryFileName(int bank, int index) {
+        return QString::fromStdString(
+            SafeFileName(FactoryPresetTitle(bank, index) +
+                         QString(".hrz%1").arg(index + 1, 3, 10, QChar('0')).toStdString()));
+    }
+
     TRecordingPrinterCanvas printer{TRecordingPrinterCanvas::TMetrics{}};
     TScopedPrinter installed{printer};
+    std::unique_ptr<TLosingPlatform> losing;
 };
 
 TEST_F(BackupRunTest, BanksAAndCAreSavedIntoBankFoldersAndTheBankIsRestored) {
@@ -320,7 +329,14 @@ TEST_F(BackupRunTest, DroppedRepliesAreAskedForAgainAndEveryFileIsRight) {
     });
     w.StartBackup(true);
     ASSERT_TRUE(WaitForRunEnd(30000));
-    EXPECT_TRUE(Log().contains("Last request timed out; restarting"));
+    // The watchdog asks again for a lost dump; a lost preset number reply has
+    // the preset selected again.
+    const QStringList log = Log();
+    EXPECT_TRUE(
+        log.contains("Last request timed out; restarting") ||
+        std::any_of(log.begin(), log.end(),
+                    [](const QString& line) { return line.endsWith("selecting it again"); }))
+        << log.join('\n').toStdString();
     ASSERT_EQ(Files(Path("Bank A")).size(), 5);
     for (int i = 0; i < 5; ++i) {
         const QString name = QString::fromStdString(
@@ -379,6 +395,144 @@ TEST_F(BackupRunTest, AFolderThatCannotBeWrittenIsReportedAndNothingIsLost) {
     ASSERT_TRUE(WaitForRunEnd(30000));
     EXPECT_EQ(Files(bankA), QStringList{name});
     EXPECT_EQ(FileBytes(QDir(bankA).filePath(name)), UnitPresetFile(0, 0));
+}
+
+// A select that never reaches the unit would give the previous preset under
+// this one's number; the run sees the unit on the wrong preset and selects again.
+TEST_F(BackupRunTest, ALostSelectIsRepeatedAndEveryFileHoldsThePresetItIsNamedAfter) {
+    TUnitOptions options;
+    options.StatePath = dir.filePath("unit.state").toStdString();
+    THrzUnitMemory memory(false);
+    memory.CurrentBank = 1;
+    SaveUnitMemory(options.StatePath, memory);
+    unit = std::make_unique<TVirtualUnitMidiPlatform>(options);
+    bool lostOne = false;
+    losing = std::make_unique<TLosingPlatform>(*unit, [&](const TBytes& b) {
+        // The select for preset #3 (index 2), once.
+        const bool lose = !lostOne && b.size() == 8 && b[4] == 0x09 && b[5] == 2 && b[6] == 0;
+        lostOne = lostOne || lose;
+        return lose;
+    });
+    SetMidiPlatform(losing.get());
+    auto& w = Start();
+    AnswerRun("A", 1, 5, Out());
+    w.StartBackup(true);
+    ASSERT_TRUE(WaitForRunEnd(20000));
+
+    EXPECT_EQ(losing->Lost(), 1);
+    QStringList names;
+    for (int i = 0; i < 5; ++i)
+        names << FactoryFileName(0, i);
+    names.sort();
+    ASSERT_EQ(Files(Path("Bank A")), names);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(FileBytes(Path("Bank A/" + FactoryFileName(0, i))), UnitPresetFile(0, i)) << i;
+    EXPECT_TRUE(Log().contains("Preset #3: the unit is on preset 2; selecting it again"))
+        << Log().join('\n').toStdString();
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, "Procedure is complete");
+}
+
+// A unit that listens on another MIDI channel obeys none of the program
+// changes: no preset is saved under a number it was not confirmed on, and
+// the closing message says which ones were left.
+TEST_F(BackupRunTest, AUnitIgnoringProgramChangesGetsNoFileUnderAnotherNumber) {
+    store->WriteInteger("MIDI_OUT_CH", 1);
+    TUnitOptions options;
+    options.Channel = 1;
+    auto& w = StartOnUnitWith(
+        [](THrzUnitMemory& m) {
+            m.CurrentBank = 0;
+            m.CurrentPreset = 99;
+            m.RecallCurrent();
+        },
+        options);
+    AnswerOptions([&](TfrmBkupOpt& d) {
+        Banks(d, "A");
+        d.SetLoopMethod(1);
+        Range(d, 1, 3);
+        d.edtPath->setText(Out());
+    });
+    w.StartBackup(true);
+    ASSERT_TRUE(WaitForRunEnd(30000));
+
+    EXPECT_EQ(Files(Path("Bank A")), QStringList{}) << Log().join('\n').toStdString();
+    for (int n = 1; n <= 3; ++n)
+        EXPECT_TRUE(Log().contains(
+            QString("Preset #%1 could not be selected (the unit stayed on preset 100): not saved")
+                .arg(n)))
+            << Log().join('\n').toStdString();
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text,
+              "Procedure is complete, but 3 presets were not saved, because the unit could not be "
+              "confirmed to be on it: A 001, A 002, A 003.");
+    EXPECT_EQ(Messages()[0].caption, "Sorry...");
+    EXPECT_EQ(Status(), "Procedure is complete; 3 not saved");
+}
+
+// By program change each step must reach the preset the unit's table names.
+TEST_F(BackupRunTest, ByProgramChangeTheTableSaysWhichPresetEachFileHolds) {
+    auto& w = StartOnUnitWith([](THrzUnitMemory& m) {
+        m.CurrentBank = 0;
+        m.Table.Entries[0] = 5;
+        m.Table.Entries[1] = 7;
+    });
+    AnswerOptions([&](TfrmBkupOpt& d) {
+        Banks(d, "A");
+        d.SetLoopMethod(1);
+        Range(d, 1, 2);
+        d.edtPath->setText(Out());
+    });
+    w.StartBackup(true);
+    ASSERT_TRUE(WaitForRunEnd(20000));
+    const auto name = [](int index, int number) {
+        return QString::fromStdString(
+            SafeFileName(FactoryPresetTitle(0, index) +
+                         QString(".hrz%1").arg(number, 3, 10, QChar('0')).toStdString()));
+    };
+    EXPECT_EQ(FileBytes(Path("Bank A/" + name(5, 1))), UnitPresetFile(0, 5));
+    EXPECT_EQ(FileBytes(Path("Bank A/" + name(7, 2))), UnitPresetFile(0, 7));
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, "Procedure is complete");
+}
+
+// Closing the main window during a run asks first; stopping puts the unit
+// back on the bank it was on and the log says where the run stopped.
+TEST_F(BackupRunTest, ClosingDuringABackupAsksAndTheStoppedRunPutsTheUnitBackOnItsBank) {
+    auto& w = StartOnUnitWithTitles({}); // bank B selected
+    w.show();
+    bool kept = false;
+    bool closed = false;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, &w, [&] {
+        if (w.RunPresetsDone < 2)
+            return;
+        closer.stop();
+        dialogs.service.QueueResult(mrNo);
+        kept = !w.close() && w.RunActive;
+        dialogs.service.QueueResult(mrYes);
+        closed = w.close();
+    });
+    closer.start(1);
+    AnswerRun("A", 1, 20, Out());
+    w.StartBackup(true);
+    ASSERT_TRUE(WaitForRunEnd(20000));
+    EXPECT_TRUE(kept);
+    EXPECT_TRUE(closed);
+    const auto messages = Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text, "A backup is running. Stop it and quit?");
+    EXPECT_EQ(messages[1].text, "A backup is running. Stop it and quit?");
+    EXPECT_EQ(UnitBank(), 1);
+    const QStringList log = Log();
+    const auto stopped = std::find_if(log.begin(), log.end(), [](const QString& line) {
+        return line.startsWith("Stopped at preset A 00");
+    });
+    ASSERT_NE(stopped, log.end()) << log.join('\n').toStdString();
+    const int at = stopped->mid(QString("Stopped at preset A ").size(), 3).toInt();
+    // Every preset before it is in its file, none after.
+    EXPECT_EQ(Files(Path("Bank A")).size(), at - 1);
+    EXPECT_TRUE(log.contains("Procedure aborted"));
 }
 
 } // namespace

@@ -31,6 +31,8 @@ public:
     }
     void Reply(std::uint8_t item, TBytes bytes) { replies_[item] = std::move(bytes); }
     int Answered() const { return answered_; }
+    // After the platform's record of sent messages was cleared.
+    void Restart() { seen_ = 0; }
 
 private:
     void Answer() {

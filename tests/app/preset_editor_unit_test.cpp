@@ -6,7 +6,9 @@
 #include "editor/preset_pages.h"
 #include "midi/midi_output.h"
 #include "tests/app/main_window_fixture.h"
+#include "unit/factory_presets.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -153,4 +155,64 @@ TEST_F(EditorOnUnitTest, AnEditedPresetStoredInTheUnitComesBackByteForByte) {
     EXPECT_EQ(event->Sysex, expected);
     EXPECT_EQ(again->PerfPage().lbxPMIdefctl->count(), entriesBefore + 1);
     EXPECT_EQ(again->Preset().Params[0], 0);
+}
+
+// With "Auto send" on, undo and redo send the state they go to, so the unit
+// plays what the editor shows (and a later store without sending stores it).
+TEST_F(EditorOnUnitTest, UndoAndRedoWithAutoSendLeaveTheUnitOnWhatTheEditorShows) {
+    auto& w = StartShown();
+    TfrmPresetEditor* editor = FetchIntoEditor(w);
+    ASSERT_NE(editor, nullptr);
+    editor->timSys->setInterval(20);
+    editor->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(editor));
+    const auto opened = editor->Preset().DumpBytes();
+    TlvTrackBar* dry = editor->Pages().Find("trbMIXdry")->Slider();
+    dry->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+    const auto moved = editor->Preset().DumpBytes();
+    ASSERT_NE(moved, opened);
+    const auto unitHas = [&](const auto& dump) {
+        return WaitFor([&] { return EditBuffer(*unit) == TBytes(dump.begin(), dump.end()); }, 2000);
+    };
+    ASSERT_TRUE(unitHas(moved));
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(editor->Preset().DumpBytes(), opened);
+    EXPECT_TRUE(unitHas(opened));
+    EXPECT_EQ(editor->lblStatus->text(), "Sent");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_TRUE(unitHas(moved));
+
+    // Auto send off: an undo changes the window only.
+    editor->chkAutoSend->setChecked(false);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(editor->Preset().DumpBytes(), opened);
+    Wait(50);
+    EXPECT_EQ(EditBuffer(*unit), TBytes(moved.begin(), moved.end()));
+}
+
+// The unit's own presets hold performance entries of effects that are off;
+// opening one changes nothing, so closing it asks nothing.
+TEST_F(EditorOnUnitTest, EveryFactoryPresetOpensUnchangedAndClosesWithoutAQuestion) {
+    auto& w = StartOnUnit();
+    int withEntriesOff = 0;
+    for (int bank = 0; bank < 4; ++bank)
+        for (int index = 0; index < 200; index += 3) {
+            const auto dump = FactoryPresetDump(bank, index, false);
+            w.OpenDumpInEditor(TBytes(dump.begin(), dump.end()), "Bank A/x.hrz001");
+            TfrmPresetEditor* editor = nullptr;
+            for (int i = 0; i < w.ChildWindows->Count(); ++i)
+                if (auto* e = qobject_cast<TfrmPresetEditor*>(w.ChildWindows->At(i));
+                    e && e->isVisible())
+                    editor = e;
+            ASSERT_NE(editor, nullptr);
+            EXPECT_FALSE(editor->Preset().IsChanged()) << bank << " " << index;
+            const auto lines = editor->PerfPage().lbxPMIdefctl->findItems(
+                TPerfMidiPage::InactiveMark, Qt::MatchEndsWith);
+            withEntriesOff += lines.isEmpty() ? 0 : 1;
+            editor->close();
+            ASSERT_TRUE(Messages().empty()) << bank << " " << index;
+        }
+    EXPECT_GT(withEntriesOff, 0);
 }

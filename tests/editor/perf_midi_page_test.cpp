@@ -290,3 +290,46 @@ TEST_F(PerfMidiPage, ParameterNumbersMapToPageAndLineBothWaysInEveryGroupOfBothM
     DigitalGroups::SetActiveGroupCounts(false);
     EXPECT_TRUE(Messages().empty());
 }
+
+// Entries the unit keeps for effects that are off are data: shown marked,
+// written back as they came, and opening the preset changes nothing.
+TEST_F(PerfMidiPage, EntriesOfEffectsThatAreOffAreKeptShownAndSavedAsTheyCame) {
+    TPreset p = OnGroup(0, {3});  // Distortion on, Compressor off
+    UseEntry(p, 0, 1);            // mix dry
+    UseEntry(p, 1, 7, 5, 20, 11); // compressor drive: its effect is off
+    UseEntry(p, 2, 46, 3, 9);     // flanger regen in group 0: not selected
+    TMemoryStream dump;
+    p.WriteDump(dump);
+    const TBytes came = dump.Bytes();
+    OpenOnPage(p);
+    EXPECT_EQ(
+        Items(Page().lbxPMIdefctl),
+        (QStringList{"Controller #1", "Controller #2 (effect off)", "Controller #3 (effect off)"}));
+    const auto now = editor->Preset().DumpBytes();
+    EXPECT_EQ(TBytes(now.begin(), now.end()), came);
+    EXPECT_FALSE(editor->Preset().IsChanged());
+    EXPECT_EQ(editor->lblStatus->text(), "");
+
+    // Another effect taken away drops nothing of theirs; picking one shows it.
+    editor->pgcPreset->setCurrentWidget(editor->tsAnalog);
+    CheckAnalog(3, false);
+    EXPECT_TRUE(editor->Preset().PerfEnabled[1]);
+    EXPECT_TRUE(editor->Preset().PerfEnabled[2]);
+    EXPECT_EQ(Entry(1).ParamNumber, 7);
+    EXPECT_EQ(Entry(1).LowValue, 5);
+
+    // The compressor switched on and off again by the user: its entry goes with it.
+    CheckAnalog(1, true);
+    EXPECT_EQ(Items(Page().lbxPMIdefctl),
+              (QStringList{"Controller #1", "Controller #2", "Controller #3 (effect off)"}));
+    CheckAnalog(1, false);
+    EXPECT_FALSE(editor->Preset().PerfEnabled[1]);
+    EXPECT_EQ(Items(Page().lbxPMIdefctl),
+              (QStringList{"Controller #1", "Controller #3 (effect off)"}));
+    // Undo brings it back, as it came.
+    editor->Undo();
+    editor->Undo();
+    EXPECT_TRUE(editor->Preset().PerfEnabled[1]);
+    EXPECT_EQ(Entry(1).LowValue, 5);
+    EXPECT_EQ(Entry(1).Controller, 11);
+}

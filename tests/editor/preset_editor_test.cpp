@@ -6,9 +6,11 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -336,9 +338,13 @@ TEST_F(EditorTest, PickingGroup46ReplacesTheSelectionStepByStep) {
     Show(*editor);
     editor->AddDigitalEffect("Flanger");
     sends.clear();
-    dialogs.service.QueueModal([](QDialog& d) {
+    const int group = editor->Preset().DigitalGroup();
+    dialogs.service.QueueModal([group](QDialog& d) {
         auto* list = d.findChild<QListWidget*>("lbxItems");
         EXPECT_EQ(list->count(), 54);
+        // It opens on the preset's own group.
+        EXPECT_EQ(list->currentRow(), group);
+        EXPECT_TRUE(list->currentItem() && list->currentItem()->isSelected());
         EXPECT_EQ(list->item(46)->text(), "46. Low Pass, Tuner");
         list->item(46)->setSelected(true);
         return int(mrOk);
@@ -393,7 +399,10 @@ TEST_F(EditorTest, UndoAndRedoStepThroughBurstsAndKeepThePagesInFront) {
     EXPECT_EQ(editor->Preset().Params[24], 6);
     EXPECT_EQ(editor->pgcAnalogParams->currentIndex(), 7);
     EXPECT_TRUE(editor->chkAutoSend->isChecked());
-    EXPECT_TRUE(sends.empty()); // undo itself does not send
+    // With "Auto send" on the unit gets the state undone to, as after a change.
+    ASSERT_EQ(sends.size(), 1u);
+    const auto shown = editor->Preset().DumpBytes();
+    EXPECT_EQ(sends[0], TBytes(shown.begin(), shown.end()));
     Press(editor->chkAutoSend, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(editor->Preset().Params[23], 6);
     EXPECT_FALSE(editor->btnUndo->isEnabled());
@@ -474,6 +483,7 @@ TEST_F(EditorTest, CloseAsksForNewOrChangedPresetsOnly) {
     EXPECT_TRUE(editor->isVisible());
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].text, "Do you want to save your changes?");
+    EXPECT_EQ(Messages()[0].caption, "Save changes to \"My new preset\"?");
     EXPECT_EQ(Messages()[0].buttons, unsigned(mbYes | mbNo | mbCancel));
     dialogs.service.QueueResult(mrNo);
     EXPECT_TRUE(editor->close());
@@ -533,4 +543,31 @@ TEST_F(EditorTest, SetupChoosesThePrinter) {
     QTest::mouseClick(editor->btnPrtSetup, Qt::LeftButton);
     EXPECT_EQ(dialogs.service.Last().kind, "printer");
     EXPECT_TRUE(sends.empty());
+}
+
+TEST_F(EditorTest, ANewEditorOpensBesideTheOneShownNotOnTopOfIt) {
+    std::vector<TBytes> more;
+    auto second = NewEditor(more);
+    auto third = NewEditor(more);
+    // Away from the test screen's corner, so that there is room to step aside.
+    for (QWidget* w : {static_cast<QWidget*>(editor.get()), static_cast<QWidget*>(second.get()),
+                       static_cast<QWidget*>(third.get())})
+        w->move(100, 100);
+    Show(*editor);
+    Show(*second);
+    Show(*third);
+    const QPoint a = editor->geometry().topLeft();
+    const QPoint b = second->geometry().topLeft();
+    const QPoint c = third->geometry().topLeft();
+    EXPECT_NE(a, b);
+    EXPECT_NE(b, c);
+    EXPECT_NE(a, c);
+    // Each one with its title bar on the screen.
+    const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const QWidget* w : {editor.get(), second.get(), third.get()})
+        EXPECT_TRUE(room.contains(w->frameGeometry().topLeft()));
+    dialogs.service.QueueResult(mrNo);
+    second->close();
+    dialogs.service.QueueResult(mrNo);
+    third->close();
 }

@@ -194,20 +194,34 @@ TEST_F(PresetListing, PerformanceEntriesAreShownAndListedOneByOne) {
     UseEntry(p, 2, 7, 5, 20, 11); // Compressor drive
     UseEntry(p, 0, 1, 0, 31, 4);  // Mix dry
     UseEntry(p, 1, 0, 0, 0, 128); // MIDI Monitor
-    UseEntry(p, 5, 40, 0, 63, 7); // a digital effect the preset does not have: dropped
+    UseEntry(p, 5, 40, 0, 63, 7); // a digital effect that is off: kept, and listed so
     p.PerfMIDI[2].ExtraValue = 0; // the page sets 255 when it shows the entry
     Open(p);
     const auto before = editor->Preset().DumpBytes();
     editor->pgcPreset->setCurrentWidget(editor->tsPerfMIDI);
     Print();
     EXPECT_EQ(ColumnLines("Mix").mid(4),
-              (QStringList{"Performance MIDI", "Controller #1", "    is controlling: Mix: dry",
-                           "    low range value = 0%", "    high range value = 100%",
-                           "    controller = #4 Foot controller", "Controller #2",
-                           "    is controlling: MIDI Monitor: enabled", "    low range value = ",
-                           "    high range value = ", "    controller = #128 OFF", "Controller #3",
-                           "    is controlling: Compressor: drive", "    low range value = 18%",
-                           "    high range value = 65%", "    controller = #11 Expression ctlr"}));
+              (QStringList{"Performance MIDI",
+                           "Controller #1",
+                           "    is controlling: Mix: dry",
+                           "    low range value = 0%",
+                           "    high range value = 100%",
+                           "    controller = #4 Foot controller",
+                           "Controller #2",
+                           "    is controlling: MIDI Monitor: enabled",
+                           "    low range value = ",
+                           "    high range value = ",
+                           "    controller = #128 OFF",
+                           "Controller #3",
+                           "    is controlling: Compressor: drive",
+                           "    low range value = 18%",
+                           "    high range value = 65%",
+                           "    controller = #11 Expression ctlr",
+                           "Controller #6 (effect off)",
+                           "    is controlling: Stereo DDL L Regen (effect off)",
+                           "    low range value = 0",
+                           "    high range value = 63",
+                           "    controller = #7 Channel volume"}));
     EXPECT_EQ(Text("Controller #1").Style, fsNormal);
     // Printing left the performance page for the analog one; the last entry stays picked.
     EXPECT_EQ(editor->pgcPreset->currentWidget(), editor->tsAnalog);

@@ -65,22 +65,44 @@ public:
     }
 };
 
-TEST_F(PrintPdfTest, TheChoiceMadeInSetupHoldsForLaterPrintouts) {
+// Once "print to file" was picked in Setup, later printouts must not keep
+// overwriting that one file: it takes the next printout only, and a file that
+// is there already is replaced only when the user says so.
+TEST_F(PrintPdfTest, AFileChosenInSetupTakesOnePrintoutAndIsReplacedOnlyWhenAsked) {
     TFileChoosingDialogs dialogs;
     dialogs.ChosenFile = dir.filePath("chosen.pdf");
     SetDialogService(&dialogs);
     TQtPrinterCanvas real(environment);
     TScopedPrinter use(real);
-    const bool accepted = PrinterSetup(nullptr);
-    SetDialogService(nullptr);
-    ASSERT_TRUE(accepted);
-    for (int i = 0; i < 2; ++i) {
+    const auto print = [] {
         BeginPrintJob(ReportFont(), "HRZ2000e");
         PrintAt(LeftMargin, "Lead");
-        EXPECT_EQ(EndPrintJob(),
-                  "Printout saved as " + QDir::toNativeSeparators(dialogs.ChosenFile));
-    }
-    EXPECT_FALSE(QDir(dir.filePath("Documents")).exists());
+        return EndPrintJob();
+    };
+    const QString documents = dir.filePath("Documents");
+    const auto fallback = [&](const QString& suffix) {
+        return "Printout saved as " + QDir::toNativeSeparators(QDir(documents).filePath(
+                                          "HRZ2000e 2024-05-01 13.45.12" + suffix + ".pdf"));
+    };
+    ASSERT_TRUE(PrinterSetup(nullptr));
+    EXPECT_EQ(print(), "Printout saved as " + QDir::toNativeSeparators(dialogs.ChosenFile));
+    EXPECT_EQ(print(), fallback(""));
+    EXPECT_TRUE(dialogs.Messages().empty());
+
+    // The same file again, now that it exists: No keeps it and names the printout anew.
+    const qint64 first = QFileInfo(dialogs.ChosenFile).size();
+    ASSERT_TRUE(PrinterSetup(nullptr));
+    dialogs.QueueResult(mrNo);
+    EXPECT_EQ(print(), fallback(" (2)"));
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_EQ(dialogs.Messages()[0].text, "The file " +
+                                              QDir::toNativeSeparators(dialogs.ChosenFile) +
+                                              " exists already. Replace it with this printout?");
+    EXPECT_EQ(QFileInfo(dialogs.ChosenFile).size(), first);
+    ASSERT_TRUE(PrinterSetup(nullptr));
+    dialogs.QueueResult(mrYes);
+    EXPECT_EQ(print(), "Printout saved as " + QDir::toNativeSeparators(dialogs.ChosenFile));
+    SetDialogService(nullptr);
 }
 
 TEST_F(PrintPdfTest, AFolderThatCannotBeWrittenIsReportedNotLost) {

@@ -275,6 +275,13 @@ TEST_F(ExplorerTest, TypingEntersUpperCaseHexPairsAndRefusesEverythingElse) {
     Start();
     Type("f0 1a g: 00\r");
     EXPECT_EQ(MemoText(), "F0 1A 00");
+    EXPECT_EQ(window->StatusText(0), "A blank belongs after each pair of hex digits");
+    Type("g");
+    EXPECT_EQ(window->StatusText(0), "\"g\" is not a hex digit: type 0-9 and A-F, in pairs");
+    // Pairs typed without blanks get them.
+    SetMemo("");
+    Type("f01a0012");
+    EXPECT_EQ(MemoText(), "F0 1A 00 12");
     // Enter never makes a second line.
     Key(window->memMsgBuf, Qt::Key_Return, "\r");
     EXPECT_EQ(window->memMsgBuf->document()->blockCount(), 1);
@@ -313,6 +320,23 @@ TEST_F(ExplorerTest, EditingKeysForgetTheLoadedFileButMovementKeysDoNot) {
     Key(window->memMsgBuf, Qt::Key_PageDown);
     EXPECT_EQ(window->LoadedFileName, path);
     Key(window->memMsgBuf, Qt::Key_Delete);
+    EXPECT_TRUE(window->LoadedFileName.isEmpty());
+    // The caption follows: it names no file the buffer no longer holds.
+    EXPECT_EQ(window->windowTitle(), "HRZ2000e");
+
+    // A monitor line in the buffer, or the loaded file deleted, does the same.
+    window->LoadFileToBuffer(path);
+    EXPECT_EQ(window->windowTitle(), path + " - HRZ2000e");
+    TMyMidiEvent event;
+    event.Status = 0xB0;
+    event.Data1 = 7;
+    event.Data2 = 100;
+    window->LoadEventIntoBuffer(event);
+    EXPECT_EQ(window->windowTitle(), "HRZ2000e");
+    window->LoadFileToBuffer(path);
+    ASSERT_TRUE(QFile::remove(path));
+    window->FilePane->FileDeleted(path); // as the pane reports a file it deleted
+    EXPECT_EQ(window->windowTitle(), "HRZ2000e");
     EXPECT_TRUE(window->LoadedFileName.isEmpty());
 }
 

@@ -20,11 +20,19 @@ TEST(HexTyping, DigitPositionsTakeHexDigitsAndUpperCaseThem) {
     EXPECT_FALSE(Type(' ', 1, "F").accept);
 }
 
-TEST(HexTyping, SeparatorPositionsTakeOnlyTheBlank) {
+TEST(HexTyping, ADigitWhereABlankBelongsGetsItsBlank) {
     EXPECT_TRUE(Type(' ', 2, "F0").accept);
-    EXPECT_FALSE(Type('0', 2, "F0").accept);
-    EXPECT_FALSE(Type('A', 5, "F0 43").accept);
     EXPECT_FALSE(Type('\r', 2, "F0").accept);
+    EXPECT_FALSE(Type('g', 2, "F0").accept);
+    // At the end: the blank is entered before the digit.
+    const TTypedChar end = Type('a', 5, "F0 43");
+    EXPECT_TRUE(end.accept && end.blankFirst && !end.skipBlank && !end.selectOne);
+    EXPECT_EQ(end.ch, QChar('A'));
+    // Over a blank that is there: stepped over, and in overwrite the digit after it replaced.
+    const TTypedChar over = Type('7', 2, "F0 43 ", false);
+    EXPECT_TRUE(over.accept && over.skipBlank && over.selectOne && !over.blankFirst);
+    const TTypedChar inserted = Type('7', 2, "F0 43 ", true);
+    EXPECT_TRUE(inserted.accept && inserted.skipBlank && !inserted.selectOne);
 }
 
 TEST(HexTyping, OverwriteReplacesWithinPairsButGrowsAnUnfinishedLastPair) {

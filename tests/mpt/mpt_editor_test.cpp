@@ -1,9 +1,12 @@
 // The table editor as the user meets it: keys to the focused widget, clicks on
 // cells, the popup's items, the buttons, and what the dialogs were asked.
+#include "controls/window_placement.h"
 #include "tests/mpt/mpt_editor_fixture.h"
 
 #include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QScreen>
 
 TEST_F(MptEditorTest, ExpressGridShowsTwentyRowsOfTenWithTheirLabels) {
     auto& e = Open(false, TableDump(false, 5));
@@ -172,6 +175,7 @@ TEST_F(MptEditorTest, ValuesAboveTheTableRangeAreShownButNeverSentOrSaved) {
     ASSERT_EQ(sent.size(), 1u);
     const TBytes& out = sent[0];
     ASSERT_EQ(out.size(), 406u);
+    EXPECT_EQ(editor->lblLocation->toolTip(), "MPT sent to MIDI Out: 200 entries, 406 bytes");
     EXPECT_EQ(out.front(), 0xF0);
     EXPECT_EQ(out.back(), 0xF7);
     for (std::size_t i = 1; i + 1 < out.size(); ++i)
@@ -383,4 +387,43 @@ TEST_F(MptEditorTest, SizeStoredFromTheShorterGridStillShowsEveryRow) {
     Open(false);
     EXPECT_GE(Grid().viewport()->width(), Grid().horizontalHeader()->length());
     EXPECT_GE(Grid().viewport()->height(), Grid().verticalHeader()->length());
+}
+
+// A stored placement comes back where it was, open after open, and no
+// placement (stored or first) leaves any of the window off the screen.
+TEST_F(MptEditorTest, APlacementComesBackWhereItWasAndTheWindowStaysOnTheScreen) {
+    const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+    const auto onScreen = [&](const QWidget& w) {
+        return room.contains(w.frameGeometry()) &&
+               room.contains(w.geometry().marginsAdded(TypicalFrameMargins()));
+    };
+    auto& first = Open(false);
+    EXPECT_TRUE(onScreen(first)) << first.frameGeometry().bottom() << " " << room.bottom();
+    first.Modified = false;
+    first.move(room.left() + 40, room.top() + 60);
+    QTest::qWait(20);
+    first.close();
+    const int top = store->ReadInteger("frmMPTEdit.Top", false, -1);
+    const int left = store->ReadInteger("frmMPTEdit.Left", false, -1);
+    for (int i = 0; i < 3; ++i) {
+        auto& again = Open(false);
+        again.Modified = false;
+        again.close();
+        EXPECT_EQ(store->ReadInteger("frmMPTEdit.Top", false, -1), top) << i;
+        EXPECT_EQ(store->ReadInteger("frmMPTEdit.Left", false, -1), left) << i;
+    }
+    // Stored for a larger screen, or above it: moved onto this one.
+    store->WriteInteger("frmMPTEdit.Top", -50);
+    store->WriteInteger("frmMPTEdit.Left", room.right() + 500);
+    auto& off = Open(false);
+    EXPECT_TRUE(onScreen(off));
+    off.Modified = false;
+    off.close();
+
+    const QRect screen(0, 0, 1280, 1024);
+    const QMargins frame(1, 20, 1, 1);
+    EXPECT_EQ(OnScreen(QRect(100, 1000, 300, 200), frame, screen), QRect(100, 823, 300, 200));
+    EXPECT_EQ(OnScreen(QRect(-30, 5, 300, 200), frame, screen), QRect(1, 20, 300, 200));
+    EXPECT_EQ(OnScreen(QRect(10, 30, 2000, 2000), frame, screen), QRect(1, 20, 1278, 1003));
+    EXPECT_EQ(OnScreen(QRect(1, 20, 1278, 1003), frame, screen), QRect(1, 20, 1278, 1003));
 }
