@@ -30,6 +30,9 @@ if [ ! -f "$build_dir/CMakeCache.txt" ]; then
         LDFLAGS=$(dpkg-buildflags --get LDFLAGS)
         export CXXFLAGS LDFLAGS
     fi
-    cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    # A second build (another folder, a clean clone) reuses what ccache kept.
+    launcher=()
+    command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@"
 fi
 cmake --build "$build_dir" --parallel "$(nproc)"
