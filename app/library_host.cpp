@@ -65,12 +65,8 @@ void TfrmMain::ShowLibrary() {
             ShowStatus(status);
         };
         const auto restore = [this](const std::vector<TRestoreItem>& items) {
+            // The verified store records each read-back at its location.
             const auto results = RestoreIntoUnit(items);
-            // The read-back is what the location now holds.
-            for (std::size_t i = 0; i < results.size() && i < items.size(); ++i)
-                if (results[i].ReadBack)
-                    UnitRecorder::Record(*results[i].ReadBack, "verified store", items[i].Bank,
-                                         items[i].Number);
             return ReportLines(items, results);
         };
         host.Store = [this, restore](const std::vector<std::uint8_t>& dump) {

@@ -40,7 +40,7 @@ TfrmMain::AwaitRunReply(const std::function<bool(const TMyMidiEvent&)>& wanted,
     // The input handler stays out while this reads the port itself: a run's
     // request is sent from inside that handler, which would not come again.
     QScopedValueRollback readingHere(draining_, true);
-    const std::uint32_t start = GetTickCount();
+    const std::uint32_t start = tick::GetTickCount();
     for (;;) {
         while (MidiIn && MidiIn->PendingEventCount() != 0) {
             std::unique_ptr<TMyMidiEvent> event = MidiIn->ReadEvent();
@@ -49,7 +49,7 @@ TfrmMain::AwaitRunReply(const std::function<bool(const TMyMidiEvent&)>& wanted,
             if (wanted(*event))
                 return event;
         }
-        if (!RunActive || GetTickCount() - start >= waitMs)
+        if (!RunActive || tick::GetTickCount() - start >= waitMs)
             return nullptr;
         DelayWithMessages(5);
     }
@@ -148,7 +148,7 @@ void TfrmMain::SkipUnconfirmedPreset(int reached) {
     RunUnconfirmed << LocationText(PreExpressMode ? -1 : CurrentBank, number);
     // Counts as handled for the watchdog; the run goes on with the next preset
     // once this call has returned, so that a long row of them does not nest.
-    LastReceptionTick = GetTickCount();
+    LastReceptionTick = tick::GetTickCount();
     RunReceptionSeen = true;
     const int run = runNumber_;
     QTimer::singleShot(0, this, [this, run] {

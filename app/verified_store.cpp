@@ -2,9 +2,11 @@
 // asked for and compared with what was stored, then the unit goes back to the
 // preset it was on.
 #include "app/frm_main.h"
+
 #include "app/hrz_messages.h"
 #include "controls/delay_with_messages.h"
 #include "controls/tick_source.h"
+#include "library/unit_recorder.h"
 #include "midi/midi_output.h"
 #include "model/device_globals.h"
 #include "model/dump_compare.h"
@@ -124,6 +126,9 @@ TRestoreResult TfrmMain::StoreAndCheck(const std::vector<std::uint8_t>& storeMes
     DelayWithMessages(static_cast<std::uint32_t>(RequestDelay));
     result.ReadBack = FetchPreset(location - 1);
     const auto& back = result.ReadBack;
+    // What the location holds now, whoever asked for the store.
+    if (back)
+        UnitRecorder::Record(*back, "verified store", bank, location);
     if (!back)
         result.Report = {TOutcome::NoAnswer, where + " was stored, but the unit did not send it "
                                                      "back to be checked."};

@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+namespace mm {
+
 class TLosingPlatform : public IMidiPlatform {
 public:
     // Returns true for a system-exclusive message that is to be lost.
@@ -76,3 +78,7 @@ private:
     TLose lose_;
     int lost_ = 0;
 };
+
+} // namespace mm
+
+using mm::TLosingPlatform;

@@ -1,5 +1,7 @@
 // What comes from the unit goes into the library: a backup run with its
-// locations, and a preset fetched on its own without one.
+// locations, a preset fetched on its own without one, and a verified store at
+// the location it was stored at.
+#include "editor/frm_preset_editor.h"
 #include "library/unit_recorder.h"
 #include "tests/app/unit_run_fixture.h"
 
@@ -47,6 +49,21 @@ TEST_F(LibraryRecording, BackupRunRecordsEachPresetAtItsLocationAndF10WithoutOne
     ASSERT_EQ(h.size(), 1u);
     EXPECT_EQ(h[0].Source, "from the unit");
     EXPECT_EQ(UnitRecorder::TakeNotice(), "");
+}
+
+TEST_F(LibraryRecording, AVerifiedStoreRecordsWhatTheLocationHoldsNow) {
+    auto& w = StartOnUnitWith();
+    auto dump = UnitPreset(1, 4);
+    const TStoreReport report = w.StoreInUnit(TfrmPresetEditor::StoreMessage(42), 42, dump, 0);
+    ASSERT_TRUE(report.Verified()) << report.Text.toStdString();
+    TPresetLibrary* lib = UnitRecorder::Library();
+    ASSERT_NE(lib, nullptr);
+    const auto h = lib->History(0, 42);
+    ASSERT_EQ(h.size(), 1u);
+    EXPECT_EQ(h[0].Source, "verified store");
+    dump[2] = 0;
+    EXPECT_EQ(lib->Dump(h[0].PresetId), dump);
+    EXPECT_TRUE(lib->History(0, 41).empty());
 }
 
 } // namespace
