@@ -18,7 +18,7 @@ TBackupChoices Choices(const std::string& banks, int first, int last) {
 } // namespace
 
 TEST(BackupJournal, ReadsBackWhatItWroteAndRefusesDamagedText) {
-    TBackupJournal j{Choices("AC", 5, 120), 2, 57};
+    TBackupJournal j{Choices("ACD", 5, 120), 2, 57};
     j.Choices.ByPresetNumber = false;
     j.Choices.UntitledName = "No name, really";
     const std::string text = FormatBackupJournal(j);
@@ -44,6 +44,7 @@ TEST(BackupJournal, ReadsBackWhatItWroteAndRefusesDamagedText) {
     EXPECT_TRUE(broken("first=5", "first=130")); // after the last
     EXPECT_TRUE(broken("done=C 57", "done=C 121"));
     EXPECT_TRUE(broken("done=C 57", "done=B 57")); // a bank the run does not walk
+    EXPECT_TRUE(broken("done=C 57", "done=C-57"));
     EXPECT_TRUE(broken("banks=AC", "banks=AX"));
     EXPECT_TRUE(broken("untitled=No name, really\n", ""));
     EXPECT_FALSE(ParseBackupJournal(""));
