@@ -2,7 +2,6 @@
 #include "model/value_text.h"
 
 #include <gtest/gtest.h>
-#include <tuple>
 
 TEST(ValueText, PercentKinds) {
     EXPECT_EQ(PercentOf31(0), "0%");
@@ -125,28 +124,22 @@ TEST(ValueText, ValuesNoControlProducesStayReadableAndSafe) {
     EXPECT_EQ(DelayText(127), "1.35 s");
     EXPECT_EQ(DelayText(140), "2.00 s");
     // Each kind's range: the value at its edge is shown in its unit, the next one as a number.
-    using Text = std::string (*)(int);
-    for (const auto& [text, inside, outside] : {std::tuple<Text, int, int>{DelayText, 1000, 1001},
-                                                {DelayText, 0, -1},
-                                                {FineTuneText, 127, 128},
-                                                {EnvTuningText, 127, 128},
-                                                {EnvTuningText, 0, -1},
-                                                {DetuneText, 100000, 100001},
-                                                {DetuneText, -100000, -100001},
-                                                {SampleLengthText, 100000, 100001},
-                                                {SampleLengthText, 0, -1},
-                                                {DecayText, 100000, 100001},
-                                                {DecayText, 0, -1},
-                                                {GateDecayText, 100000, 100001},
-                                                {GateDecayText, 0, -1},
-                                                {DampingText, 100000, 100001},
-                                                {DampingText, 0, -1},
-                                                {DiffusionText, 100000, 100001},
-                                                {DiffusionText, 0, -1},
-                                                {PositionNameText, 0, 7}}) {
+    const auto edge = [](std::string (*text)(int), int inside, int outside) {
         EXPECT_NE(text(inside), std::to_string(inside)) << inside;
         EXPECT_EQ(text(outside), std::to_string(outside)) << outside;
+    };
+    for (auto text : {SampleLengthText, DecayText, GateDecayText, DampingText, DiffusionText}) {
+        edge(text, 0, -1);
+        edge(text, 100000, 100001);
     }
+    edge(DetuneText, -100000, -100001);
+    edge(DetuneText, 100000, 100001);
+    edge(DelayText, 0, -1);
+    edge(DelayText, 1000, 1001);
+    edge(EnvTuningText, 0, -1);
+    edge(EnvTuningText, 127, 128);
+    edge(FineTuneText, 127, 128);
+    edge(PositionNameText, 0, 7);
     EXPECT_EQ(GateDecayText(19), "1.00s");
     const auto* reverb3Type = Catalogue::FindByControl("ragREVtype", 9);
     ASSERT_NE(reverb3Type, nullptr);
