@@ -153,6 +153,18 @@ TEST_F(UnitMemoryFile, SerializedMemoryRoundTripsInBothModels) {
         EXPECT_EQ(copy.Serialize(), memory.Serialize());
         EXPECT_EQ(copy.EditBuffer, memory.Preset(memory.CurrentBank, 199));
     }
+    // Out of range with a right checksum: refused too. Bank 3 and preset 199 are the last.
+    THrzUnitMemory memory(false), copy(false);
+    memory.CurrentBank = 3;
+    EXPECT_TRUE(copy.Deserialize(memory.Serialize()));
+    memory.CurrentBank = 4;
+    EXPECT_FALSE(copy.Deserialize(memory.Serialize()));
+    memory.CurrentBank = 3;
+    memory.CurrentPreset = 200;
+    EXPECT_FALSE(copy.Deserialize(memory.Serialize()));
+    memory.CurrentPreset = 0;
+    memory.Preset(3, 199)[251] = 0x00;
+    EXPECT_FALSE(copy.Deserialize(memory.Serialize()));
 }
 
 TEST(UnitStatePath, FollowsTheUserDataFolder) {
