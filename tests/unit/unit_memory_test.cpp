@@ -163,6 +163,12 @@ TEST_F(UnitMemoryFile, SerializedMemoryRoundTripsInBothModels) {
     memory.CurrentPreset = 200;
     EXPECT_FALSE(copy.Deserialize(memory.Serialize()));
     memory.CurrentPreset = 0;
+    const auto good = memory.Serialize();
+    for (std::size_t at : {0, 8, 9, 10}) { // magic, version, model, bank count
+        auto bytes = good;
+        bytes[at] ^= 0x01;
+        EXPECT_FALSE(copy.Deserialize(bytes)) << at;
+    }
     memory.Preset(3, 199)[251] = 0x00;
     EXPECT_FALSE(copy.Deserialize(memory.Serialize()));
 }

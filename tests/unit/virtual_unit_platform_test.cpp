@@ -263,8 +263,10 @@ TEST_F(VirtualUnitPlatform, ResetReturnsEveryQueuedBufferEmpty) {
     std::this_thread::sleep_for(50ms);
     EXPECT_EQ(input_.WaitFor(MIM_LONGDATA, 4, 0ms).size(), 3u);
     ASSERT_EQ(platform_->midiInStart(in_), MMSYSERR_NOERROR);
-    Send(UnitSysex(0, {0x43, 0x00}));
-    EXPECT_EQ(input_.WaitFor(MIM_LONGDATA, 4).size(), 4u);
+    Send(UnitSysex(0, {0x43, 0x09}));
+    const auto heard = input_.WaitFor(MIM_LONGDATA, 4);
+    ASSERT_EQ(heard.size(), 4u);
+    EXPECT_EQ(heard[3].Data, UnitSysex(0, {0x03, 0x09, 0x00})) << "the reply made while stopped";
     CloseInput();
 }
 
