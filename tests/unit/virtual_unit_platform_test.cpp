@@ -295,6 +295,22 @@ TEST_F(VirtualUnitPlatform, CloseWaitsForARunningCallback) {
     EXPECT_EQ(platform_->midiInClose(in_), MMSYSERR_NOERROR);
 }
 
+TEST_F(VirtualUnitPlatform, ResetDropsWhatArrivedWithTheMessageBeingDelivered) {
+    TUnitOptions options;
+    options.Faults.Interleave = true; // the reply comes after active sensing and a controller
+    Start(options, 2, 4096);
+    input_.slowCallback = 150ms;
+    Send(UnitSysex(0, {0x43, 0x00}));
+    std::this_thread::sleep_for(30ms); // inside the callback of the active sensing byte
+    ASSERT_EQ(platform_->midiInReset(in_), MMSYSERR_NOERROR);
+    EXPECT_LE(input_.WaitFor(MIM_DATA, 2, 0ms).size(), 1u) << "nothing after the one in progress";
+    for (const auto& returned : input_.WaitFor(MIM_LONGDATA, 2, 0ms))
+        EXPECT_TRUE(returned.Data.empty());
+    for (auto& b : buffers_)
+        platform_->midiInUnprepareHeader(in_, &b->Header);
+    EXPECT_EQ(platform_->midiInClose(in_), MMSYSERR_NOERROR);
+}
+
 TEST_F(VirtualUnitPlatform, ClosingOutputFinishesBlocksStillOnTheCable) {
     TUnitOptions options;
     options.WirePacing = true;
