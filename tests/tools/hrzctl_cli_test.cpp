@@ -47,6 +47,7 @@ TEST(HrzctlCli, UsageMistakesAreStatusTwoWithAHint) {
         {{"split", "x", "y", "--untitled", ""}, "--untitled needs a name that is not empty"},
         {{"join", "x", "-o", ""}, "--output needs a file name"},
         {{"show", "--json=yes", "x"}, "option --json takes no value"},
+        {{"--pre-express=yes", "show", "x"}, "option --pre-express takes no value"},
         {{"mpt", "--list", "--offsets", "x"}, "--offsets applies to the grid, not to --list"},
     };
     for (const auto& c : cases) {
