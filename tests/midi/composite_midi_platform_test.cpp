@@ -59,6 +59,24 @@ TEST_F(CompositeTest, ListsDevicesOfEachBackendInOrder) {
     EXPECT_STREQ(caps.szPname, "MIDI Mapper");
     EXPECT_EQ(caps.wTechnology, MOD_MAPPER);
     EXPECT_EQ(composite.midiOutGetDevCaps(2, caps), MMSYSERR_BADDEVICEID);
+
+    // Each backend's own edges: the first id past its devices, and the open arguments.
+    MIDIINCAPS inCaps;
+    HMIDIIN in = nullptr;
+    HMIDIOUT out = nullptr;
+    EXPECT_EQ(second.midiOutGetDevCaps(1, caps), MMSYSERR_BADDEVICEID);
+    EXPECT_EQ(second.midiInGetDevCaps(2, inCaps), MMSYSERR_BADDEVICEID);
+    EXPECT_EQ(second.midiOutOpen(&out, 1, nullptr, 0, 0), MMSYSERR_BADDEVICEID);
+    EXPECT_EQ(second.midiInOpen(&in, 2, nullptr, 0, 0), MMSYSERR_BADDEVICEID);
+    EXPECT_EQ(second.midiInOpen(nullptr, 0, nullptr, 0, 0), MMSYSERR_INVALPARAM);
+    EXPECT_EQ(second.midiInOpen(&in, 0, &Record, 0, 0),
+              MMSYSERR_INVALPARAM); // flags say no callback
+    EXPECT_EQ(second.midiOutOpen(nullptr, 0, nullptr, 0, 0), MMSYSERR_INVALPARAM);
+    EXPECT_EQ(second.midiOutOpen(&out, 0, &Record, 0, 0), MMSYSERR_INVALPARAM);
+    ASSERT_EQ(second.midiInOpen(&in, 1, nullptr, 0, 0), MMSYSERR_NOERROR);
+    ASSERT_EQ(second.midiOutOpen(&out, 0, nullptr, 0, 0), MMSYSERR_NOERROR);
+    EXPECT_EQ(second.midiInClose(in), MMSYSERR_NOERROR);
+    EXPECT_EQ(second.midiOutClose(out), MMSYSERR_NOERROR);
 }
 
 TEST_F(CompositeTest, RoutesCallsByHandleAndCallsBackWithItsOwnHandle) {

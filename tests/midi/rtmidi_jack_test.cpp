@@ -120,6 +120,21 @@ TEST(RtMidiPlatform, DumpAndShortMessageMakeTheRoundTripThroughJack) {
         output.Close();
     }
     SetMidiPlatform(nullptr);
+
+    // A block that is missing, points nowhere or is not prepared is refused, not sent.
+    HMIDIOUT raw = nullptr;
+    for (int id = 0; raw == nullptr && id < static_cast<int>(platform.midiOutGetNumDevs()); ++id) {
+        MIDIOUTCAPS caps;
+        if (platform.midiOutGetDevCaps(id, caps) == MMSYSERR_NOERROR && caps.szPname == outName)
+            ASSERT_EQ(platform.midiOutOpen(&raw, id, nullptr, 0, 0), MMSYSERR_NOERROR);
+    }
+    ASSERT_NE(raw, nullptr);
+    MIDIHDR header{};
+    EXPECT_EQ(platform.midiOutLongMsg(raw, nullptr), MMSYSERR_INVALPARAM);
+    EXPECT_EQ(platform.midiOutLongMsg(raw, &header), MIDIERR_UNPREPARED);
+    header.dwBufferLength = 4;
+    EXPECT_EQ(platform.midiOutLongMsg(raw, &header), MMSYSERR_INVALPARAM);
+    EXPECT_EQ(platform.midiOutClose(raw), MMSYSERR_NOERROR);
 }
 
 TEST(RtMidiPlatform, ALongSysexArrivesWholeThroughTheAlsaSequencer) {

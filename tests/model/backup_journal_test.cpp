@@ -18,7 +18,7 @@ TBackupChoices Choices(const std::string& banks, int first, int last) {
 } // namespace
 
 TEST(BackupJournal, ReadsBackWhatItWroteAndRefusesDamagedText) {
-    TBackupJournal j{Choices("AC", 5, 120), 2, 57};
+    TBackupJournal j{Choices("ACD", 5, 120), 2, 57};
     j.Choices.ByPresetNumber = false;
     j.Choices.UntitledName = "No name, really";
     const std::string text = FormatBackupJournal(j);
@@ -53,6 +53,7 @@ TEST(BackupJournal, ReadsBackWhatItWroteAndRefusesDamagedText) {
     cr.replace(cr.find("really\n"), 7, "really\r\r\n");
     ASSERT_TRUE(ParseBackupJournal(cr));
     EXPECT_EQ(ParseBackupJournal(cr)->Choices.UntitledName, "No name, really");
+    EXPECT_TRUE(broken("done=C 57", "done=C-57"));
     EXPECT_TRUE(broken("banks=AC", "banks=AX"));
     EXPECT_TRUE(broken("untitled=No name, really\n", ""));
     EXPECT_FALSE(ParseBackupJournal(""));

@@ -1,4 +1,5 @@
 #include "model/perf_value_text.h"
+#include "model/unit_names.h"
 
 #include <gtest/gtest.h>
 
@@ -59,4 +60,14 @@ TEST(PerfValueText, EachRuleInItsOrderOfPrecedence) {
     EXPECT_EQ(Text("trbTAPtaps", 0, 7, 5), "5");
     EXPECT_EQ(Text("trbSMPstart", 0, 100, 5), "5");
     EXPECT_EQ(Text("trbMPNpos", 0, 127, 27), "100");
+}
+
+TEST(UnitNames, ControllerNamesAndFB7CaptionsByRow) {
+    EXPECT_EQ(UnitNames::BuiltInControllerName(4), "Foot controller");
+    EXPECT_EQ(UnitNames::BuiltInControllerName(128), "OFF");
+    EXPECT_EQ(UnitNames::BuiltInControllerName(3), "");
+    EXPECT_EQ(UnitNames::FB7Caption(0), "Exciter");
+    EXPECT_EQ(UnitNames::FB7Caption(9), "Special Effects");
+    EXPECT_EQ(UnitNames::FB7Caption(10), "");
+    EXPECT_EQ(UnitNames::FB7Caption(-1), "");
 }

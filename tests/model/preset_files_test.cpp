@@ -2,6 +2,7 @@
 #include "model/preset.h"
 #include "model/preset_files.h"
 #include "model/stream.h"
+#include "model/sysex_scan.h"
 
 #include <gtest/gtest.h>
 
@@ -127,4 +128,25 @@ TEST(SplitPresetDumps, ADumpCutOffAtTheEndIsRefusedAsJoinWouldRefuseIt) {
         const std::vector<std::uint8_t> dump(file.begin() + 252, file.end());
         EXPECT_FALSE(JoinRefusal("x", dump, ScanSysex(dump)).empty());
     }
+}
+
+TEST_F(PresetFiles, EachDumpBecomesANumberedFileAndAByteAbove7FStopsTheSplit) {
+    std::vector<std::uint8_t> bytes = {0xF0, 0x41, 0xF7};
+    for (const auto& title : {"Clean", ""}) {
+        const auto dump = Dump(title);
+        bytes.insert(bytes.end(), dump.begin(), dump.end());
+    }
+    auto split = SplitPresetDumps(ScanSysex(bytes), "in.syx", false, "Untitled");
+    ASSERT_EQ(split.Files.size(), 2u);
+    EXPECT_EQ(split.Files[0].Name, "Clean.hrz001");
+    EXPECT_EQ(split.Files[1].Name, "Untitled.hrz002");
+    EXPECT_EQ(split.Files[1].Bytes.size(), 252u);
+    EXPECT_EQ(split.Warnings, std::vector<std::string>{
+                                  "in.syx: offset 0: skipped 3-byte message for another device"});
+    EXPECT_EQ(split.Error, "");
+    bytes[3 + 252 + 130] = 0x80;
+    split = SplitPresetDumps(ScanSysex(bytes), "in.syx", false, "Untitled");
+    EXPECT_TRUE(split.Files.empty());
+    EXPECT_EQ(split.Error, "in.syx: offset 385: data byte 0x80 is not below 0x80 (run hrzctl check "
+                           "for details)");
 }

@@ -166,17 +166,24 @@ TEST(Preset, AcceptsAnyChannelAndRefusesOtherHeaders) {
     p.ReadDump(s);
     EXPECT_EQ(p.Header[2], 0x0F);
 
-    TPreset fresh;
-    bytes[4] = 0x13; // a program table dump
-    s = StreamOf(bytes);
-    try {
-        fresh.ReadDump(s);
-        FAIL() << "accepted a table dump";
-    } catch (const EInvalidData& e) {
-        EXPECT_STREQ(e.what(), "Not a valid preset file");
+    EXPECT_TRUE(TPreset::IsPresetDump(bytes.data(), bytes.size()));
+    EXPECT_FALSE(TPreset::IsPresetDump(bytes.data(), bytes.size() - 1));
+    // One wrong header byte alone is refused; 0x13 at byte 4 is a program table dump.
+    for (const auto& [at, wrong] : {std::pair{0, 0xF1}, {1, 0x1B}, {3, 0x13}, {4, 0x13}}) {
+        auto bad = bytes;
+        bad[static_cast<std::size_t>(at)] = static_cast<std::uint8_t>(wrong);
+        EXPECT_FALSE(TPreset::IsPresetDump(bad.data(), bad.size())) << at;
+        TPreset fresh;
+        s = StreamOf(bad);
+        try {
+            fresh.ReadDump(s);
+            ADD_FAILURE() << "accepted a wrong byte " << at;
+        } catch (const EInvalidData& e) {
+            EXPECT_STREQ(e.what(), "Not a valid preset file");
+        }
+        EXPECT_FALSE(fresh.HasLoadedDump);
+        EXPECT_EQ(fresh.Title, "My new preset");
     }
-    EXPECT_FALSE(fresh.HasLoadedDump);
-    EXPECT_EQ(fresh.Title, "My new preset");
 }
 
 TEST(Preset, ShortStreamFailsWithStreamReadErrorAndKeepsFields) {

@@ -123,6 +123,23 @@ TEST(ValueText, ValuesNoControlProducesStayReadableAndSafe) {
     // Long delays continue the one-second pattern instead of producing "1.100 s".
     EXPECT_EQ(DelayText(127), "1.35 s");
     EXPECT_EQ(DelayText(140), "2.00 s");
+    // Each kind's range: the value at its edge is shown in its unit, the next one as a number.
+    const auto edge = [](std::string (*text)(int), int inside, int outside) {
+        EXPECT_NE(text(inside), std::to_string(inside)) << inside;
+        EXPECT_EQ(text(outside), std::to_string(outside)) << outside;
+    };
+    for (auto text : {SampleLengthText, DecayText, GateDecayText, DampingText, DiffusionText}) {
+        edge(text, 0, -1);
+        edge(text, 100000, 100001);
+    }
+    edge(DetuneText, -100000, -100001);
+    edge(DetuneText, 100000, 100001);
+    edge(DelayText, 0, -1);
+    edge(DelayText, 1000, 1001);
+    edge(EnvTuningText, 0, -1);
+    edge(EnvTuningText, 127, 128);
+    edge(FineTuneText, 127, 128);
+    edge(PositionNameText, 0, 7);
     EXPECT_EQ(GateDecayText(19), "1.00s");
     const auto* reverb3Type = Catalogue::FindByControl("ragREVtype", 9);
     ASSERT_NE(reverb3Type, nullptr);

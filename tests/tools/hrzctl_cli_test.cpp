@@ -47,6 +47,7 @@ TEST(HrzctlCli, UsageMistakesAreStatusTwoWithAHint) {
         {{"split", "x", "y", "--untitled", ""}, "--untitled needs a name that is not empty"},
         {{"join", "x", "-o", ""}, "--output needs a file name"},
         {{"show", "--json=yes", "x"}, "option --json takes no value"},
+        {{"--pre-express=yes", "show", "x"}, "option --pre-express takes no value"},
         {{"mpt", "--list", "--offsets", "x"}, "--offsets applies to the grid, not to --list"},
     };
     for (const auto& c : cases) {
@@ -125,6 +126,24 @@ TEST(HrzctlNames, OddFileNamesAreQuotedAndKeepTheirBytes) {
     EXPECT_EQ(QuotedName("two\nlines"), "$'two\\nlines'");
     EXPECT_EQ(QuotedName("it's\xE9\\"), "$'it\\'s\\xE9\\\\'");
     EXPECT_EQ(QuotedName("c1\xC2\x85"), "$'c1\\xC2\\x85'");
+    // Each edge of UTF-8: the last valid sequence stays, the first invalid one is escaped.
+    for (const char* valid : {" ~", "\xC2\xA0", "\xDF\xBF", "\xE0\xA0\x80", "\xED\x9F\xBF",
+                              "\xEE\x80\x80", "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF"})
+        EXPECT_EQ(QuotedName(valid), valid);
+    EXPECT_EQ(QuotedName("\x1F"), "$'\\x1F'");
+    EXPECT_EQ(QuotedName("\x7F"), "$'\\x7F'");
+    EXPECT_EQ(QuotedName("\xC2\x9F"), "$'\\xC2\\x9F'");
+    EXPECT_EQ(QuotedName("\xC1\xBF"), "$'\\xC1\\xBF'");
+    EXPECT_EQ(QuotedName("\xE0\x9F\xBF"), "$'\\xE0\\x9F\\xBF'");
+    EXPECT_EQ(QuotedName("\xED\xA0\x80"), "$'\\xED\\xA0\\x80'");
+    EXPECT_EQ(QuotedName("\xF0\x8F\xBF\xBF"), "$'\\xF0\\x8F\\xBF\\xBF'");
+    EXPECT_EQ(QuotedName("\xF4\x90\x80\x80"), "$'\\xF4\\x90\\x80\\x80'");
+    EXPECT_EQ(QuotedName("\xF5\x80\x80\x80"), "$'\\xF5\\x80\\x80\\x80'");
+    EXPECT_EQ(QuotedName("a\xC3"), "$'a\\xC3'");
+    EXPECT_EQ(QuotedName("\xC3\xA9\r\t"), "$'\xC3\xA9\\r\\t'");
+    EXPECT_EQ(HrzctlText::Printable("\x1F ~\x7F\x9F\xA0"), "\\x1F ~\\x7F\\x9F\xC2\xA0");
+    EXPECT_EQ(HrzctlText::TerminalSafe("\x1F ~\x7F\xC2\x9F\xC2\xA0"), "\\x1F ~\\x7F\\x9F\xC2\xA0");
+    EXPECT_EQ(HrzctlText::PadRight("\xC3\xA9\xE2\x82\xAC", 3), "\xC3\xA9\xE2\x82\xAC ");
 
     TTempDir dir;
     const std::string odd = dir.File("Lead\n\xE9.hrz");

@@ -24,7 +24,7 @@ TEST(FactoryPresets, EveryLocationHoldsAValidPresetOfItsModel) {
         const THrzUnitMemory memory(preExpress);
         std::set<int> groups;
         std::set<std::string> titles;
-        int untitled = 0, awkward = 0;
+        int untitled = 0, awkward = 0, digitalDriven = 0;
         for (int bank = 0; bank < memory.BankCount(); ++bank) {
             for (int i = 0; i < THrzUnitMemory::PresetsPerBank; ++i) {
                 const auto& dump = memory.Preset(bank, i);
@@ -41,6 +41,7 @@ TEST(FactoryPresets, EveryLocationHoldsAValidPresetOfItsModel) {
                     const auto& e = preset.PerfMIDI[static_cast<std::size_t>(k)];
                     if (preset.PerfEnabled[static_cast<std::size_t>(k)]) {
                         EXPECT_LE(e.ParamNumber, 34 + DigitalGroups::SlotsUsed(g));
+                        digitalDriven += e.ParamNumber > 34;
                     }
                 }
                 EXPECT_LE(preset.Title.size(), 16u);
@@ -51,6 +52,7 @@ TEST(FactoryPresets, EveryLocationHoldsAValidPresetOfItsModel) {
         }
         EXPECT_GE(groups.size(), preExpress ? 30u : 40u) << "a spread of digital groups";
         EXPECT_GT(untitled, 0);
+        EXPECT_GT(digitalDriven, 0) << "entries drive digital slots too";
         EXPECT_GT(awkward, 0);
         EXPECT_GT(titles.size(), 60u);
     }

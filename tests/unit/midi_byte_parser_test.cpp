@@ -106,3 +106,12 @@ TEST(MidiByteParser, OutputSplitGivesTheSameMessages) {
 }
 
 } // namespace
+
+TEST(MidiByteParser, DataBytesOfEachStatus) {
+    constexpr int kCases[][2] = {{0x7F, 0}, {0x80, 2}, {0xBF, 2}, {0xC0, 1}, {0xDF, 1},
+                                 {0xE0, 2}, {0xEF, 2}, {0xF0, 0}, {0xF1, 1}, {0xF2, 2},
+                                 {0xF3, 1}, {0xF4, 0}, {0xF6, 0}, {0xFF, 0}};
+    for (const auto& [status, count] : kCases)
+        EXPECT_EQ(TMidiByteParser::DataByteCount(static_cast<std::uint8_t>(status)), count)
+            << status;
+}

@@ -153,6 +153,24 @@ TEST_F(UnitMemoryFile, SerializedMemoryRoundTripsInBothModels) {
         EXPECT_EQ(copy.Serialize(), memory.Serialize());
         EXPECT_EQ(copy.EditBuffer, memory.Preset(memory.CurrentBank, 199));
     }
+    // Out of range with a right checksum: refused too. Bank 3 and preset 199 are the last.
+    THrzUnitMemory memory(false), copy(false);
+    memory.CurrentBank = 3;
+    EXPECT_TRUE(copy.Deserialize(memory.Serialize()));
+    memory.CurrentBank = 4;
+    EXPECT_FALSE(copy.Deserialize(memory.Serialize()));
+    memory.CurrentBank = 3;
+    memory.CurrentPreset = 200;
+    EXPECT_FALSE(copy.Deserialize(memory.Serialize()));
+    memory.CurrentPreset = 0;
+    const auto good = memory.Serialize();
+    for (std::size_t at : {0, 8, 9, 10}) { // magic, version, model, bank count
+        auto bytes = good;
+        bytes[at] ^= 0x01;
+        EXPECT_FALSE(copy.Deserialize(bytes)) << at;
+    }
+    memory.Preset(3, 199)[251] = 0x00;
+    EXPECT_FALSE(copy.Deserialize(memory.Serialize()));
 }
 
 TEST(UnitStatePath, FollowsTheUserDataFolder) {

@@ -265,8 +265,10 @@ TEST_F(VirtualUnitPlatform, ResetReturnsEveryQueuedBufferEmpty) {
     std::this_thread::sleep_for(50ms);
     EXPECT_EQ(input_.WaitFor(MIM_LONGDATA, 4, 0ms).size(), 3u);
     ASSERT_EQ(platform_->midiInStart(in_), MMSYSERR_NOERROR);
-    Send(UnitSysex(0, {0x43, 0x00}));
-    EXPECT_EQ(input_.WaitFor(MIM_LONGDATA, 4).size(), 4u);
+    Send(UnitSysex(0, {0x43, 0x09}));
+    const auto heard = input_.WaitFor(MIM_LONGDATA, 4);
+    ASSERT_EQ(heard.size(), 4u);
+    EXPECT_EQ(heard[3].Data, UnitSysex(0, {0x03, 0x09, 0x00})) << "the reply made while stopped";
     CloseInput();
 }
 
@@ -290,6 +292,22 @@ TEST_F(VirtualUnitPlatform, CloseWaitsForARunningCallback) {
     const auto events = input_.All();
     ASSERT_GE(events.size(), 2u) << "reset returned only after the running callback";
     EXPECT_EQ(events[1].Data, UnitSysex(0, {0x03, 0x00, 0x00}));
+    for (auto& b : buffers_)
+        platform_->midiInUnprepareHeader(in_, &b->Header);
+    EXPECT_EQ(platform_->midiInClose(in_), MMSYSERR_NOERROR);
+}
+
+TEST_F(VirtualUnitPlatform, ResetDropsWhatArrivedWithTheMessageBeingDelivered) {
+    TUnitOptions options;
+    options.Faults.Interleave = true; // the reply comes after active sensing and a controller
+    Start(options, 2, 4096);
+    input_.slowCallback = 150ms;
+    Send(UnitSysex(0, {0x43, 0x00}));
+    std::this_thread::sleep_for(30ms); // inside the callback of the active sensing byte
+    ASSERT_EQ(platform_->midiInReset(in_), MMSYSERR_NOERROR);
+    EXPECT_LE(input_.WaitFor(MIM_DATA, 2, 0ms).size(), 1u) << "nothing after the one in progress";
+    for (const auto& returned : input_.WaitFor(MIM_LONGDATA, 2, 0ms))
+        EXPECT_TRUE(returned.Data.empty());
     for (auto& b : buffers_)
         platform_->midiInUnprepareHeader(in_, &b->Header);
     EXPECT_EQ(platform_->midiInClose(in_), MMSYSERR_NOERROR);

@@ -194,6 +194,14 @@ TEST(VirtualUnit, IgnoresWhatItDoesNotUnderstand) {
     longTable[4] = 0x13;
     longTable.back() = 0xF7;
     Ask(unit, longTable);
+    // Each command with a byte too few or too many, another maker or model, channel pressure.
+    for (const Bytes& odd : {UnitSysex(0, {0x43}), UnitSysex(0, {0x43, 0x40, 0x00}),
+                             UnitSysex(0, {0x03, 0x00}), UnitSysex(0, {0x03, 0x00, 0x01, 0x00}),
+                             UnitSysex(0, {0x09, 0x05}), UnitSysex(0, {0x09, 0x05, 0x00, 0x00}),
+                             UnitSysex(0, {0x0A, 0x05, 0x00, 0x00}), UnitSysex(0, {0x52, 0x00}),
+                             UnitSysex(0, {0x53, 0x00}), Bytes{0xF0, 0x1B, 0x00, 0x12, 0x45, 0xF7},
+                             Bytes{0xF0, 0x1A, 0x00, 0x13, 0x45, 0xF7}, Bytes{0xD0, 0x09}})
+        EXPECT_TRUE(Ask(unit, odd).empty());
     EXPECT_EQ(unit.Memory().Serialize(), before);
 }
 

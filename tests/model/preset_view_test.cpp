@@ -1,0 +1,40 @@
+#include "model/catalogue.h"
+#include "model/digital_groups.h"
+#include "model/preset_diff.h"
+#include "model/preset_view.h"
+
+#include <gtest/gtest.h>
+
+TEST(PresetView, DigitalSlotsAndTheEffectEachPerformanceEntryDrives) {
+    TPreset p;
+    p.Params[35] = 9; // group -1 is invalid: the digital slots are shown raw
+    const auto raw = BuildPresetView(p);
+    EXPECT_FALSE(raw.GroupValid);
+    EXPECT_EQ(raw.DigitalSlots[0], 0);
+    EXPECT_EQ(raw.DigitalSlots[1], 9);
+    TPreset q = p;
+    q.Params[35] = 10;
+    const auto items = DiffPresets(p, q);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].Label, "P35");
+
+    int g = 0;
+    while (DigitalGroups::Row(g)[1] < 0)
+        ++g;
+    p.SetDigitalGroup(g);
+    p.SetDigitalActive(1, true);
+    p.SetAnalogSelect(0, true);
+    const auto first = Catalogue::DigitalEffectParams(DigitalGroups::Row(g)[0]).size();
+    // Entries 0..3 drive: the first digital effect (off), the second (on), analog 0 (on), 1 (off).
+    const int numbers[] = {TPreset::FirstDigitalSlot + 1,
+                           TPreset::FirstDigitalSlot + 1 + static_cast<int>(first), 1 + 3, 1 + 6};
+    for (int k = 0; k < 4; ++k) {
+        p.PerfEnabled[static_cast<std::size_t>(k)] = true;
+        p.PerfMIDI[static_cast<std::size_t>(k)].ParamNumber = numbers[k];
+    }
+    const auto view = BuildPresetView(p);
+    ASSERT_EQ(view.Perf.size(), 4u);
+    EXPECT_GE(view.Digital.size(), 2u);
+    for (int k = 0; k < 4; ++k)
+        EXPECT_EQ(view.Perf[static_cast<std::size_t>(k)].EffectActive, k == 1 || k == 2) << k;
+}
