@@ -30,10 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (argv.size() > 1)
             args << QString::fromLocal8Bit(a.c_str());
     }
-    const bool help = AsksForHelp(static_cast<int>(argv.size()), argv.data());
+    const TCommandLine::TAction early = EarlyAction(static_cast<int>(argv.size()), argv.data());
+    const bool help = early != TCommandLine::TAction::Run;
     const TCommandLine line = ParseCommandLine(args);
     switch (line.Action) {
     case TCommandLine::TAction::Help:
+    case TCommandLine::TAction::Version:
         break;
     case TCommandLine::TAction::Run:
         if (help || (!line.FilePath.isEmpty() && !QDir::isAbsolutePath(line.FilePath)))

@@ -15,6 +15,7 @@
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
+using namespace mm;
 
 namespace {
 
