@@ -126,9 +126,11 @@ TRestoreResult TfrmMain::StoreAndCheck(const std::vector<std::uint8_t>& storeMes
     DelayWithMessages(static_cast<std::uint32_t>(RequestDelay));
     result.ReadBack = FetchPreset(location - 1);
     const auto& back = result.ReadBack;
-    // What the location holds now, whoever asked for the store.
+    // What the location holds now, whoever asked for the store; before the unit
+    // has said which bank it is on, the location is not known.
+    const bool known = PreExpressMode || bank >= 0;
     if (back)
-        UnitRecorder::Record(*back, "verified store", bank, location);
+        UnitRecorder::Record(*back, "verified store", known ? bank : -1, known ? location : 0);
     if (!back)
         result.Report = {TOutcome::NoAnswer, where + " was stored, but the unit did not send it "
                                                      "back to be checked."};

@@ -414,6 +414,8 @@ TEST_F(BackupRunTest, ALostSelectIsRepeatedAndEveryFileHoldsThePresetItIsNamedAf
         return lose;
     });
     SetMidiPlatform(losing.get());
+    store->WriteString("MIDI_IN", TVirtualUnitMidiPlatform::DeviceName);
+    store->WriteString("MIDI_OUT", TVirtualUnitMidiPlatform::DeviceName);
     auto& w = Start();
     AnswerRun("A", 1, 5, Out());
     w.StartBackup(true);

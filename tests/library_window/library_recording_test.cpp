@@ -53,16 +53,18 @@ TEST_F(LibraryRecording, BackupRunRecordsEachPresetAtItsLocationAndF10WithoutOne
 
 TEST_F(LibraryRecording, AVerifiedStoreRecordsWhatTheLocationHoldsNow) {
     auto& w = StartOnUnitWith();
-    auto dump = UnitPreset(1, 4);
-    const TStoreReport report = w.StoreInUnit(TfrmPresetEditor::StoreMessage(42), 42, dump, 0);
+    w.CurrentBank = 0; // as the online check finds it
+    // The unit stores its own edit buffer, read first and read back after.
+    const TStoreReport report = w.StoreInUnit(TfrmPresetEditor::StoreMessage(42), 42, {}, 0);
     ASSERT_TRUE(report.Verified()) << report.Text.toStdString();
     TPresetLibrary* lib = UnitRecorder::Library();
     ASSERT_NE(lib, nullptr);
     const auto h = lib->History(0, 42);
     ASSERT_EQ(h.size(), 1u);
     EXPECT_EQ(h[0].Source, "verified store");
-    dump[2] = 0;
-    EXPECT_EQ(lib->Dump(h[0].PresetId), dump);
+    auto stored = UnitPreset(0, 41);
+    stored[2] = 0;
+    EXPECT_EQ(lib->Dump(h[0].PresetId), stored);
     EXPECT_TRUE(lib->History(0, 41).empty());
 }
 
