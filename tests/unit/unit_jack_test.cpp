@@ -186,7 +186,16 @@ TEST_F(UnitOverJack, AFloodOfBulkRequestsStaysWithinTheUnitsBufferAndIsSaidOnce)
         if (line.rfind("VmHWM:", 0) == 0)
             peakKb = std::stol(line.substr(6));
     EXPECT_GT(peakKb, 0);
-    EXPECT_LT(peakKb, 200 * 1024) << "the reply backlog grew with the flood";
+    // AddressSanitizer's quarantine and shadow memory come on top in its builds.
+    long peakLimitKb = 200 * 1024;
+#if defined(__SANITIZE_ADDRESS__)
+    peakLimitKb = 700 * 1024;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    peakLimitKb = 700 * 1024;
+#endif
+#endif
+    EXPECT_LT(peakKb, peakLimitKb) << "the reply backlog grew with the flood";
     const std::string log = LogText();
     int said = 0;
     for (auto at = log.find(" dropped: "); at != std::string::npos;
