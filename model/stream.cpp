@@ -384,9 +384,9 @@ std::string MoveAside(const std::string& path, const std::string& suffix) {
     for (int n = 1; n < 1000; ++n) {
         const std::string aside = path + suffix + (n == 1 ? "" : std::to_string(n));
         std::error_code ec;
-        if (fs::exists(fs::symlink_status(aside, ec)))
+        if (fs::exists(fs::symlink_status(PathFromUtf8(aside), ec)))
             continue;
-        fs::rename(path, aside, ec);
+        fs::rename(PathFromUtf8(path), PathFromUtf8(aside), ec);
         if (ec)
             throw EFCreateError(CreateMessage(aside, ec.value()));
         return aside;
