@@ -1,8 +1,10 @@
 // The Library window as the main window opens it: its presets go to the editor,
 // the unit and the verified store through the main window's own operations.
 #include "app/frm_main.h"
+
 #include "app/unit_store.h"
 #include "controls/dialog_service.h"
+#include "controls/window_placement.h"
 #include "editor/frm_store_prompt.h"
 #include "library/unit_recorder.h"
 #include "library_window/frm_library.h"
@@ -88,6 +90,11 @@ void TfrmMain::ShowLibrary() {
         };
         host.PreExpress = [] { return PreExpressMode; };
         libraryWindow_ = new TfrmLibrary(*library, std::move(host), this);
+        // Centred, and all of it on the screen, frame included.
+        const QRect room = FreeScreenArea(*this);
+        QRect placed(QPoint(), libraryWindow_->size());
+        placed.moveCenter(room.center());
+        libraryWindow_->setGeometry(OnScreen(placed, TypicalFrameMargins(), room));
     }
     libraryWindow_->show();
     libraryWindow_->raise();

@@ -1,8 +1,10 @@
 // What comes from the unit goes into the library: a backup run with its
 // locations, a preset fetched on its own without one, and a verified store at
 // the location it was stored at.
+#include "controls/window_placement.h"
 #include "editor/frm_preset_editor.h"
 #include "library/unit_recorder.h"
+#include "library_window/frm_library.h"
 #include "tests/app/unit_run_fixture.h"
 
 #include <QTest>
@@ -66,6 +68,15 @@ TEST_F(LibraryRecording, AVerifiedStoreRecordsWhatTheLocationHoldsNow) {
     stored[2] = 0;
     EXPECT_EQ(lib->Dump(h[0].PresetId), stored);
     EXPECT_TRUE(lib->History(0, 41).empty());
+}
+
+TEST_F(LibraryRecording, TheLibraryWindowOpensWhollyOnTheScreen) {
+    auto& w = StartOnUnitWith();
+    w.ShowLibrary();
+    ASSERT_NE(w.LibraryWindow(), nullptr);
+    const QRect frame = w.LibraryWindow()->geometry().marginsAdded(TypicalFrameMargins());
+    EXPECT_TRUE(FreeScreenArea(*w.LibraryWindow()).contains(frame))
+        << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
 }
 
 } // namespace
