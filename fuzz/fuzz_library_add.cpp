@@ -37,8 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TPlace& place = Place();
     // A new name each run: the library must read it (a known unchanged file is skipped).
     const char* names[] = {"x.syx", "x.hrz", "x.hrz042"};
-    const fs::path file = place.Folder / "Bank B" /
-                          (std::to_string(place.Runs++) + names[size % 3]);
+    const fs::path file =
+        place.Folder / "Bank B" / (std::to_string(place.Runs++) + names[size % 3]);
     std::ofstream(file, std::ios::binary)
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     const auto before = place.Library->PresetCount();

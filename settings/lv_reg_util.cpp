@@ -93,8 +93,8 @@ T TlvRegUtil::ReadIn(const QString& keyPath, const QString& name, bool canCreate
             return read(Layer());
     } catch (const ERegistryBadValue& e) {
         if constexpr (std::is_arithmetic_v<T>) {
-            Reject(keyPath, name, QString::fromStdString(e.StoredText()), static_cast<int>(fallback),
-                   std::is_same_v<T, bool>);
+            Reject(keyPath, name, QString::fromStdString(e.StoredText()),
+                   static_cast<int>(fallback), std::is_same_v<T, bool>);
             return fallback;
         } else {
             ReadFailed(e, reportedName);

@@ -3,6 +3,7 @@
 #include "tools/hrzctl/commands.h"
 
 int CmdLibrary(const TCommandOptions&, TConsole& console) {
-    ReportError(console, "library is not part of this build of hrzctl (it was built without SQLite)");
+    ReportError(console,
+                "library is not part of this build of hrzctl (it was built without SQLite)");
     return ExitFailure;
 }
