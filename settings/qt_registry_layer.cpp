@@ -183,20 +183,24 @@ void TQtRegistryLayer::ClearLeftovers() {
     const QDateTime now = QDateTime::currentDateTime();
     // The lock of a writer that was killed: Qt waits 30 seconds before it takes
     // a lock it cannot read as stale, and a dead writer's pid may be in use again
-    // by then, so the window would hang. A lock that is empty, unreadable or
-    // names a process that is gone, and is not brand new, has no writer behind it.
+    // by then, so the window would hang. A lock that names a process that is
+    // gone has no writer behind it, however new; one that is empty or unreadable
+    // is a writer's only once it is old enough to have its pid written.
     const QFileInfo lock(ini.filePath() + QStringLiteral(".lock"));
     QDateTime deadWriterStart;
-    if (lock.exists() && lock.lastModified().msecsTo(now) > 50) {
+    if (lock.exists()) {
+        const bool young = lock.lastModified().msecsTo(now) <= 50;
         QFile file(lock.filePath());
-        bool dead = true;
+        bool dead = !young;
         if (file.open(QIODevice::ReadOnly)) {
             bool ok = false;
             const qint64 pid = file.readLine().trimmed().toLongLong(&ok);
 #ifndef Q_OS_WIN
-            dead = !ok || pid <= 0 || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH);
+            if (ok && pid > 0)
+                dead = ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 #else
-            dead = !ok || pid <= 0;
+            if (ok && pid > 0)
+                dead = false;
 #endif
         }
         if (dead) {
