@@ -2,6 +2,7 @@
 // old content or the new one, byte for byte, and the next start of a program
 // that saves there leaves no temporary file behind.
 #include "model/stream.h"
+#include "tests/support/killable_child.h"
 
 #include <gtest/gtest.h>
 
@@ -19,75 +20,17 @@
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-// Kills per kind of save; HRZ_KILL_ROUNDS asks for more (by hand: 600).
+// By hand, HRZ_KILL_ROUNDS=600 kills more often.
 int Rounds() {
-    const char* env = std::getenv("HRZ_KILL_ROUNDS");
-    return env ? std::max(1, std::atoi(env)) : 25;
+    return KillRounds(25);
 }
 
-class TChild {
-public:
-    // Starts args; with waitForReady, reads its output until "ready".
-    explicit TChild(const std::vector<std::string>& args) {
-        int fds[2];
-        if (pipe(fds) != 0)
-            return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        std::vector<char*> argv;
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        out_ = fds[0];
-    }
-    ~TChild() {
-        Kill();
-        if (out_ >= 0)
-            close(out_);
-    }
-    TChild(const TChild&) = delete;
-    TChild& operator=(const TChild&) = delete;
-
-    bool WaitForReady() {
-        std::string seen;
-        char c;
-        while (read(out_, &c, 1) == 1) {
-            seen += c;
-            if (seen.find("ready\n") != std::string::npos)
-                return true;
-        }
-        return false;
-    }
-    void Kill() {
-        if (pid_ <= 0)
-            return;
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
-    int Wait() {
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-private:
-    pid_t pid_ = -1;
-    int out_ = -1;
-};
+using TChild = TKillableChild;
 
 class KillDuringSaves : public ::testing::Test {
 protected:

@@ -3,6 +3,7 @@
 // writer had reported committed.
 #include "library/preset_library.h"
 #include "library_test_support.h"
+#include "tests/support/killable_child.h"
 
 #include <gtest/gtest.h>
 
@@ -13,71 +14,16 @@
 #include <sys/wait.h>
 #include <thread>
 
-extern char** environ;
 using namespace LibraryTest;
 namespace fs = std::filesystem;
 
 namespace {
 
-// Kills per kind of writing; HRZ_KILL_ROUNDS asks for another number.
 int Rounds() {
-    const char* env = std::getenv("HRZ_KILL_ROUNDS");
-    return env ? std::max(1, std::atoi(env)) : 100;
+    return KillRounds(100);
 }
 
-class TWriter {
-public:
-    explicit TWriter(const std::vector<std::string>& args) {
-        int fds[2];
-        if (pipe(fds) != 0)
-            return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        std::vector<char*> argv;
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        out_ = fds[0];
-    }
-    ~TWriter() {
-        KillAndRead();
-        close(out_);
-    }
-    bool WaitForReady() {
-        std::string line;
-        char c;
-        while (read(out_, &c, 1) == 1) {
-            if (c == '\n')
-                return line == "ready";
-            line += c;
-        }
-        return false;
-    }
-    // Everything the writer said before it died.
-    std::string KillAndRead() {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-            pid_ = -1;
-        }
-        std::string said;
-        char buffer[4096];
-        ssize_t got;
-        while ((got = read(out_, buffer, sizeof buffer)) > 0)
-            said.append(buffer, static_cast<std::size_t>(got));
-        return said;
-    }
-
-private:
-    pid_t pid_ = -1;
-    int out_ = -1;
-};
+using TWriter = TKillableChild;
 
 // The last number after "word " in what the writer said, -1 if none.
 long LastReported(const std::string& said, const std::string& word) {
