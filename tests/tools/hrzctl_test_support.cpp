@@ -1,6 +1,7 @@
 #include "tests/tools/hrzctl_test_support.h"
 
 #include "model/stream.h"
+#include "tests/tools/unit_replies.h"
 #include "tools/hrzctl/hrzctl.h"
 #include "unit/factory_presets.h"
 #include "unit/virtual_unit.h"
@@ -49,39 +50,20 @@ Bytes ReadBytes(const std::string& path) {
     return ReadWholeFile(path);
 }
 
-namespace {
-
-Bytes Request(const THrzVirtualUnit& unit, std::initializer_list<std::uint8_t> body) {
-    Bytes bytes{0xF0, 0x1A, unit.Options().Channel, 0x12};
-    for (std::uint8_t b : body)
-        bytes.push_back(b);
-    bytes.push_back(0xF7);
-    return bytes;
-}
-
-Bytes Concatenated(const std::vector<TReplyBlock>& blocks) {
-    Bytes all;
-    for (const auto& block : blocks)
-        all.insert(all.end(), block.begin(), block.end());
-    return all;
-}
-
-} // namespace
-
 Bytes BulkDump(int bank, bool preExpress) {
     TUnitOptions options;
     options.PreExpress = preExpress;
     THrzVirtualUnit unit(options);
-    unit.Receive(Request(unit, {THrzVirtualUnit::CmdItemValue, THrzVirtualUnit::ItemBank,
-                                static_cast<std::uint8_t>(bank)}));
-    return Concatenated(unit.Receive(Request(unit, {unit.AllPresetsRequestCommand()})));
+    unit.Receive(UnitRequest(unit, {THrzVirtualUnit::CmdItemValue, THrzVirtualUnit::ItemBank,
+                                    static_cast<std::uint8_t>(bank)}));
+    return Concatenated(unit.Receive(UnitRequest(unit, {unit.AllPresetsRequestCommand()})));
 }
 
 Bytes TableDump(bool preExpress) {
     TUnitOptions options;
     options.PreExpress = preExpress;
     THrzVirtualUnit unit(options);
-    return Concatenated(unit.Receive(Request(unit, {unit.TableRequestCommand()})));
+    return Concatenated(unit.Receive(UnitRequest(unit, {unit.TableRequestCommand()})));
 }
 
 TPreset FactoryPreset(int bank, int index, bool preExpress) {

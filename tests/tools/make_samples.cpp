@@ -2,6 +2,7 @@
 // program table (.mpt) and a bank's bulk dump (.syx), from the virtual unit's
 // factory memory, into the given folder; one name is not ASCII ("Préset П.hrz").
 #include "model/stream.h"
+#include "tests/tools/unit_replies.h"
 #include "unit/virtual_unit.h"
 
 #include <cstdio>
@@ -11,21 +12,6 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes Request(const THrzVirtualUnit& unit, std::initializer_list<std::uint8_t> body) {
-    Bytes bytes{0xF0, 0x1A, unit.Options().Channel, 0x12};
-    for (std::uint8_t b : body)
-        bytes.push_back(b);
-    bytes.push_back(0xF7);
-    return bytes;
-}
-
-Bytes Concatenated(const std::vector<TReplyBlock>& blocks) {
-    Bytes all;
-    for (const auto& block : blocks)
-        all.insert(all.end(), block.begin(), block.end());
-    return all;
-}
 
 void Write(const std::string& path, const Bytes& bytes) {
     WriteFileAtomically(path, bytes.data(), bytes.size());
@@ -40,13 +26,14 @@ int main(int argc, char** argv) {
     }
     const std::string folder = std::string(argv[1]) + "/";
     THrzVirtualUnit unit{TUnitOptions{}};
-    unit.Receive(Request(unit, {THrzVirtualUnit::CmdItemValue, THrzVirtualUnit::ItemBank, 1}));
-    const Bytes bank = Concatenated(unit.Receive(Request(unit, {unit.AllPresetsRequestCommand()})));
+    unit.Receive(UnitRequest(unit, {THrzVirtualUnit::CmdItemValue, THrzVirtualUnit::ItemBank, 1}));
+    const Bytes bank =
+        Concatenated(unit.Receive(UnitRequest(unit, {unit.AllPresetsRequestCommand()})));
     Write(folder + "bank B.syx", bank);
     Write(folder + "preset.hrz", Bytes(bank.begin() + 3 * 252, bank.begin() + 4 * 252));
     Write(folder + "Pr\xc3\xa9set \xd0\x9f.hrz",
           Bytes(bank.begin() + 5 * 252, bank.begin() + 6 * 252));
     Write(folder + "table.mpt",
-          Concatenated(unit.Receive(Request(unit, {unit.TableRequestCommand()}))));
+          Concatenated(unit.Receive(UnitRequest(unit, {unit.TableRequestCommand()}))));
     return 0;
 }
