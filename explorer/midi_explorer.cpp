@@ -39,7 +39,7 @@ QAction* NewItem(QWidget* menu, const QString& caption, const QString& name) {
 
 TfrmMIDIExplorer::TfrmMIDIExplorer(QWidget* parent) : QMainWindow(parent) {
     setObjectName("frmMIDIExplorer");
-    resize(900, 600);
+    resize(980, 660);
     setAcceptDrops(true);
     CreateControls();
     CreateMenus();

@@ -231,7 +231,8 @@ private:
     bool draining_ = false;
     QTimer* logRefresh_ = nullptr;
     TLogModel* logModel_ = nullptr;
-    int rightPaneWidth_ = 420; // as designed, until "LPW" says otherwise
+    int rightPaneWidth_ =
+        520; // wide enough for the file list's four columns, until "LPW" says otherwise
     bool paneWidthApplied_ = false;
     int logLineHeight_ = 0;
 };

@@ -44,18 +44,24 @@ TFileListView::TFileListView(TFileListModel* model, QWidget* parent)
     header->setSortIndicatorShown(true);
     header->setStretchLastSection(false);
     header->setSectionResizeMode(QHeaderView::Interactive);
-    // Columns sized to fit their header (the name column a little wider).
-    const QFontMetrics fm(header->font());
+    // Size, Type and Modified fit what they usually hold; the name takes the
+    // rest of the pane, so every column is in view at the pane's default width.
+    const QFontMetrics fm(details_->fontMetrics());
+    const int pad = 2 * fm.horizontalAdvance('M');
     for (int c = 0; c < TFileListModel::colCount; ++c) {
-        QString title = model_->headerData(c, Qt::Horizontal).toString();
-        // The time column holds dates and times longer than its title.
-        if (c == TFileListModel::colModified)
-            title = FormatFileTime(QDateTime(QDate(2000, 12, 28), QTime(23, 58)));
-        const int pad = 4 * fm.horizontalAdvance('M');
-        const int text =
-            std::max(fm.horizontalAdvance(title), details_->fontMetrics().horizontalAdvance(title));
-        header->resizeSection(c, text + pad * (c == 0 ? 4 : 2));
+        QString sample = model_->headerData(c, Qt::Horizontal).toString();
+        if (c == TFileListModel::colSize)
+            sample = QStringLiteral("99999 KB");
+        else if (c == TFileListModel::colType)
+            sample = QStringLiteral("shared library");
+        else if (c == TFileListModel::colModified)
+            sample = FormatFileTime(QDateTime(QDate(2000, 12, 28), QTime(23, 58)));
+        const QString title = model_->headerData(c, Qt::Horizontal).toString();
+        const int text = std::max(fm.horizontalAdvance(sample),
+                                  QFontMetrics(header->font()).horizontalAdvance(title));
+        header->resizeSection(c, text + pad);
     }
+    header->setSectionResizeMode(TFileListModel::colName, QHeaderView::Stretch);
     connect(header, &QHeaderView::sectionClicked, this, &TFileListView::HeaderClicked);
 
     items_->setModel(model_);
