@@ -17,7 +17,7 @@ using namespace HrzMessages;
 
 void TfrmMain::SendBuiltMessage(std::vector<std::uint8_t> bytes) {
     LastSentMessage = std::move(bytes);
-    if (!MidiOut)
+    if (!MidiOut || !MidiOut->IsOpen())
         throw EHrzError("MIDI Out device not available");
     MidiOut->SendLong(LastSentMessage.data(), static_cast<std::uint16_t>(LastSentMessage.size()));
 }
@@ -83,8 +83,8 @@ void TfrmMain::SendStream(TStream& stream, QString& statusText) {
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     stream.SetPosition(0);
     stream.ReadBuffer(bytes.data(), bytes.size());
-    if (!MidiOut)
-        throw EHrzError("MIDI Out device not available");
+    if (!MidiOut || !MidiOut->IsOpen())
+        throw EOutputNotOpen("MIDI Out device not available");
     MidiOut->SendLong(bytes.data(), static_cast<std::uint16_t>(bytes.size()));
     statusText = "MIDI data sent to MIDI Out";
 }

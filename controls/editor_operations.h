@@ -1,6 +1,8 @@
 #pragma once
 // What the main window hands every dump editor it opens: the only ways an
 // editor reaches the unit, and the program's status bar.
+#include "model/errors.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -8,6 +10,13 @@
 #include <vector>
 
 class TStream;
+
+// SendStream's failure when no output port is open: an editor that sends after
+// every change says so once, not at every keystroke of a title.
+class EOutputNotOpen : public EHrzError {
+public:
+    using EHrzError::EHrzError;
+};
 
 // How a store in the unit went.
 struct TStoreReport {

@@ -1,6 +1,7 @@
 // The preset editor window: its layout, the preset it shows, changes, sending,
 // saving, undo and redo, and closing.
 #include "editor/frm_preset_editor.h"
+#include "controls/compact_tabs.h"
 #include "controls/model_path.h"
 
 #include "controls/app_error_handler.h"
@@ -303,6 +304,7 @@ QWidget* TfrmPresetEditor::BuildPages() {
 
     pgcAnalogParams = new QTabWidget(tsAnalog);
     pgcAnalogParams->setObjectName("pgcAnalogParams");
+    UseCompactTabs(*pgcAnalogParams->tabBar());
     (new QVBoxLayout(tsAnalog))->addWidget(pgcAnalogParams);
     pgcDigitalParams = new QTabWidget(tsDigital);
     pgcDigitalParams->setObjectName("pgcDigitalParams");
@@ -462,10 +464,13 @@ void TfrmPresetEditor::NoteChange(bool immediate) {
     if (immediate) {
         TakeSnapshot();
         history_.ClearRedo();
-        SendPreset();
-    } else if (!timSys->isActive()) {
-        timSys->start();
+        // Before the send, which may fail: the undo buttons show the snapshot.
+        RefreshUndoButtons();
+        SendPreset(false);
+        return;
     }
+    if (!timSys->isActive())
+        timSys->start();
     RefreshUndoButtons();
 }
 
@@ -477,19 +482,29 @@ void TfrmPresetEditor::timSysTimer() {
     history_.ClearRedo();
     RefreshUndoButtons();
     if (send)
-        SendPreset();
+        SendPreset(false);
 }
 
 void TfrmPresetEditor::TakeSnapshot() {
     history_.TakeSnapshot(*preset_);
 }
 
-void TfrmPresetEditor::SendPreset() {
+void TfrmPresetEditor::SendPreset(bool byUser) {
     if (operations_.SendStream) {
         TMemoryStream dump;
         preset_->WriteDump(dump);
         QString text;
-        operations_.SendStream(dump, text);
+        try {
+            operations_.SendStream(dump, text);
+        } catch (const EOutputNotOpen&) {
+            // Editing offline: the first automatic send says why nothing goes
+            // out, the later ones keep quiet; "Sent" is not shown either way.
+            if (byUser || !outputMissingShown_) {
+                outputMissingShown_ = true;
+                throw;
+            }
+            return;
+        }
     }
     if (!status_.contains("Sent"))
         SetStatus(status_.isEmpty() ? "Sent" : status_ + ", Sent");
@@ -621,7 +636,7 @@ void TfrmPresetEditor::StepHistory(bool forward) {
     RefreshUndoButtons();
     // The unit plays what the window shows, as after a change.
     if (autoSend)
-        SendPreset();
+        SendPreset(false);
 }
 
 // ---- Saving ----

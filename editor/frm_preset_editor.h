@@ -63,7 +63,8 @@ public:
     // the others a second after the first of a burst.
     void NoteChange(bool immediate);
     void TakeSnapshot();
-    void SendPreset();
+    // byUser: Send, F9 or a store; otherwise a change's automatic send.
+    void SendPreset(bool byUser = true);
     // The save dialog and the file write; true when saved.
     bool SavePreset();
     void Undo();
@@ -186,5 +187,6 @@ private:
     bool neverSaved_ = true;
     bool loading_ = false;
     bool sendPending_ = false;
+    bool outputMissingShown_ = false;
     bool closing_ = false;
 };

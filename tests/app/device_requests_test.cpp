@@ -2,6 +2,8 @@
 #include "explorer/msg_buf_memo.h"
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
+#include "model/errors.h"
+#include "model/stream.h"
 #include "tests/app/main_window_fixture.h"
 
 #include <QAction>
@@ -333,6 +335,29 @@ TEST_F(MainWindowTest, F10WithTheOutputClosedTellsTheUserAndSendsNothing) {
     EXPECT_EQ(Messages()[0].text, "MIDI Out device not available");
     EXPECT_EQ(Messages()[0].caption, "MIDI communications error");
     EXPECT_EQ(Status(), before);
+}
+
+// An editor's send (Auto send after every change) with no output open says so
+// in words, not with the port's handle error.
+TEST_F(MainWindowTest, AnEditorsSendNeedsAnOpenOutput) {
+    auto& w = StartOnTestPlatform();
+    TMemoryStream stream({0xF0, 0x1A, 0x00, 0xF7});
+    QString text;
+    w.EditorOperations().SendStream(stream, text);
+    EXPECT_EQ(SentBytes(), (std::vector<TBytes>{{0xF0, 0x1A, 0x00, 0xF7}}));
+    EXPECT_EQ(text, "MIDI data sent to MIDI Out");
+
+    w.MidiOut->Close();
+    platform.ClearSent();
+    text.clear();
+    try {
+        w.EditorOperations().SendStream(stream, text);
+        ADD_FAILURE() << "sent on a closed port";
+    } catch (const EOutputNotOpen& e) {
+        EXPECT_STREQ(e.what(), "MIDI Out device not available");
+    }
+    EXPECT_TRUE(SentBytes().empty());
+    EXPECT_TRUE(text.isEmpty());
 }
 
 TEST_F(MainWindowTest, OnlyPlainCtrlCAbortsARun) {

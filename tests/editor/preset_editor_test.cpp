@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QToolButton>
 
@@ -70,6 +71,20 @@ TEST_F(EditorTest, ShowingAPresetChecksItsEffectsAndShowsTheirPages) {
     EXPECT_EQ(ValueLabel("lcdEQU40Hz"), "0 db");
     EXPECT_FALSE(editor->NeverSaved());
     EXPECT_FALSE(editor->Preset().IsChanged());
+}
+
+// Every tab of a preset with all eleven analog effects is in view at the
+// window's default size: no tab hides behind the scroll arrows.
+TEST_F(EditorTest, AllElevenAnalogTabsFitTheDefaultWidth) {
+    TPreset p = WithAnalog({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
+    Open(p);
+    QTabBar* bar = editor->pgcAnalogParams->tabBar();
+    int visible = 0;
+    for (int i = 0; i < bar->count(); ++i)
+        visible += bar->isTabVisible(i) ? 1 : 0;
+    ASSERT_EQ(visible, 11);
+    EXPECT_LE(bar->sizeHint().width(), editor->pgcAnalogParams->width())
+        << "editor " << editor->width() << " px wide";
 }
 
 TEST_F(EditorTest, AnInvalidGroupIsReportedAndEditingGoesOnWithGroupZero) {
@@ -186,6 +201,27 @@ TEST_F(EditorTest, F9SendsAndAnEmptyStatusBecomesSent) {
     editor->SetOperations({});
     Press(editor->edtTitle, Qt::Key_F9);
     EXPECT_EQ(sends.size(), 2u);
+}
+
+// Editing with no output open: the first change's send says so, the next ones
+// keep quiet, and a send the user asks for says it again.
+TEST_F(EditorTest, WithNoOutputOpenOnlyTheFirstAutomaticSendComplains) {
+    TEditorOperations ops;
+    int tries = 0;
+    ops.SendStream = [&tries](TStream&, QString&) {
+        ++tries;
+        throw EOutputNotOpen("MIDI Out device not available");
+    };
+    editor->SetOperations(ops);
+    Show(*editor);
+    EXPECT_THROW(CheckAnalog(1, true), EOutputNotOpen);
+    EXPECT_TRUE(editor->btnUndo->isEnabled());
+    EXPECT_NO_THROW(CheckAnalog(2, true));
+    EXPECT_NO_THROW(CheckAnalog(2, false));
+    EXPECT_EQ(tries, 3);
+    EXPECT_EQ(Status(), "Modified");
+    EXPECT_THROW(editor->btnSendOut->click(), EOutputNotOpen);
+    EXPECT_EQ(Status(), "Modified");
 }
 
 TEST_F(EditorTest, TwoEditorsKeepTheirChangesToThemselves) {
