@@ -2,7 +2,7 @@
 #include "controls/scripted_dialog_service.h"
 #include "explorer/filepane/file_explorer_pane.h"
 #include "explorer/filepane/file_list_model.h"
-#include "tests/explorer/filepane/qt_app.h"
+#include "tests/controls/test_app.h"
 
 #include <QApplication>
 #include <QComboBox>
