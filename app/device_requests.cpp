@@ -9,7 +9,6 @@
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
 #include "model/device_globals.h"
-#include "model/digital_groups.h"
 #include "unit/virtual_unit_platform.h"
 
 #include <QAction>
@@ -110,8 +109,7 @@ void TfrmMain::PreExpressChanged() {
 }
 
 void TfrmMain::ApplyPreExpressMode() {
-    PreExpressMode = miPreExpress && miPreExpress->isChecked();
-    DigitalGroups::SetActiveGroupCounts(PreExpressMode);
+    SetPreExpressMode(miPreExpress && miPreExpress->isChecked());
     // The built-in virtual unit answers as the model the switch names.
     if (TVirtualUnitMidiPlatform* unit = BuiltInVirtualUnit())
         unit->SetModel(PreExpressMode);

@@ -31,20 +31,13 @@ public:
     // Program change n selects preset n.
     void SetDefaults();
 
-    // Reads one dump from the start of the stream. A short stream throws the stream's
-    // read error and leaves the table unchanged. No byte is validated here.
-    void LoadFromStream(TStream& stream);
-    // Writes one dump at the stream's position.
-    void SaveToStream(TStream& stream) const;
-    // The same for an explicit model, for code that serves a unit of its own
-    // model whatever the application's mode is.
+    // Reads one dump of the given model from the start of the stream. A short stream
+    // throws the stream's read error and leaves the table unchanged. No byte is
+    // validated here.
     void LoadFromStream(TStream& stream, bool preExpress);
+    // Writes one dump at the stream's position.
     void SaveToStream(TStream& stream, bool preExpress) const;
 
-    // Sizes of the current mode (PreExpressMode is read at each call).
-    static int MptEntryCount();
-    static int MptDumpLength();
-    static std::uint8_t MptCommand();
     static int MptEntryCount(bool preExpress);
     static int MptDumpLength(bool preExpress);
     static std::uint8_t MptCommand(bool preExpress);

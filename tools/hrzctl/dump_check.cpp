@@ -117,7 +117,7 @@ void CheckPresetDump(TChecker& c, const TBytes& d, bool preExpress) {
         CheckValue(c, info, info.Slot, params[static_cast<std::size_t>(info.Slot)]);
 
     const int group = CheckedPair(c, d, 13);
-    const int groups = DigitalGroups::ActiveGroupCount();
+    const int groups = DigitalGroups::GroupCount(preExpress);
     const bool groupValid = group >= 0 && group < groups;
     if (!groupValid) {
         std::string text =
