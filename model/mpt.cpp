@@ -9,7 +9,7 @@ Tmpt::Tmpt() {
     DeviceId = DeviceChannel;
     Command = MptCommand(PreExpressMode);
     SetDefaults();
-    SysexEnd = 0xF7;
+    SysexEnd = HrzMessages::SysexEnd;
 }
 
 void Tmpt::SetDefaults() {
