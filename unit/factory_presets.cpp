@@ -2,6 +2,7 @@
 
 #include "model/catalogue.h"
 #include "model/digital_groups.h"
+#include "model/unit_location.h"
 
 #include <algorithm>
 #include <string_view>
@@ -138,7 +139,7 @@ std::string FactoryPresetTitle(int bank, int index) {
     title += ' ';
     title += kSounds[rnd.Next() % std::size(kSounds)];
     if (title.size() < 13)
-        title += ' ' + std::string(1, static_cast<char>('A' + bank)) + std::to_string(index + 1);
+        title += ' ' + BankLetter(bank) + std::to_string(index + 1);
     return title.substr(0, TPreset::TitleLength);
 }
 
