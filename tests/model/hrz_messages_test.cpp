@@ -95,6 +95,8 @@ TEST(HrzMessages, RecognisersIgnoreTheChannelButNotLengthOrCommand) {
     table[4] = 0x13;
     EXPECT_TRUE(IsMptDump(table.data(), table.size(), false));
     EXPECT_FALSE(IsMptDump(table.data(), table.size(), true));
+    table[4] = 0x0C; // the length is right, the command the older model's
+    EXPECT_FALSE(IsMptDump(table.data(), table.size(), false));
     table.resize(262);
     table[4] = 0x0C;
     EXPECT_TRUE(IsMptDump(table.data(), table.size(), true));
@@ -102,6 +104,7 @@ TEST(HrzMessages, RecognisersIgnoreTheChannelButNotLengthOrCommand) {
 
     const TBytes reply{0xF0, 0x1A, 0x07, 0x12, 0x03, 0x00, 0x01, 0xF7};
     EXPECT_TRUE(IsItemValueReply(reply.data(), reply.size()));
+    EXPECT_TRUE(IsItemValueReply(reply.data(), 5));
     EXPECT_FALSE(IsItemValueReply(reply.data(), 4));
 }
 
