@@ -3,7 +3,6 @@
 // request that got no answer.
 #include "app/frm_bkup_opt.h"
 #include "app/frm_main.h"
-#include "app/hrz_messages.h"
 #include "app/unit_store.h"
 #include "controls/app_error_handler.h"
 #include "controls/delay_with_messages.h"
@@ -16,8 +15,10 @@
 #include "midi/midi_output.h"
 #include "model/backup_journal.h"
 #include "model/device_globals.h"
+#include "model/hrz_messages.h"
 #include "model/safe_file_name.h"
 #include "model/stream.h"
+#include "model/unit_location.h"
 #include "settings/lv_reg_util.h"
 
 #include <QApplication>

@@ -2,13 +2,14 @@
 // lines in the monitor. Once the dumps stop coming the user is offered to keep
 // them, as one .syx file or as preset files named as a backup names them.
 #include "app/frm_main.h"
-#include "app/hrz_messages.h"
 #include "controls/app_error_handler.h"
 #include "controls/dialog_service.h"
 #include "explorer/filepane/file_explorer_pane.h"
 #include "model/device_globals.h"
+#include "model/hrz_messages.h"
 #include "model/safe_file_name.h"
 #include "model/stream.h"
+#include "model/unit_location.h"
 
 #include <QDir>
 #include <QFile>

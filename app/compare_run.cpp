@@ -3,7 +3,6 @@
 // comparison window's requests to the unit (store, open in the editor).
 #include "app/frm_compare.h"
 #include "app/frm_main.h"
-#include "app/hrz_messages.h"
 #include "controls/busy_cursor.h"
 #include "controls/delay_with_messages.h"
 #include "controls/dialog_service.h"
@@ -12,6 +11,7 @@
 #include "midi/midi_output.h"
 #include "model/device_globals.h"
 #include "model/errors.h"
+#include "model/hrz_messages.h"
 #include "model/stream.h"
 
 #include <QDir>

@@ -1,13 +1,14 @@
 // The main window's messages to the unit and the tests by which it knows
 // what the unit sent back.
 #include "app/frm_main.h"
-#include "app/hrz_messages.h"
 #include "controls/delay_with_messages.h"
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
 #include "model/device_globals.h"
 #include "model/errors.h"
+#include "model/hrz_messages.h"
 #include "model/stream.h"
+#include "model/unit_location.h"
 
 #include <QAction>
 #include <QScopedValueRollback>
@@ -25,7 +26,7 @@ void TfrmMain::SendBuiltMessage(std::vector<std::uint8_t> bytes) {
 void TfrmMain::RequestCurrentPreset() {
     if (!OutputReady(true))
         return;
-    SendBuiltMessage(Sysex(DeviceChannel, CmdCurrentPresetRequest));
+    SendBuiltMessage(CurrentPresetRequest(DeviceChannel));
 }
 
 void TfrmMain::RequestAllPresets() {
@@ -33,19 +34,19 @@ void TfrmMain::RequestAllPresets() {
         return;
     // Ready before the request: the dumps may come while it is being sent.
     ExpectBulkDump();
-    SendBuiltMessage(Sysex(DeviceChannel, AllPresetsRequestCommand(PreExpressMode)));
+    SendBuiltMessage(AllPresetsRequest(DeviceChannel, PreExpressMode));
     ShowStatus("All Preset Request issued");
 }
 
 void TfrmMain::RequestMptTable() {
     if (!OutputReady(true))
         return;
-    SendBuiltMessage(Sysex(DeviceChannel, MptRequestCommand(PreExpressMode)));
+    SendBuiltMessage(MptRequest(DeviceChannel, PreExpressMode));
     ShowStatus("MPT Request issued");
 }
 
 void TfrmMain::RequestStatusItem(std::uint8_t item) {
-    SendBuiltMessage(Sysex(DeviceChannel, CmdItemRequest, {item}));
+    SendBuiltMessage(ItemRequest(DeviceChannel, item));
     // Counted once it is out: a request the port refused gets no answer to wait for.
     ++PendingStatusReplies;
     DelayWithMessages(static_cast<std::uint32_t>(RequestDelay));
@@ -56,8 +57,7 @@ void TfrmMain::SelectBank(int bank) {
         return;
     if (bank < 0 || bank > 3)
         return;
-    SendBuiltMessage(
-        Sysex(DeviceChannel, CmdItemValue, {ItemBank, static_cast<std::uint8_t>(bank)}));
+    SendBuiltMessage(BankItemValue(DeviceChannel, static_cast<std::uint8_t>(bank)));
     ShowStatus(QString("Bank %1 selected").arg(QString::fromStdString(BankLetter(bank))));
 }
 
@@ -72,8 +72,7 @@ void TfrmMain::BypassChanged() {
         return;
     const bool on = miBypass->isChecked();
     ShowStatus(on ? "Bypass activation request sent" : "Bypass deactivation request sent");
-    SendBuiltMessage(
-        Sysex(DeviceChannel, CmdItemValue, {ItemBypass, static_cast<std::uint8_t>(on ? 1 : 0)}));
+    SendBuiltMessage(BypassItemValue(DeviceChannel, on));
 }
 
 void TfrmMain::SendStream(TStream& stream, QString& statusText) {
@@ -100,7 +99,7 @@ void TfrmMain::RequestPreset() {
     }
     // What came before the request cannot be its answer.
     DiscardPendingInput();
-    SendBuiltMessage(Sysex(DeviceChannel, CmdCurrentPresetRequest));
+    SendBuiltMessage(CurrentPresetRequest(DeviceChannel));
     RunAwaitingDump = true;
     ShowStatus(QString("Requested preset #%1").arg(RunPresetIndex + 1));
 }

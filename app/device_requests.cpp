@@ -1,7 +1,6 @@
 // Pacing and time-outs of the requests to the unit, what the main window knows
 // of the unit (online, bank, bypass, current preset), keys and received input.
 #include "app/frm_main.h"
-#include "app/hrz_messages.h"
 #include "controls/busy_cursor.h"
 #include "controls/delay_with_messages.h"
 #include "controls/tick_source.h"
@@ -9,7 +8,8 @@
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
 #include "model/device_globals.h"
-#include "model/digital_groups.h"
+#include "model/hrz_messages.h"
+#include "model/unit_location.h"
 #include "unit/virtual_unit_platform.h"
 
 #include <QAction>
@@ -110,8 +110,7 @@ void TfrmMain::PreExpressChanged() {
 }
 
 void TfrmMain::ApplyPreExpressMode() {
-    PreExpressMode = miPreExpress && miPreExpress->isChecked();
-    DigitalGroups::SetActiveGroupCounts(PreExpressMode);
+    SetPreExpressMode(miPreExpress && miPreExpress->isChecked());
     // The built-in virtual unit answers as the model the switch names.
     if (TVirtualUnitMidiPlatform* unit = BuiltInVirtualUnit())
         unit->SetModel(PreExpressMode);

@@ -7,6 +7,7 @@
 #include "controls/printer_canvas.h"
 #include "model/device_globals.h"
 #include "model/errors.h"
+#include "model/unit_location.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -56,7 +57,8 @@ void TfrmBkupOpt::BuildControls() {
     auto* banks = new QHBoxLayout(grpBankOpts);
     const char* bankNames[] = {"chkBankA", "chkBankB", "chkBankC", "chkBankD"};
     for (int b = 0; b < 4; ++b) {
-        auto* box = new QCheckBox(QString("Bank &%1").arg(QChar('A' + b)), grpBankOpts);
+        auto* box = new QCheckBox(QString("Bank &%1").arg(QString::fromStdString(BankLetter(b))),
+                                  grpBankOpts);
         box->setObjectName(bankNames[b]);
         banks->addWidget(box);
         chkBank[static_cast<std::size_t>(b)] = box;

@@ -8,6 +8,7 @@
 #include "controls/screen_placement.h"
 #include "editor/print_helpers.h"
 #include "model/errors.h"
+#include "model/file_path.h"
 #include "model/preset_diff.h"
 #include "model/stream.h"
 
@@ -413,18 +414,20 @@ void TfrmCompare::SaveUnitVersions() {
         for (int r : rows) {
             TCompareRow& row = rows_[static_cast<std::size_t>(r)];
             namespace fs = std::filesystem;
-            const fs::path bankFolder(BackupFolder::BankPath(ModelPath(folder_), row.Bank));
+            const fs::path bankFolder =
+                PathFromUtf8(BackupFolder::BankPath(ModelPath(folder_), row.Bank));
             std::error_code ec;
             fs::create_directories(bankFolder, ec);
             TFolderPreset file;
             file.Name =
                 BackupFolder::PresetFileName(row.A.Title, row.Number, untitledName_.toStdString());
-            file.Path = (bankFolder / file.Name).string();
+            file.Path = Utf8FromPath(bankFolder / PathFromUtf8(file.Name));
             file.Dump = row.A.Dump;
             WriteFileAtomically(file.Path, file.Dump.data(), file.Dump.size());
             // The file of another name that held this location is replaced by the new one.
-            if (row.B.Present && !row.B.Path.empty() && fs::path(row.B.Path) != fs::path(file.Path))
-                fs::remove(row.B.Path, ec);
+            if (row.B.Present && !row.B.Path.empty() &&
+                PathFromUtf8(row.B.Path) != PathFromUtf8(file.Path))
+                fs::remove(PathFromUtf8(row.B.Path), ec);
             row.B = FolderSide(file);
             row.State = CompareSides(row.A, row.B);
             saved.push_back(r);

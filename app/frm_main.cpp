@@ -1,7 +1,6 @@
 // The main window: start-up, its menus, the editors it opens, close and destruction.
 #include "app/frm_main.h"
 
-#include "app/hrz_messages.h"
 #include "controls/app_error_handler.h"
 #include "controls/busy_cursor.h"
 #include "editor/frm_preset_editor.h"
@@ -10,7 +9,9 @@
 #include "midi/midi_output.h"
 #include "model/device_globals.h"
 #include "model/errors.h"
+#include "model/hrz_messages.h"
 #include "model/stream.h"
+#include "model/unit_location.h"
 #include "mpt/frm_mpt_edit.h"
 #include "settings/lv_reg_util.h"
 
@@ -149,7 +150,7 @@ void TfrmMain::BuildRequestsMenu(bool preExpressChecked, bool verifyChecked) {
     miBypass->setCheckable(true);
     AddSeparator(m);
     for (int bank = 0; bank < 4; ++bank) {
-        const QString letter = QString::fromStdString(HrzMessages::BankLetter(bank));
+        const QString letter = QString::fromStdString(BankLetter(bank));
         QAction* item =
             AddMenuItem("Select Bank &" + letter, m, [this, bank] { SelectBank(bank); });
         item->setObjectName("miSelectBank" + letter);

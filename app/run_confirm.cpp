@@ -4,7 +4,6 @@
 // run asks for the unit's current preset number after each select, selects
 // again when it differs, and leaves a preset it cannot confirm unsaved.
 #include "app/frm_main.h"
-#include "app/hrz_messages.h"
 #include "controls/app_error_handler.h"
 #include "controls/delay_with_messages.h"
 #include "controls/tick_source.h"
@@ -12,8 +11,10 @@
 #include "midi/midi_output.h"
 #include "model/device_globals.h"
 #include "model/errors.h"
+#include "model/hrz_messages.h"
 #include "model/mpt.h"
 #include "model/stream.h"
+#include "model/unit_location.h"
 
 #include <QAction>
 #include <QDir>
@@ -57,7 +58,7 @@ TfrmMain::AwaitRunReply(const std::function<bool(const TMyMidiEvent&)>& wanted,
 
 int TfrmMain::AskRunPresetNumber() {
     DiscardPendingInput();
-    SendBuiltMessage(Sysex(DeviceChannel, CmdItemRequest, {ItemPresetNumber}));
+    SendBuiltMessage(ItemRequest(DeviceChannel, ItemPresetNumber));
     const auto wait = static_cast<std::uint32_t>(std::max(RequestDelay * 2, 200));
     const auto reply = AwaitRunReply(IsPresetNumberReply, wait);
     if (!reply)
@@ -69,7 +70,7 @@ bool TfrmMain::FetchRunTable() {
     RunTable.reset();
     const bool preExpress = PreExpressMode;
     DiscardPendingInput();
-    SendBuiltMessage(Sysex(DeviceChannel, MptRequestCommand(preExpress)));
+    SendBuiltMessage(MptRequest(DeviceChannel, preExpress));
     const auto reply = AwaitRunReply(
         [preExpress](const TMyMidiEvent& e) {
             return e.HasSysex() && IsMptDump(e.Sysex.data(), e.Sysex.size(), preExpress);
@@ -95,16 +96,14 @@ int TfrmMain::ExpectedRunPreset() const {
 }
 
 void TfrmMain::SendRunSelect() {
-    const TWirePresetNumber n = WirePresetNumber(RunPresetIndex);
     if (RunByPresetNumber) {
-        SendBuiltMessage(Sysex(DeviceChannel, CmdPresetSelect, {n.Low, n.High}));
+        SendBuiltMessage(PresetSelect(DeviceChannel, RunPresetIndex));
         return;
     }
     if (!MidiOut)
         throw EHrzError("MIDI Out device not available");
-    MidiOut->SendShort(ControlChange, BankSelectCoarse, 0);
-    MidiOut->SendShort(ControlChange, BankSelectFine, n.High);
-    MidiOut->SendShort(ProgramChange, n.Low, 0);
+    for (const TShortMessage& m : ProgramSelect(RunPresetIndex))
+        MidiOut->SendShort(m.Status, m.Data1, m.Data2);
 }
 
 bool TfrmMain::SelectRunPreset() {

@@ -4,6 +4,7 @@
 #include "midi/platform_module.h"
 #include "midi/system_midi_platform.h"
 #include "midi/winmm_platform.h"
+#include "model/file_path.h"
 #include "model/stream.h"
 #include "unit/unit_memory.h"
 #include "unit/virtual_unit_platform.h"
@@ -73,7 +74,7 @@ void TStartupWorker::Run() {
     unit.WirePacing = true;
     unit.StatePath = DefaultUnitStatePath(unit.PreExpress);
     // A save killed in the last run left its temporary file beside the memory.
-    RemoveLeftoverSaveFiles(std::filesystem::path(unit.StatePath).parent_path().string());
+    RemoveLeftoverSaveFiles(Utf8FromPath(PathFromUtf8(unit.StatePath).parent_path()));
     auto virtualUnit = std::make_unique<TVirtualUnitMidiPlatform>(unit);
     SetBuiltInVirtualUnit(virtualUnit.get());
     if (std::string notice = virtualUnit->StartNotice(); !notice.empty())

@@ -3,13 +3,13 @@
 // preset it was on.
 #include "app/frm_main.h"
 
-#include "app/hrz_messages.h"
 #include "controls/delay_with_messages.h"
 #include "controls/tick_source.h"
 #include "library/unit_recorder.h"
 #include "midi/midi_output.h"
 #include "model/device_globals.h"
 #include "model/dump_compare.h"
+#include "model/hrz_messages.h"
 
 #include <QAction>
 
@@ -41,8 +41,7 @@ bool TfrmMain::VerifyStores() const {
 }
 
 void TfrmMain::SelectPresetIndex(int index) {
-    const TWirePresetNumber n = WirePresetNumber(index);
-    SendBuiltMessage(Sysex(DeviceChannel, CmdPresetSelect, {n.Low, n.High}));
+    SendBuiltMessage(PresetSelect(DeviceChannel, index));
 }
 
 std::optional<std::vector<std::uint8_t>> TfrmMain::FetchPreset(int index) {
@@ -60,7 +59,7 @@ std::optional<std::vector<std::uint8_t>> TfrmMain::FetchPreset(int index) {
         capturedDump_.reset();
         {
             TFlagOn capturing(capturingDump_);
-            SendBuiltMessage(Sysex(DeviceChannel, CmdCurrentPresetRequest));
+            SendBuiltMessage(CurrentPresetRequest(DeviceChannel));
             const std::uint32_t start = tick::GetTickCount();
             while (!capturedDump_ && tick::GetTickCount() - start < wait)
                 DelayWithMessages(5);

@@ -8,17 +8,12 @@
 #include "editor/frm_store_prompt.h"
 #include "model/device_globals.h"
 #include "model/errors.h"
+#include "model/hrz_messages.h"
 #include "model/preset_files.h"
 #include "model/stream.h"
 
 #include <QFile>
 #include <QFileInfo>
-
-namespace {
-
-constexpr std::uint8_t kStoreCommand = 0x0A;
-
-} // namespace
 
 // ---- Open ----
 
@@ -62,15 +57,7 @@ int TfrmPresetEditor::ProposedLocation(const QString& fileName) {
 }
 
 std::vector<std::uint8_t> TfrmPresetEditor::StoreMessage(int location) {
-    const int v = location - 1;
-    return {0xF0,
-            0x1A,
-            DeviceChannel,
-            0x12,
-            kStoreCommand,
-            static_cast<std::uint8_t>(v < 128 ? v : v - 128),
-            static_cast<std::uint8_t>(v < 128 ? 0 : 1),
-            0xF7};
+    return HrzMessages::StorePreset(DeviceChannel, location);
 }
 
 TfrmStorePrompt* TfrmPresetEditor::StoreDialog() {

@@ -5,7 +5,6 @@
 #include "fuzz/fuzz_input.h"
 #include "model/backup_folder.h"
 #include "model/device_globals.h"
-#include "model/digital_groups.h"
 #include "model/errors.h"
 #include "model/library_compare.h"
 
@@ -30,8 +29,7 @@ const fs::path& Root() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     TFuzzInput input(data, size);
     const bool preExpress = input.Byte() & 1;
-    PreExpressMode = preExpress;
-    DigitalGroups::SetActiveGroupCounts(preExpress);
+    SetPreExpressMode(preExpress);
     std::error_code ec;
     fs::remove_all(Root(), ec);
     const fs::path sides[2] = {Root() / "a", Root() / "b"};

@@ -2,7 +2,6 @@
 // table listing, as the commands run them.
 #include "fuzz/fuzz_input.h"
 #include "model/device_globals.h"
-#include "model/digital_groups.h"
 #include "model/errors.h"
 #include "model/preset_diff.h"
 #include "model/stream.h"
@@ -18,8 +17,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     TFuzzInput input(data, size);
     const bool preExpress = input.Byte() & 1;
-    PreExpressMode = preExpress;
-    DigitalGroups::SetActiveGroupCounts(preExpress);
+    SetPreExpressMode(preExpress);
 
     TInputFile file;
     file.Path = file.Name = "fuzz.syx";

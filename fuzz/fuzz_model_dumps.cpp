@@ -63,22 +63,22 @@ void FuzzPreset(const std::vector<std::uint8_t>& input) {
         std::abort();
 }
 
-void FuzzTable(const std::vector<std::uint8_t>& input) {
+void FuzzTable(const std::vector<std::uint8_t>& input, bool preExpress) {
     Tmpt table;
     TMemoryStream in(input);
     try {
-        table.LoadFromStream(in);
+        table.LoadFromStream(in, preExpress);
     } catch (const EHrzError&) {
         return;
     }
     TMemoryStream out;
-    table.SaveToStream(out);
+    table.SaveToStream(out, preExpress);
     CheckFrame(out.Bytes());
     Tmpt again;
     out.SetPosition(0);
-    again.LoadFromStream(out);
+    again.LoadFromStream(out, preExpress);
     TMemoryStream twice;
-    again.SaveToStream(twice);
+    again.SaveToStream(twice, preExpress);
     if (twice.Bytes() != out.Bytes())
         std::abort();
 }
@@ -90,10 +90,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     // The first byte chooses the unit model; the rest is the dump.
     const bool preExpress = data[0] & 1;
-    PreExpressMode = preExpress;
-    DigitalGroups::SetActiveGroupCounts(preExpress);
+    SetPreExpressMode(preExpress);
     const std::vector<std::uint8_t> input(data + 1, data + size);
     FuzzPreset(input);
-    FuzzTable(input);
+    FuzzTable(input, preExpress);
     return 0;
 }

@@ -1,7 +1,9 @@
 // The main window's tests of what the unit sent: status replies, preset and
 // table dumps, the title and preset number read from them.
-#include "app/hrz_messages.h"
 #include "fuzz/fuzz_input.h"
+#include "model/hrz_messages.h"
+#include "model/preset.h"
+#include "model/unit_location.h"
 
 #include <cstdlib>
 

@@ -4,7 +4,6 @@
 // byte for byte.
 #include "fuzz/fuzz_input.h"
 #include "model/device_globals.h"
-#include "model/digital_groups.h"
 #include "model/preset_files.h"
 #include "model/visible_text.h"
 
@@ -29,8 +28,7 @@ void CheckName(const std::string& name, int number) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     TFuzzInput input(data, size);
     const bool preExpress = input.Byte() & 1;
-    PreExpressMode = preExpress;
-    DigitalGroups::SetActiveGroupCounts(preExpress);
+    SetPreExpressMode(preExpress);
     const auto untitledBytes = input.Take(input.Byte() % 24);
     std::string untitled(untitledBytes.begin(), untitledBytes.end());
     if (untitled.empty() || VisibleText(untitled) != untitled ||

@@ -5,6 +5,7 @@
 #include "model/backup_folder.h"
 #include "model/catalogue.h"
 #include "model/errors.h"
+#include "model/file_path.h"
 #include "model/sysex_scan.h"
 #include "model/value_text.h"
 
@@ -169,7 +170,7 @@ std::string EnvOrEmpty(const char* name) {
 }
 
 bool IsPresetFileName(const fs::path& p) {
-    const std::string name = Lower(p.filename().string());
+    const std::string name = Lower(Utf8FromPath(p.filename()));
     if (name.size() > 4 && name.ends_with(".syx"))
         return true;
     if (name.size() > 4 && name.ends_with(".hrz"))
@@ -179,7 +180,7 @@ bool IsPresetFileName(const fs::path& p) {
 
 // "Bank A".."Bank D" as the folder of a backup file: 0..3, else -1.
 int BankOfFolder(const fs::path& file) {
-    const std::string folder = Lower(file.parent_path().filename().string());
+    const std::string folder = Lower(Utf8FromPath(file.parent_path().filename()));
     if (folder.size() == 6 && folder.starts_with("bank ") && folder[5] >= 'a' && folder[5] <= 'd')
         return folder[5] - 'a';
     return -1;
@@ -283,17 +284,18 @@ bool ParseUnitLocation(std::string_view text, int& bank, int& number) {
 std::string DefaultLibraryPath() {
     fs::path base;
 #if defined(_WIN32)
-    base = fs::path(EnvOrEmpty("APPDATA")) / "HRZ2000e";
+    const wchar_t* appData = _wgetenv(L"APPDATA"); // wide: the narrow one is the code page's
+    base = fs::path(appData ? appData : L"") / "HRZ2000e";
 #elif defined(__APPLE__)
-    base = fs::path(EnvOrEmpty("HOME")) / "Library" / "Application Support" / "HRZ2000e";
+    base = PathFromUtf8(EnvOrEmpty("HOME")) / "Library" / "Application Support" / "HRZ2000e";
 #else
     const std::string xdg = EnvOrEmpty("XDG_DATA_HOME");
-    if (!xdg.empty() && fs::path(xdg).is_absolute())
-        base = fs::path(xdg) / "HRZ2000e";
+    if (!xdg.empty() && PathFromUtf8(xdg).is_absolute())
+        base = PathFromUtf8(xdg) / "HRZ2000e";
     else
-        base = fs::path(EnvOrEmpty("HOME")) / ".local" / "share" / "HRZ2000e";
+        base = PathFromUtf8(EnvOrEmpty("HOME")) / ".local" / "share" / "HRZ2000e";
 #endif
-    return (base / "library.sqlite").string();
+    return Utf8FromPath(base / "library.sqlite");
 }
 
 struct TPresetLibrary::TStatements {
@@ -328,7 +330,7 @@ TPresetLibrary::~TPresetLibrary() = default;
 
 void TPresetLibrary::OpenChecked(std::string* notice) {
     std::error_code ec;
-    const fs::path file(path_);
+    const fs::path file = PathFromUtf8(path_);
     if (file.has_parent_path())
         fs::create_directories(file.parent_path(), ec);
     const bool existed = fs::exists(file, ec);
@@ -366,15 +368,15 @@ void TPresetLibrary::OpenChecked(std::string* notice) {
     db_.reset();
     // Moved aside, never deleted: what is in it may still be saved by hand.
     std::string aside = path_ + ".damaged";
-    for (int n = 2; fs::exists(aside, ec); ++n)
+    for (int n = 2; fs::exists(PathFromUtf8(aside), ec); ++n)
         aside = path_ + ".damaged-" + std::to_string(n);
-    fs::rename(file, aside, ec);
+    fs::rename(file, PathFromUtf8(aside), ec);
     if (ec)
         throw EHrzError("The library " + path_ + " is damaged (" + damage +
                         ") and cannot be moved to " + aside + ": " + ec.message());
     for (const char* suffix : {"-wal", "-shm"})
-        if (fs::exists(path_ + suffix, ec))
-            fs::rename(path_ + suffix, aside + suffix, ec);
+        if (fs::exists(PathFromUtf8(path_ + suffix), ec))
+            fs::rename(PathFromUtf8(path_ + suffix), PathFromUtf8(aside + suffix), ec);
     if (notice)
         *notice = "The library " + path_ + " was damaged (" + damage + "). It was moved to " +
                   aside + " and a new, empty library was started.";
@@ -455,18 +457,18 @@ TAddReport TPresetLibrary::Add(const std::vector<std::string>& paths,
 
     std::vector<std::string> files;
     for (const auto& p : paths) {
-        const fs::path path(p);
+        const fs::path path = PathFromUtf8(p);
         const auto status = fs::status(path, ec);
         if (fs::is_directory(status)) {
             for (auto it = fs::recursive_directory_iterator(
                      path, fs::directory_options::skip_permission_denied, ec);
                  !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
                 if (it->is_regular_file(ec) && IsPresetFileName(it->path()))
-                    files.push_back(it->path().lexically_normal().string());
+                    files.push_back(Utf8FromPath(it->path().lexically_normal()));
             if (ec)
                 report.Skipped.push_back({p, "cannot be listed: " + ec.message()});
         } else if (fs::is_regular_file(status)) {
-            files.push_back(path.lexically_normal().string());
+            files.push_back(Utf8FromPath(path.lexically_normal()));
         } else {
             report.Skipped.push_back({p, "no such file or folder"});
         }
@@ -482,11 +484,11 @@ TAddReport TPresetLibrary::Add(const std::vector<std::string>& paths,
     for (const auto& [path, k] : known) {
         if (walked.count(path) || k.State == "vanished")
             continue;
-        if (!fs::exists(path, ec)) {
+        if (!fs::exists(PathFromUtf8(path), ec)) {
             report.Vanished.push_back(path);
             vanishedIds.push_back(k.Id);
-        } else if (fs::file_size(path, ec) != static_cast<std::uintmax_t>(k.Size) ||
-                   FileTime(path, ec) != k.Time) {
+        } else if (fs::file_size(PathFromUtf8(path), ec) != static_cast<std::uintmax_t>(k.Size) ||
+                   FileTime(PathFromUtf8(path), ec) != k.Time) {
             files.push_back(path);
         }
     }
@@ -517,8 +519,8 @@ TAddReport TPresetLibrary::Add(const std::vector<std::string>& paths,
             step.Path = path;
             if (progress && (i % 64 == 0))
                 progress(step);
-            const auto size = static_cast<std::int64_t>(fs::file_size(path, ec));
-            const std::int64_t time = FileTime(path, ec);
+            const auto size = static_cast<std::int64_t>(fs::file_size(PathFromUtf8(path), ec));
+            const std::int64_t time = FileTime(PathFromUtf8(path), ec);
             if (ec) {
                 report.Skipped.push_back({path, "cannot be read: " + ec.message()});
                 ec.clear();
@@ -595,11 +597,11 @@ TAddReport TPresetLibrary::Add(const std::vector<std::string>& paths,
                 .Bind(6, now)
                 .Run();
             st_->DropHoldings->Bind(1, fileId).Run();
-            const int bank = BankOfFolder(path);
-            const int number =
-                holdings.size() == 1
-                    ? std::max(0, BackupFolder::FileNumber(fs::path(path).filename().string()))
-                    : 0;
+            const int bank = BankOfFolder(PathFromUtf8(path));
+            const int number = holdings.size() == 1
+                                   ? std::max(0, BackupFolder::FileNumber(
+                                                     Utf8FromPath(PathFromUtf8(path).filename())))
+                                   : 0;
             for (const auto& [offset, id] : holdings)
                 st_->InsertHolding->Bind(1, fileId)
                     .Bind(2, offset)

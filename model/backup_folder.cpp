@@ -5,6 +5,7 @@
 #include "model/preset.h"
 #include "model/preset_files.h"
 #include "model/stream.h"
+#include "model/unit_location.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -27,7 +28,7 @@ struct TFound {
 } // namespace
 
 std::string BankFolderName(int bank) {
-    return std::string("Bank ") + static_cast<char>('A' + bank);
+    return "Bank " + BankLetter(bank);
 }
 
 std::string BankPath(const std::string& folder, int bank) {

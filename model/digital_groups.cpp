@@ -1,6 +1,7 @@
 #include "model/digital_groups.h"
 
 #include "model/catalogue.h"
+#include "model/device_globals.h"
 #include "model/errors.h"
 #include "model/preset.h"
 
@@ -27,7 +28,8 @@ constexpr TRow kRows[RowCount] = {
     {0, 17, 23, 5, X}, {0, 18, 23, 6, X}, {0, 17, 23, 6, X}, {0, 17, 24, X, X},
 };
 
-// Read by the virtual unit's worker as well as the window thread.
+// Read by the virtual unit's worker as well as the window thread; written only by
+// SetPreExpressMode below.
 std::atomic<int> activeRows{RowCount};
 std::atomic<int> activeEffects{EffectCount};
 
@@ -45,11 +47,6 @@ const TRow& Row(int g) {
     if (!ValidRow(g))
         throw std::out_of_range("Digital group out of range");
     return kRows[g];
-}
-
-void SetActiveGroupCounts(bool preExpress) {
-    activeRows = preExpress ? PreExpressRowCount : RowCount;
-    activeEffects = preExpress ? PreExpressEffectCount : EffectCount;
 }
 
 int ActiveGroupCount() {
@@ -373,4 +370,11 @@ void TDigitalSelection::PickGroup(int k) {
         else
             Remove(step.Name);
     }
+}
+
+// Here, beside the counts, so that nothing else can change one without the other.
+void SetPreExpressMode(bool preExpress) {
+    DeviceMode::preExpress = preExpress;
+    DigitalGroups::activeRows = DigitalGroups::GroupCount(preExpress);
+    DigitalGroups::activeEffects = DigitalGroups::EffectCountOf(preExpress);
 }

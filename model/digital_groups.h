@@ -22,8 +22,14 @@ using TRow = std::array<int, RowLength>; // effect indexes, -1 = empty position
 // Row g of the group table (g within 0..RowCount-1; throws std::out_of_range otherwise).
 const TRow& Row(int g);
 
-// Active counts: all rows and effects, or those the older model knows.
-void SetActiveGroupCounts(bool preExpress);
+// Rows and effects the given model knows.
+constexpr int GroupCount(bool preExpress) {
+    return preExpress ? PreExpressRowCount : RowCount;
+}
+constexpr int EffectCountOf(bool preExpress) {
+    return preExpress ? PreExpressEffectCount : EffectCount;
+}
+// The same for the current mode; SetPreExpressMode (model/device_globals.h) keeps them in step.
 int ActiveGroupCount();  // G
 int ActiveEffectCount(); // E
 

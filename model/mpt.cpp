@@ -7,26 +7,14 @@
 
 Tmpt::Tmpt() {
     DeviceId = DeviceChannel;
-    Command = MptCommand();
+    Command = MptCommand(PreExpressMode);
     SetDefaults();
-    SysexEnd = 0xF7;
+    SysexEnd = HrzMessages::SysexEnd;
 }
 
 void Tmpt::SetDefaults() {
     for (int i = 0; i < MaxEntries; ++i)
         Entries[static_cast<std::size_t>(i)] = i;
-}
-
-int Tmpt::MptEntryCount() {
-    return MptEntryCount(PreExpressMode);
-}
-
-int Tmpt::MptDumpLength() {
-    return MptDumpLength(PreExpressMode);
-}
-
-std::uint8_t Tmpt::MptCommand() {
-    return MptCommand(PreExpressMode);
 }
 
 int Tmpt::MptEntryCount(bool preExpress) {
@@ -39,14 +27,6 @@ int Tmpt::MptDumpLength(bool preExpress) {
 
 std::uint8_t Tmpt::MptCommand(bool preExpress) {
     return preExpress ? PreExpressCommand : ExpressCommand;
-}
-
-void Tmpt::LoadFromStream(TStream& stream) {
-    LoadFromStream(stream, PreExpressMode);
-}
-
-void Tmpt::SaveToStream(TStream& stream) const {
-    SaveToStream(stream, PreExpressMode);
 }
 
 void Tmpt::LoadFromStream(TStream& stream, bool preExpress) {

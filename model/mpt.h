@@ -1,6 +1,8 @@
 #pragma once
 // One MIDI program table: which preset each incoming program-change number selects.
 // The table dump and the .mpt file share one byte layout.
+#include "model/hrz_messages.h"
+
 #include <array>
 #include <cstdint>
 
@@ -11,18 +13,18 @@ public:
     static constexpr int MaxEntries = 200;
     static constexpr int ExpressEntryCount = 200;
     static constexpr int PreExpressEntryCount = 128;
-    static constexpr std::uint8_t ExpressCommand = 0x13;
-    static constexpr std::uint8_t PreExpressCommand = 0x0C;
+    static constexpr std::uint8_t ExpressCommand = HrzMessages::CmdMptDump;
+    static constexpr std::uint8_t PreExpressCommand = HrzMessages::CmdMptDumpPreExpress;
 
-    std::uint8_t SysexStart = 0xF0;
-    std::uint8_t MakerId = 0x1A;
+    std::uint8_t SysexStart = HrzMessages::SysexStart;
+    std::uint8_t MakerId = HrzMessages::MakerId;
     std::uint8_t DeviceId = 0;
-    std::uint8_t ModelId = 0x12;
+    std::uint8_t ModelId = HrzMessages::ModelId;
     std::uint8_t Command = ExpressCommand;
     // Entry i: 0-based preset index that program change i selects. Always 200 slots;
     // the older model uses only the first 128 and leaves the rest untouched.
     std::array<std::int32_t, MaxEntries> Entries{};
-    std::uint8_t SysexEnd = 0xF7;
+    std::uint8_t SysexEnd = HrzMessages::SysexEnd;
 
     // A new table: current DeviceChannel and the current mode's command byte,
     // identity mapping.
@@ -31,20 +33,13 @@ public:
     // Program change n selects preset n.
     void SetDefaults();
 
-    // Reads one dump from the start of the stream. A short stream throws the stream's
-    // read error and leaves the table unchanged. No byte is validated here.
-    void LoadFromStream(TStream& stream);
-    // Writes one dump at the stream's position.
-    void SaveToStream(TStream& stream) const;
-    // The same for an explicit model, for code that serves a unit of its own
-    // model whatever the application's mode is.
+    // Reads one dump of the given model from the start of the stream. A short stream
+    // throws the stream's read error and leaves the table unchanged. No byte is
+    // validated here.
     void LoadFromStream(TStream& stream, bool preExpress);
+    // Writes one dump at the stream's position.
     void SaveToStream(TStream& stream, bool preExpress) const;
 
-    // Sizes of the current mode (PreExpressMode is read at each call).
-    static int MptEntryCount();
-    static int MptDumpLength();
-    static std::uint8_t MptCommand();
     static int MptEntryCount(bool preExpress);
     static int MptDumpLength(bool preExpress);
     static std::uint8_t MptCommand(bool preExpress);

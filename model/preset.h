@@ -1,5 +1,6 @@
 #pragma once
 // One preset of the unit and its 252-byte dump (also the whole content of a .hrz file).
+#include "model/hrz_messages.h"
 #include "model/perf_midi.h"
 
 #include <array>
@@ -10,7 +11,7 @@ class TStream;
 
 class TPreset {
 public:
-    static constexpr int DumpSize = 252;
+    static constexpr int DumpSize = static_cast<int>(HrzMessages::PresetDumpLength);
     static constexpr int ParamCount = 52;
     static constexpr int FirstDigitalSlot = 34;
     static constexpr int DigitalSlotCount = 18;
@@ -20,11 +21,11 @@ public:
     static constexpr int AnalogCount = 11;
     static constexpr int DigitalActiveCount = 5;
 
-    static constexpr std::uint8_t SysexStart = 0xF0;
-    static constexpr std::uint8_t MakerId = 0x1A;
-    static constexpr std::uint8_t ModelId = 0x12;
-    static constexpr std::uint8_t PresetDumpCommand = 0x05;
-    static constexpr std::uint8_t SysexEnd = 0xF7;
+    static constexpr std::uint8_t SysexStart = HrzMessages::SysexStart;
+    static constexpr std::uint8_t MakerId = HrzMessages::MakerId;
+    static constexpr std::uint8_t ModelId = HrzMessages::ModelId;
+    static constexpr std::uint8_t PresetDumpCommand = HrzMessages::CmdPresetDump;
+    static constexpr std::uint8_t SysexEnd = HrzMessages::SysexEnd;
 
     // Dump offsets.
     static constexpr int OffsetParams = 17;

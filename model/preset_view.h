@@ -54,7 +54,7 @@ struct TPresetView {
 // Reads a preset from a 252-byte dump (throws as TPreset::ReadDump does).
 TPreset PresetFromDump(const std::vector<std::uint8_t>& dump);
 
-// Uses the active group count (DigitalGroups::SetActiveGroupCounts) for validity.
+// Uses the active group count (of the mode SetPreExpressMode set) for validity.
 TPresetView BuildPresetView(const TPreset& preset);
 
 // "Mix", an analog effect name or a digital effect name.

@@ -2,6 +2,7 @@
 
 #include "model/catalogue.h"
 #include "model/digital_groups.h"
+#include "model/unit_location.h"
 
 #include <algorithm>
 #include <string_view>
@@ -50,21 +51,18 @@ int PlausibleValue(const TParamInfo& p, TFactoryRandom& rnd) {
     return std::clamp(p.Default + rnd.Between(-spread, spread), p.Min, p.Max);
 }
 
-int DigitalRowCount(bool preExpress) {
-    return preExpress ? DigitalGroups::PreExpressRowCount : DigitalGroups::RowCount;
-}
-
 // Picks a row, switches on a subset of its effects and packs the slots the way
 // the editor would: the group is the lowest row holding the selection.
 void MakeDigitalSection(TPreset& preset, bool preExpress, TFactoryRandom& rnd) {
-    const auto& chosen = DigitalGroups::Row(rnd.Between(0, DigitalRowCount(preExpress) - 1));
+    const auto& chosen =
+        DigitalGroups::Row(rnd.Between(0, DigitalGroups::GroupCount(preExpress) - 1));
     std::vector<int> selected;
     for (int e : chosen)
         if (e >= 0 && rnd.Chance(e == 0 ? 40 : 75))
             selected.push_back(e);
     int group = 0;
     if (!selected.empty()) {
-        for (int g = 0; g < DigitalRowCount(preExpress); ++g) {
+        for (int g = 0; g < DigitalGroups::GroupCount(preExpress); ++g) {
             if (std::all_of(selected.begin(), selected.end(),
                             [g](int e) { return DigitalGroups::RowContains(g, e); })) {
                 group = g;
@@ -141,7 +139,7 @@ std::string FactoryPresetTitle(int bank, int index) {
     title += ' ';
     title += kSounds[rnd.Next() % std::size(kSounds)];
     if (title.size() < 13)
-        title += ' ' + std::string(1, static_cast<char>('A' + bank)) + std::to_string(index + 1);
+        title += ' ' + BankLetter(bank) + std::to_string(index + 1);
     return title.substr(0, TPreset::TitleLength);
 }
 

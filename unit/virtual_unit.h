@@ -16,7 +16,10 @@ using TReplyBlock = std::vector<std::uint8_t>;
 
 class THrzVirtualUnit {
 public:
-    // Command bytes of the unit's system-exclusive messages.
+    // Command bytes of the unit's system-exclusive messages. Written out here on
+    // purpose rather than taken from model/hrz_messages.h: the unit is a second,
+    // independent reading of the message set, so a wrong byte in either shows up
+    // when the program's tests talk to the unit.
     static constexpr std::uint8_t CmdItemValue = 0x03;
     static constexpr std::uint8_t CmdPresetDump = 0x05;
     static constexpr std::uint8_t CmdPresetSelect = 0x09;

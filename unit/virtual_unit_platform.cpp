@@ -1,6 +1,7 @@
 #include "unit/virtual_unit_platform.h"
 
 #include "midi/midi_result_text.h"
+#include "model/file_path.h"
 
 #include <algorithm>
 #include <atomic>
@@ -46,14 +47,14 @@ std::string TVirtualUnitMidiPlatform::StatePathForModel(const std::string& path,
     if (path.empty())
         return path;
     namespace fs = std::filesystem;
-    const fs::path file(path);
+    const fs::path file = PathFromUtf8(path);
     static const std::string kSuffix = "-pre-express";
-    std::string stem = file.stem().string();
+    std::string stem = Utf8FromPath(file.stem());
     if (stem.size() > kSuffix.size() &&
         stem.compare(stem.size() - kSuffix.size(), kSuffix.size(), kSuffix) == 0)
         stem.resize(stem.size() - kSuffix.size());
-    return (file.parent_path() / (stem + (preExpress ? kSuffix : "") + file.extension().string()))
-        .string();
+    const std::string name = stem + (preExpress ? kSuffix : "") + Utf8FromPath(file.extension());
+    return Utf8FromPath(file.parent_path() / PathFromUtf8(name));
 }
 
 void TVirtualUnitMidiPlatform::SetModel(bool preExpress) {

@@ -21,7 +21,6 @@ namespace {
 class BackupOptionsTest : public ::testing::Test {
 protected:
     void SetUp() override { TestApp(); }
-    void TearDown() override { PreExpressMode = false; }
 
     // Clicks OK (or Cancel); true when the dialog closed.
     static bool Click(QPushButton* button) {
@@ -36,6 +35,7 @@ protected:
     }
 
     TScopedDialogService dialogs;
+    TPreExpressScope mode_{false};
 };
 
 TEST_F(BackupOptionsTest, OkNeedsSaveOrPrintAndThePathFollowsSave) {
@@ -136,7 +136,7 @@ TEST_F(BackupOptionsTest, PreExpressBoundOfProgramChangesIs128) {
         EXPECT_EQ(express.edtLastNo->text(), "200");
         EXPECT_TRUE(express.chkBank[1]->isEnabled());
     }
-    PreExpressMode = true;
+    SetPreExpressMode(true);
     TfrmBkupOpt d;
     for (QCheckBox* box : d.chkBank)
         EXPECT_FALSE(box->isEnabled());

@@ -71,7 +71,6 @@ protected:
     void TearDown() override {
         window.reset();
         SetMidiPlatform(nullptr);
-        PreExpressMode = false;
         DeviceChannel = 0;
     }
 
@@ -170,6 +169,7 @@ protected:
         return lines;
     }
 
+    TPreExpressScope mode_{false};
     TTestMidiPlatform platform;
     std::unique_ptr<TVirtualUnitMidiPlatform> unit;
     TScopedDialogService dialogs;

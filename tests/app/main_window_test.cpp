@@ -158,7 +158,7 @@ TEST_F(MainWindowTest, CloseStoresDelayAndPreExpressSwitch) {
     EXPECT_FALSE(platform.IsOutputOpen(0));
     // The next start comes up in the older model's mode.
     window.reset();
-    PreExpressMode = false;
+    SetPreExpressMode(false);
     auto& again = Start();
     EXPECT_TRUE(again.miPreExpress->isChecked());
     EXPECT_TRUE(PreExpressMode);

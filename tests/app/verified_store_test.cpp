@@ -1,9 +1,9 @@
 // "S&tore..." from the editor against the virtual unit: the location is read
 // back and compared, the unit goes back to the preset it was on, and a unit
 // that changes a byte on the way is caught.
-#include "app/hrz_messages.h"
 #include "editor/frm_preset_editor.h"
 #include "editor/frm_store_prompt.h"
+#include "model/hrz_messages.h"
 #include "tests/app/unit_run_fixture.h"
 
 #include <QAction>

@@ -1,5 +1,6 @@
 // The "Performance MIDI" page as a user works it.
 #include "editor/perf_midi_page.h"
+#include "model/device_globals.h"
 #include "model/digital_groups.h"
 #include "tests/editor/editor_fixture.h"
 
@@ -262,7 +263,7 @@ TEST_F(PerfMidiPage, MidiPanRangesReadTheSameWhenShownAgain) {
 
 TEST_F(PerfMidiPage, ParameterNumbersMapToPageAndLineBothWaysInEveryGroupOfBothModels) {
     for (const bool preExpress : {false, true}) {
-        DigitalGroups::SetActiveGroupCounts(preExpress);
+        TPreExpressScope mode(preExpress);
         for (int g = 0; g < DigitalGroups::ActiveGroupCount(); ++g) {
             SCOPED_TRACE("group " + std::to_string(g) + (preExpress ? " pre-express" : ""));
             TPreset p = WholeRow(g);
@@ -287,7 +288,6 @@ TEST_F(PerfMidiPage, ParameterNumbersMapToPageAndLineBothWaysInEveryGroupOfBothM
             }
         }
     }
-    DigitalGroups::SetActiveGroupCounts(false);
     EXPECT_TRUE(Messages().empty());
 }
 

@@ -1,4 +1,5 @@
 #include "model/catalogue.h"
+#include "model/device_globals.h"
 #include "model/digital_groups.h"
 #include "model/errors.h"
 #include "model/preset.h"
@@ -6,15 +7,16 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <set>
+#include <tuple>
 
 using namespace DigitalGroups;
 
 namespace {
 
-// Every test leaves the application in Express mode.
+// Every test starts in Express mode and leaves the mode as it found it.
 class DigitalGroupsTest : public ::testing::Test {
 protected:
-    void TearDown() override { SetActiveGroupCounts(false); }
+    TPreExpressScope mode_{false};
 };
 
 std::set<int> RowSet(int g) {
@@ -87,7 +89,7 @@ TEST_F(DigitalGroupTable, NamesAndPickListLines) {
     EXPECT_EQ(lines[0], "0. Low Pass, Stereo DDL L, Flanger, Panner");
     EXPECT_EQ(GroupLabel(9), "Group #9");
 
-    SetActiveGroupCounts(true);
+    SetPreExpressMode(true);
     EXPECT_EQ(PickListLines().size(), 47u);
     EXPECT_THROW(EffectIndex("Phaser"), EHrzError);
 }
@@ -221,7 +223,7 @@ TEST_F(DigitalSelection, ImpossibleSelectionsChangeNothing) {
 
 TEST_F(DigitalSelection, EveryEffectIsReachableAndAvailableListsAreHonest) {
     for (bool pre : {false, true}) {
-        SetActiveGroupCounts(pre);
+        SetPreExpressMode(pre);
         TPreset p;
         TDigitalSelection sel(p);
         sel.LoadFromPreset();
@@ -290,13 +292,13 @@ TEST_F(DigitalSelection, LoadedGroupCheck) {
 
     TPreset phaser = PresetOnGroup(47);
     EXPECT_FALSE(TDigitalSelection(phaser).LoadFromPreset());
-    SetActiveGroupCounts(true);
+    SetPreExpressMode(true);
     TDigitalSelection old(phaser);
     EXPECT_TRUE(old.LoadFromPreset());
     EXPECT_EQ(phaser.DigitalGroup(), 0);
 
     // A valid group shows the active effects in row order.
-    SetActiveGroupCounts(false);
+    SetPreExpressMode(false);
     TPreset shown;
     shown.SetDigitalGroup(9);
     shown.SetDigitalActive(3, true);
@@ -346,4 +348,21 @@ TEST_F(DigitalSelection, EffectsEnterAGroupWithTheirDefaults) {
                   defaults)
             << name;
     }
+}
+
+TEST(DeviceMode, FlagAndActiveCountsMoveTogetherAndScopesNest) {
+    const auto state = [] {
+        return std::tuple(PreExpressMode, ActiveGroupCount(), ActiveEffectCount());
+    };
+    ASSERT_EQ(state(), std::tuple(false, 54, 25));
+    {
+        TPreExpressScope older(true);
+        EXPECT_EQ(state(), std::tuple(true, 47, 23));
+        {
+            TPreExpressScope express(false);
+            EXPECT_EQ(state(), std::tuple(false, 54, 25));
+        }
+        EXPECT_EQ(state(), std::tuple(true, 47, 23));
+    }
+    EXPECT_EQ(state(), std::tuple(false, 54, 25));
 }

@@ -8,28 +8,24 @@
 
 namespace {
 
-// Restores the application-wide switches a test changes.
-struct GlobalsGuard {
-    bool pre = PreExpressMode;
+// Restores the device channel a test changes.
+struct ChannelGuard {
     std::uint8_t channel = DeviceChannel;
-    ~GlobalsGuard() {
-        PreExpressMode = pre;
-        DeviceChannel = channel;
-    }
+    ~ChannelGuard() { DeviceChannel = channel; }
 };
 
-std::vector<std::uint8_t> Saved(const Tmpt& t) {
+std::vector<std::uint8_t> Saved(const Tmpt& t, bool preExpress = false) {
     TMemoryStream s;
-    t.SaveToStream(s);
+    t.SaveToStream(s, preExpress);
     return s.Bytes();
 }
 
 } // namespace
 
 TEST(Mpt, NewTableDumpInBothModes) {
-    GlobalsGuard guard;
+    ChannelGuard guard;
+    TPreExpressScope mode(false);
     DeviceChannel = 3;
-    PreExpressMode = false;
     const auto express = Saved(Tmpt());
     ASSERT_EQ(express.size(), 406u);
     EXPECT_EQ((std::vector<std::uint8_t>(express.begin(), express.begin() + 5)),
@@ -42,8 +38,8 @@ TEST(Mpt, NewTableDumpInBothModes) {
     EXPECT_EQ(express[6 + 2 * 199], 0x01);
     EXPECT_EQ(express[405], 0xF7);
 
-    PreExpressMode = true;
-    const auto pre = Saved(Tmpt());
+    TPreExpressScope older(true);
+    const auto pre = Saved(Tmpt(), true);
     ASSERT_EQ(pre.size(), 262u);
     EXPECT_EQ(pre[4], 0x0C);
     EXPECT_EQ(pre[5 + 2 * 127], 0x7F);
@@ -51,8 +47,8 @@ TEST(Mpt, NewTableDumpInBothModes) {
 }
 
 TEST(Mpt, LoadKeepsHeaderBytesAndRoundTrips) {
-    GlobalsGuard guard;
-    PreExpressMode = false;
+    ChannelGuard guard;
+    TPreExpressScope mode(false);
     Tmpt source;
     source.DeviceId = 5;
     source.Entries[0] = 150;
@@ -68,15 +64,14 @@ TEST(Mpt, LoadKeepsHeaderBytesAndRoundTrips) {
     Tmpt loaded;
     TMemoryStream in(bytes);
     in.SetPosition(100); // loading always starts at the beginning
-    loaded.LoadFromStream(in);
+    loaded.LoadFromStream(in, false);
     EXPECT_EQ(loaded.DeviceId, 5);
     EXPECT_EQ(loaded.Entries, source.Entries);
     EXPECT_EQ(Saved(loaded), bytes);
 }
 
 TEST(Mpt, ShortStreamLeavesTableUnchanged) {
-    GlobalsGuard guard;
-    PreExpressMode = false;
+    TPreExpressScope mode(false);
     Tmpt t;
     t.Entries[3] = 77;
     const auto before = Saved(t);
@@ -86,31 +81,26 @@ TEST(Mpt, ShortStreamLeavesTableUnchanged) {
         if (b != 0xF0)
             b = 0x01;
     TMemoryStream in(bytes);
-    EXPECT_THROW(t.LoadFromStream(in), EReadError);
+    EXPECT_THROW(t.LoadFromStream(in, false), EReadError);
     EXPECT_EQ(Saved(t), before);
 }
 
 TEST(Mpt, PreExpressModeTouchesOnlyTheFirst128Entries) {
-    GlobalsGuard guard;
-    PreExpressMode = false;
     Tmpt t;
     t.Entries[150] = 42;
-    PreExpressMode = true;
     Tmpt other;
     for (auto& e : other.Entries)
         e = 1;
     TMemoryStream s;
-    other.SaveToStream(s);
-    t.LoadFromStream(s);
+    other.SaveToStream(s, true);
+    t.LoadFromStream(s, true);
     EXPECT_EQ(t.Entries[127], 1);
     EXPECT_EQ(t.Entries[150], 42);
-    PreExpressMode = false;
     EXPECT_EQ(Saved(t).size(), 406u);
 }
 
 TEST(Mpt, DamagedValuesNeverBreakTheSysexFrame) {
-    GlobalsGuard guard;
-    PreExpressMode = false;
+    TPreExpressScope mode(false);
     Tmpt t;
     t.Entries[0] = 255;
     t.Entries[1] = 300;

@@ -53,13 +53,10 @@ protected:
             std::make_unique<TQtRegistryLayer>(dir.filePath("settings.ini")));
         store->SetPath("\\SOFTWARE\\Lumivale/HRZ2000e");
     }
-    void TearDown() override {
-        delete editor.data();
-        PreExpressMode = false;
-    }
+    void TearDown() override { delete editor.data(); }
 
     TfrmMPTEdit& Open(bool preExpress = false, const TBytes& dump = {}) {
-        PreExpressMode = preExpress;
+        SetPreExpressMode(preExpress);
         editor = new TfrmMPTEdit(store.get());
         editor->SetSendHandler([this](TStream& stream, QString& status) {
             TBytes bytes(static_cast<std::size_t>(stream.Size()));
@@ -117,6 +114,7 @@ protected:
         return TBytes(data.begin(), data.end());
     }
 
+    TPreExpressScope mode_{false};
     TScopedDialogService dialogs;
     QTemporaryDir dir;
     std::unique_ptr<TlvRegUtil> store;

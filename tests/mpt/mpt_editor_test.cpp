@@ -256,7 +256,7 @@ TEST_F(MptEditorTest, DefaultsThenSaveWriteANewTablesBytes) {
 TEST_F(MptEditorTest, PreExpressTableSavesItsOwnSizeWhateverTheModeBecomes) {
     auto& e = Open(true);
     const TBytes expect = NewTableBytes(true);
-    PreExpressMode = false;
+    SetPreExpressMode(false);
     const QString path = dir.filePath("old.mpt");
     dialogs.service.QueuePath(path);
     e.btnSaveAs->click();

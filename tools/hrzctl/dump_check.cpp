@@ -2,6 +2,7 @@
 
 #include "model/catalogue.h"
 #include "model/digital_groups.h"
+#include "model/hrz_messages.h"
 #include "model/mpt.h"
 #include "model/preset.h"
 #include "model/preset_view.h"
@@ -117,7 +118,7 @@ void CheckPresetDump(TChecker& c, const TBytes& d, bool preExpress) {
         CheckValue(c, info, info.Slot, params[static_cast<std::size_t>(info.Slot)]);
 
     const int group = CheckedPair(c, d, 13);
-    const int groups = DigitalGroups::ActiveGroupCount();
+    const int groups = DigitalGroups::GroupCount(preExpress);
     const bool groupValid = group >= 0 && group < groups;
     if (!groupValid) {
         std::string text =
@@ -230,19 +231,19 @@ void CheckOther(TChecker& c, const TBytes& d, bool preExpress) {
         c.Problem(0, std::to_string(d.size()) + "-byte message is too short for this unit");
         return;
     }
-    if (d[1] != TPreset::MakerId || d[3] != TPreset::ModelId) {
+    if (d[1] != HrzMessages::MakerId || d[3] != HrzMessages::ModelId) {
         c.Problem(1, "not a message of this unit (header F0 " + HexByte(d[1]).substr(2) + " " +
                          HexByte(d[2]).substr(2) + " " + HexByte(d[3]).substr(2) + ")");
         return;
     }
     const std::string length = std::to_string(d.size()) + " bytes";
     const std::string sized = std::to_string(d.size()) + "-byte";
-    if (d[4] == TPreset::PresetDumpCommand) {
+    if (d[4] == HrzMessages::CmdPresetDump) {
         c.Problem(0, "preset dump is " + length + " long (a preset dump has 252)");
-    } else if (d[4] == Tmpt::MptCommand(preExpress)) {
+    } else if (d[4] == HrzMessages::MptDumpCommand(preExpress)) {
         c.Problem(0, "program table is " + length + " long (expected " +
                          std::to_string(Tmpt::MptDumpLength(preExpress)) + ")");
-    } else if (d[4] == Tmpt::MptCommand(!preExpress) &&
+    } else if (d[4] == HrzMessages::MptDumpCommand(!preExpress) &&
                d.size() == static_cast<std::size_t>(Tmpt::MptDumpLength(!preExpress))) {
         c.Problem(4, preExpress ? "an Express program table (leave out --pre-express)"
                                 : "a Pre-Express program table (check it with --pre-express)");

@@ -1,6 +1,7 @@
 // hrzctl diff of two backup folders: the states and texts of the program's
 // comparison window, one line per location that is not the same.
 #include "model/library_compare.h"
+#include "model/unit_location.h"
 #include "tools/hrzctl/commands.h"
 #include "tools/hrzctl/diff_text.h"
 #include "tools/hrzctl/json_output.h"
@@ -13,10 +14,7 @@ const char* const kOnlyInB = "only in the second folder";
 
 // "A 001" as the window shows a location; "001" for a Pre-Express backup.
 std::string LocationText(const TCompareRow& row) {
-    const std::string digits = HrzctlText::ThreeDigits(row.Number);
-    if (row.Bank < 0 || row.Bank > 3)
-        return digits;
-    return std::string(1, static_cast<char>('A' + row.Bank)) + " " + digits;
+    return PresetLocationText(row.Bank, row.Number);
 }
 
 // The title of a side, or its file name when the file holds no preset dump.
@@ -96,14 +94,13 @@ void WriteJsonDocument(std::ostream& out, const std::string& a, const std::strin
         for (const auto& item : RowDifferences(row))
             differences.push_back(TJson{
                 {"section", item.Section}, {"item", item.Label}, {"a", item.A}, {"b", item.B}});
-        locations.push_back(
-            TJson{{"location", LocationText(row)},
-                  {"bank", row.Bank < 0 ? TJson() : TJson(std::string(1, 'A' + row.Bank))},
-                  {"number", row.Number},
-                  {"state", StateText(row.State)},
-                  {"a", SideJson(row.A)},
-                  {"b", SideJson(row.B)},
-                  {"differences", std::move(differences)}});
+        locations.push_back(TJson{{"location", LocationText(row)},
+                                  {"bank", row.Bank < 0 ? TJson() : TJson(BankLetter(row.Bank))},
+                                  {"number", row.Number},
+                                  {"state", StateText(row.State)},
+                                  {"a", SideJson(row.A)},
+                                  {"b", SideJson(row.B)},
+                                  {"differences", std::move(differences)}});
     }
     document["locations"] = std::move(locations);
     WriteJson(out, document);

@@ -1,7 +1,6 @@
 #include "tools/hrzctl/hrzctl.h"
 
 #include "model/device_globals.h"
-#include "model/digital_groups.h"
 #include "tools/hrzctl/commands.h"
 
 #include <CLI/CLI.hpp>
@@ -83,27 +82,6 @@ const std::map<std::string, TCommandInfo>& Commands() {
     };
     return commands;
 }
-
-// The model switches the records read, set for one run and put back afterwards.
-class TModelScope {
-public:
-    explicit TModelScope(bool preExpress)
-        : savedMode_(PreExpressMode),
-          savedCounts_(DigitalGroups::ActiveGroupCount() == DigitalGroups::PreExpressRowCount) {
-        PreExpressMode = preExpress;
-        DigitalGroups::SetActiveGroupCounts(preExpress);
-    }
-    ~TModelScope() {
-        PreExpressMode = savedMode_;
-        DigitalGroups::SetActiveGroupCounts(savedCounts_);
-    }
-    TModelScope(const TModelScope&) = delete;
-    TModelScope& operator=(const TModelScope&) = delete;
-
-private:
-    bool savedMode_;
-    bool savedCounts_;
-};
 
 struct TUsageError {
     std::string Text;
@@ -238,7 +216,7 @@ int Run(const std::vector<std::string>& args, TConsole& console) {
     if (options.Offsets && options.List)
         throw TUsageError{"--offsets applies to the grid, not to --list"};
 
-    TModelScope model(options.PreExpress);
+    TPreExpressScope model(options.PreExpress);
     return info.Run(options, console);
 }
 

@@ -1,4 +1,6 @@
-#include "app/hrz_messages.h"
+#include "model/hrz_messages.h"
+#include "model/preset.h"
+#include "model/unit_location.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +11,41 @@ TEST(HrzMessages, FramesCarryTheChannelAndArguments) {
     EXPECT_EQ(Sysex(5, CmdCurrentPresetRequest), (TBytes{0xF0, 0x1A, 0x05, 0x12, 0x45, 0xF7}));
     EXPECT_EQ(Sysex(15, CmdItemValue, {ItemBank, 3}),
               (TBytes{0xF0, 0x1A, 0x0F, 0x12, 0x03, 0x09, 0x03, 0xF7}));
+}
+
+// Every message the program sends, byte for byte, at the edges of its arguments.
+TEST(HrzMessages, BuildersSendExactBytes) {
+    const struct {
+        const char* name;
+        TBytes built;
+        TBytes expected;
+    } cases[] = {
+        {"current preset", CurrentPresetRequest(0), {0xF0, 0x1A, 0x00, 0x12, 0x45, 0xF7}},
+        {"all presets", AllPresetsRequest(15, false), {0xF0, 0x1A, 0x0F, 0x12, 0x52, 0xF7}},
+        {"all presets, older", AllPresetsRequest(1, true), {0xF0, 0x1A, 0x01, 0x12, 0x4B, 0xF7}},
+        {"table", MptRequest(2, false), {0xF0, 0x1A, 0x02, 0x12, 0x53, 0xF7}},
+        {"table, older", MptRequest(2, true), {0xF0, 0x1A, 0x02, 0x12, 0x4C, 0xF7}},
+        {"item", ItemRequest(3, ItemPresetNumber), {0xF0, 0x1A, 0x03, 0x12, 0x43, 0x40, 0xF7}},
+        {"bank D", BankItemValue(4, 3), {0xF0, 0x1A, 0x04, 0x12, 0x03, 0x09, 0x03, 0xF7}},
+        {"bypass on", BypassItemValue(5, true), {0xF0, 0x1A, 0x05, 0x12, 0x03, 0x00, 0x01, 0xF7}},
+        {"bypass off", BypassItemValue(5, false), {0xF0, 0x1A, 0x05, 0x12, 0x03, 0x00, 0x00, 0xF7}},
+        {"select 0", PresetSelect(6, 0), {0xF0, 0x1A, 0x06, 0x12, 0x09, 0x00, 0x00, 0xF7}},
+        {"select 127", PresetSelect(6, 127), {0xF0, 0x1A, 0x06, 0x12, 0x09, 0x7F, 0x00, 0xF7}},
+        {"select 128", PresetSelect(6, 128), {0xF0, 0x1A, 0x06, 0x12, 0x09, 0x00, 0x01, 0xF7}},
+        {"select 255", PresetSelect(6, 255), {0xF0, 0x1A, 0x06, 0x12, 0x09, 0x7F, 0x01, 0xF7}},
+        {"store 1", StorePreset(7, 1), {0xF0, 0x1A, 0x07, 0x12, 0x0A, 0x00, 0x00, 0xF7}},
+        {"store 128", StorePreset(7, 128), {0xF0, 0x1A, 0x07, 0x12, 0x0A, 0x7F, 0x00, 0xF7}},
+        {"store 129", StorePreset(7, 129), {0xF0, 0x1A, 0x07, 0x12, 0x0A, 0x00, 0x01, 0xF7}},
+        {"store 200", StorePreset(7, 200), {0xF0, 0x1A, 0x07, 0x12, 0x0A, 0x47, 0x01, 0xF7}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.built, c.expected) << c.name;
+
+    using M = TShortMessage;
+    EXPECT_EQ(ProgramSelect(127),
+              (std::array<M, 3>{M{0xB0, 0x00, 0}, M{0xB0, 0x20, 0}, M{0xC0, 0x7F, 0}}));
+    EXPECT_EQ(ProgramSelect(128),
+              (std::array<M, 3>{M{0xB0, 0x00, 0}, M{0xB0, 0x20, 1}, M{0xC0, 0x00, 0}}));
 }
 
 TEST(HrzMessages, ModeDependentCommandsAndLengths) {
@@ -58,6 +95,8 @@ TEST(HrzMessages, RecognisersIgnoreTheChannelButNotLengthOrCommand) {
     table[4] = 0x13;
     EXPECT_TRUE(IsMptDump(table.data(), table.size(), false));
     EXPECT_FALSE(IsMptDump(table.data(), table.size(), true));
+    table[4] = 0x0C; // the length is right, the command the older model's
+    EXPECT_FALSE(IsMptDump(table.data(), table.size(), false));
     table.resize(262);
     table[4] = 0x0C;
     EXPECT_TRUE(IsMptDump(table.data(), table.size(), true));
@@ -65,6 +104,7 @@ TEST(HrzMessages, RecognisersIgnoreTheChannelButNotLengthOrCommand) {
 
     const TBytes reply{0xF0, 0x1A, 0x07, 0x12, 0x03, 0x00, 0x01, 0xF7};
     EXPECT_TRUE(IsItemValueReply(reply.data(), reply.size()));
+    EXPECT_TRUE(IsItemValueReply(reply.data(), 5));
     EXPECT_FALSE(IsItemValueReply(reply.data(), 4));
 }
 
@@ -81,4 +121,12 @@ TEST(HrzMessages, TitleTakesEveryOtherByteAndTrimsControlCharacters) {
     EXPECT_EQ(BankLetter(2), "C");
     EXPECT_EQ(BankLetter(-1), "");
     EXPECT_EQ(BankLetter(4), "");
+}
+
+TEST(UnitLocation, BankAndThreeDigitsOnlyForTheFourBanks) {
+    EXPECT_EQ(PresetLocationText(0, 5), "A 005");
+    EXPECT_EQ(PresetLocationText(3, 200), "D 200");
+    EXPECT_EQ(PresetLocationText(-1, 128), "128");
+    EXPECT_EQ(PresetLocationText(4, 1), "001");
+    EXPECT_EQ(PresetLocationText(1, 1000), "B 1000");
 }
