@@ -3,6 +3,7 @@
 #include "midi/midi_device_names.h"
 #include "midi/midi_result_text.h"
 #include "midi/midi_stream_split.h"
+#include "midi/quiet_stderr.h"
 #include "midi/rtmidi_delivery.h"
 
 #include <rtmidi/RtMidi.h>
@@ -15,9 +16,7 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
-#include <iostream>
 #include <mutex>
-#include <sstream>
 #include <system_error>
 #include <thread>
 
@@ -48,20 +47,6 @@ struct TRtErrors {
         if (type != RtMidiError::WARNING && type != RtMidiError::DEBUG_WARNING)
             static_cast<TRtErrors*>(userData)->Failed = true;
     }
-};
-
-// RtMidi prints warnings to std::cerr while a client starts, before an error
-// callback can be set; a server that is not running is not worth a word.
-class TQuietStderr {
-public:
-    TQuietStderr() : saved_(std::cerr.rdbuf(sink_.rdbuf())) {}
-    ~TQuietStderr() { std::cerr.rdbuf(saved_); }
-    TQuietStderr(const TQuietStderr&) = delete;
-    TQuietStderr& operator=(const TQuietStderr&) = delete;
-
-private:
-    std::ostringstream sink_;
-    std::streambuf* saved_;
 };
 
 void SilenceLibraries() {
