@@ -1,6 +1,6 @@
 // The virtual unit and the scriptable test backend apply the multimedia API's
 // rules for handles and long-message headers alike, code for code.
-#include "midi/test_midi_platform.h"
+#include "tests/support/test_midi_platform.h"
 #include "unit/virtual_unit_platform.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "midi/test_midi_platform.h"
+#include "tests/support/test_midi_platform.h"
 
 #include "midi/midi_result_text.h"
 
