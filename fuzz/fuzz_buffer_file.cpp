@@ -4,9 +4,9 @@
 #include "controls/scripted_dialog_service.h"
 #include "explorer/midi_explorer.h"
 #include "fuzz/fuzz_input.h"
-#include "midi/test_midi_platform.h"
 #include "settings/lv_reg_util.h"
 #include "settings/qt_registry_layer.h"
+#include "tests/support/test_midi_platform.h"
 
 #include <QTemporaryDir>
 

@@ -4,7 +4,7 @@
 // comes out once, in order, unless the ring overflowed (and that is reported).
 #include "fuzz/fuzz_input.h"
 #include "midi/midi_input.h"
-#include "midi/test_midi_platform.h"
+#include "tests/support/test_midi_platform.h"
 
 #include <QCoreApplication>
 

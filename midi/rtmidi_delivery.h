@@ -21,14 +21,25 @@ namespace mm {
 class TRtMidiDelivery {
 public:
     TRtMidiDelivery(MidiCallback callback, void* handle, std::uintptr_t instance)
-        : callback_(callback), handle_(handle), instance_(instance) {}
+        : Queue(ownQueue_), callback_(callback), handle_(handle), instance_(instance) {}
+    // Fills the buffers of a queue kept elsewhere (the port's).
+    TRtMidiDelivery(MidiCallback callback, void* handle, std::uintptr_t instance,
+                    std::deque<MIDIHDR*>& queue)
+        : Queue(queue), callback_(callback), handle_(handle), instance_(instance) {}
+    TRtMidiDelivery(const TRtMidiDelivery&) = delete;
+    TRtMidiDelivery& operator=(const TRtMidiDelivery&) = delete;
 
     void Deliver(const std::uint8_t* bytes, std::size_t length, std::uint32_t time);
     // Forgets a sysex or short message in progress (input reset); its buffer
     // goes back to the front of the queue.
     void Reset();
+
+private:
+    std::deque<MIDIHDR*> ownQueue_;
+
+public:
     // The buffers waiting to be filled, oldest first.
-    std::deque<MIDIHDR*> Queue;
+    std::deque<MIDIHDR*>& Queue;
     // Messages lost since the port opened.
     std::uint32_t Lost() const { return lost_; }
 

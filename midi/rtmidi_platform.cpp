@@ -3,6 +3,7 @@
 #include "midi/midi_device_names.h"
 #include "midi/midi_result_text.h"
 #include "midi/midi_stream_split.h"
+#include "midi/quiet_stderr.h"
 #include "midi/rtmidi_delivery.h"
 
 #include <rtmidi/RtMidi.h>
@@ -15,9 +16,7 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
-#include <iostream>
 #include <mutex>
-#include <sstream>
 #include <system_error>
 #include <thread>
 
@@ -48,20 +47,6 @@ struct TRtErrors {
         if (type != RtMidiError::WARNING && type != RtMidiError::DEBUG_WARNING)
             static_cast<TRtErrors*>(userData)->Failed = true;
     }
-};
-
-// RtMidi prints warnings to std::cerr while a client starts, before an error
-// callback can be set; a server that is not running is not worth a word.
-class TQuietStderr {
-public:
-    TQuietStderr() : saved_(std::cerr.rdbuf(sink_.rdbuf())) {}
-    ~TQuietStderr() { std::cerr.rdbuf(saved_); }
-    TQuietStderr(const TQuietStderr&) = delete;
-    TQuietStderr& operator=(const TQuietStderr&) = delete;
-
-private:
-    std::ostringstream sink_;
-    std::streambuf* saved_;
 };
 
 void SilenceLibraries() {
@@ -182,41 +167,39 @@ std::uint32_t ElapsedMs(Clock::time_point since) {
 
 } // namespace
 
-struct TRtMidiPlatform::TInPort {
-    TInPort(MidiCallback callback, std::uintptr_t instance)
-        : Callback(callback), Instance(instance), Delivery(callback, this, instance) {}
+struct TRtMidiPlatform::TRtInPort : TInPort {
+    explicit TRtInPort(TRtMidiPlatform& platform)
+        : Platform(platform), Delivery(&Forward, static_cast<TInPort*>(this),
+                                       reinterpret_cast<std::uintptr_t>(this), Queue) {}
 
+    TRtMidiPlatform& Platform;
     std::unique_ptr<RtMidiIn> Client;
     TRtErrors Errors;
-    MidiCallback Callback = nullptr;
-    std::uintptr_t Instance = 0;
-    // Serialises the RtMidi thread with Start/Reset/AddBuffer on the window thread.
-    std::mutex Mutex;
-    bool Started = false;
     Clock::time_point StartTime;
-    TRtMidiDelivery Delivery; // holds the queued buffers
+    TRtMidiDelivery Delivery; // fills the port's queued buffers
 
-    void Call(std::uint32_t message, std::uintptr_t p1, std::uintptr_t p2) {
-        if (Callback != nullptr)
-            Callback(this, message, Instance, p1, p2);
-    }
-
+    // On RtMidi's thread; the platform's lock keeps it apart from the window thread.
     static void Receive(double /*delta*/, std::vector<unsigned char>* message, void* userData) {
-        auto* port = static_cast<TInPort*>(userData);
+        auto* port = static_cast<TRtInPort*>(userData);
         if (message == nullptr || message->empty())
             return;
-        std::lock_guard lock(port->Mutex);
+        std::lock_guard lock(port->Platform.mutex_);
         if (!port->Started)
             return;
         port->Delivery.Deliver(message->data(), message->size(), ElapsedMs(port->StartTime));
     }
+    // The delivery calls the callback the port was opened with.
+    static void Forward(void* handle, std::uint32_t message, std::uintptr_t instance,
+                        std::uintptr_t p1, std::uintptr_t p2) {
+        auto* port = reinterpret_cast<TRtInPort*>(instance);
+        if (port->Callback != nullptr)
+            port->Callback(handle, message, port->Instance, p1, p2);
+    }
 };
 
-struct TRtMidiPlatform::TOutPort {
+struct TRtMidiPlatform::TRtOutPort : TOutPort {
     std::unique_ptr<RtMidiOut> Client;
     TRtErrors Errors;
-    MidiCallback Callback = nullptr;
-    std::uintptr_t Instance = 0;
     std::uint8_t RunningStatus = 0;
 
     bool Send(const std::vector<std::uint8_t>& bytes) {
@@ -246,8 +229,8 @@ TRtMidiPlatform::TRtMidiPlatform(std::string clientName, std::vector<std::string
 
 TRtMidiPlatform::~TRtMidiPlatform() {
     // Clients still open stop their threads before the ports go.
-    for (auto& port : openIn_)
-        port->Client.reset();
+    for (auto& port : OpenInputs())
+        static_cast<TRtInPort&>(*port).Client.reset();
 }
 
 void TRtMidiPlatform::Refresh() {
@@ -264,21 +247,7 @@ void TRtMidiPlatform::Refresh() {
     NameDevices(outputs_);
 }
 
-TRtMidiPlatform::TInPort* TRtMidiPlatform::FindIn(HMIDIIN handle) const {
-    for (const auto& port : openIn_)
-        if (reinterpret_cast<HMIDIIN>(port.get()) == handle)
-            return port.get();
-    return nullptr;
-}
-
-TRtMidiPlatform::TOutPort* TRtMidiPlatform::FindOut(HMIDIOUT handle) const {
-    for (const auto& port : openOut_)
-        if (reinterpret_cast<HMIDIOUT>(port.get()) == handle)
-            return port.get();
-    return nullptr;
-}
-
-// ---- input
+// ---- devices
 
 std::uint32_t TRtMidiPlatform::midiInGetNumDevs() {
     return static_cast<std::uint32_t>(inputs_.size());
@@ -294,125 +263,6 @@ MMRESULT TRtMidiPlatform::midiInGetDevCaps(std::uint32_t deviceId, MIDIINCAPS& c
     std::strncpy(caps.szPname, inputs_[deviceId].Name.c_str(), MAXPNAMELEN - 1);
     return MMSYSERR_NOERROR;
 }
-
-MMRESULT TRtMidiPlatform::midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, MidiCallback callback,
-                                     std::uintptr_t instance, std::uint32_t flags) {
-    if (handle == nullptr || (callback != nullptr && flags != CALLBACK_FUNCTION))
-        return MMSYSERR_INVALPARAM;
-    if (deviceId >= inputs_.size())
-        return MMSYSERR_BADDEVICEID;
-    const TDevice& device = inputs_[deviceId];
-    auto port = std::make_unique<TInPort>(callback, instance);
-    try {
-        {
-            TQuietStderr quiet;
-            port->Client = std::make_unique<RtMidiIn>(device.Api, clientName_);
-        }
-        port->Client->setErrorCallback(&TRtErrors::Report, &port->Errors);
-        port->Client->ignoreTypes(false, false, false);
-        // Where the API takes it (WinMM's sysex buffers, ALSA's decoder), a dump
-        // of the unit then arrives in one piece; the delivery joins the rest.
-        port->Client->setBufferSize(TRtMidiDelivery::kRtMidiBufferSize,
-                                    TRtMidiDelivery::kRtMidiBufferCount);
-        port->Client->setCallback(&TInPort::Receive, port.get());
-        const int index = FindPort(*port->Client, device);
-        if (index < 0)
-            return MIDIERR_NODEVICE;
-        port->Client->openPort(static_cast<unsigned>(index), "MIDI In");
-    } catch (const RtMidiError&) {
-        return MMSYSERR_NODRIVER;
-    }
-    if (port->Errors.Failed || !port->Client->isPortOpen())
-        return MMSYSERR_ALLOCATED;
-    *handle = reinterpret_cast<HMIDIIN>(port.get());
-    port->Call(MIM_OPEN, 0, 0);
-    openIn_.push_back(std::move(port));
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT TRtMidiPlatform::midiInPrepareHeader(HMIDIIN handle, MIDIHDR* header) {
-    if (FindIn(handle) == nullptr)
-        return MMSYSERR_INVALHANDLE;
-    if (header == nullptr || header->lpData == nullptr)
-        return MMSYSERR_INVALPARAM;
-    header->dwFlags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT TRtMidiPlatform::midiInAddBuffer(HMIDIIN handle, MIDIHDR* header) {
-    TInPort* port = FindIn(handle);
-    if (port == nullptr)
-        return MMSYSERR_INVALHANDLE;
-    if (header == nullptr || header->lpData == nullptr || header->dwBufferLength == 0)
-        return MMSYSERR_INVALPARAM;
-    std::lock_guard lock(port->Mutex);
-    if ((header->dwFlags & MHDR_PREPARED) == 0)
-        return MIDIERR_UNPREPARED;
-    if ((header->dwFlags & MHDR_INQUEUE) != 0)
-        return MIDIERR_STILLPLAYING;
-    MarkHeaderQueued(header);
-    header->dwBytesRecorded = 0;
-    port->Delivery.Queue.push_back(header);
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT TRtMidiPlatform::midiInStart(HMIDIIN handle) {
-    TInPort* port = FindIn(handle);
-    if (port == nullptr)
-        return MMSYSERR_INVALHANDLE;
-    std::lock_guard lock(port->Mutex);
-    port->Started = true;
-    port->StartTime = Clock::now();
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT TRtMidiPlatform::midiInReset(HMIDIIN handle) {
-    TInPort* port = FindIn(handle);
-    if (port == nullptr)
-        return MMSYSERR_INVALHANDLE;
-    std::lock_guard lock(port->Mutex);
-    port->Started = false;
-    port->Delivery.Reset();
-    while (!port->Delivery.Queue.empty()) {
-        MIDIHDR* header = port->Delivery.Queue.front();
-        port->Delivery.Queue.pop_front();
-        header->dwBytesRecorded = 0;
-        MarkHeaderDone(header);
-        port->Call(MIM_LONGDATA, reinterpret_cast<std::uintptr_t>(header), 0);
-    }
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT TRtMidiPlatform::midiInUnprepareHeader(HMIDIIN handle, MIDIHDR* header) {
-    TInPort* port = FindIn(handle);
-    if (port == nullptr)
-        return MMSYSERR_INVALHANDLE;
-    std::lock_guard lock(port->Mutex);
-    return UnprepareHeaderFlags(header);
-}
-
-MMRESULT TRtMidiPlatform::midiInClose(HMIDIIN handle) {
-    TInPort* port = FindIn(handle);
-    if (port == nullptr)
-        return MMSYSERR_INVALHANDLE;
-    {
-        std::lock_guard lock(port->Mutex);
-        if (!port->Delivery.Queue.empty())
-            return MIDIERR_STILLPLAYING;
-        port->Started = false;
-    }
-    // Destroying the client stops its thread: no callback after this returns.
-    port->Client.reset();
-    port->Call(MIM_CLOSE, 0, 0);
-    std::erase_if(openIn_, [port](const auto& item) { return item.get() == port; });
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT TRtMidiPlatform::midiInGetErrorText(MMRESULT code, char* text, std::uint32_t size) {
-    return CopyMidiResultText(code, text, size);
-}
-
-// ---- output
 
 std::uint32_t TRtMidiPlatform::midiOutGetNumDevs() {
     return static_cast<std::uint32_t>(outputs_.size());
@@ -432,16 +282,61 @@ MMRESULT TRtMidiPlatform::midiOutGetDevCaps(int deviceId, MIDIOUTCAPS& caps) {
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT TRtMidiPlatform::midiOutOpen(HMIDIOUT* handle, int deviceId, MidiCallback callback,
-                                      std::uintptr_t instance, std::uint32_t flags) {
-    if (handle == nullptr || (callback != nullptr && flags != CALLBACK_FUNCTION))
-        return MMSYSERR_INVALPARAM;
-    if (deviceId < 0 || static_cast<std::size_t>(deviceId) >= outputs_.size())
-        return MMSYSERR_BADDEVICEID;
+// ---- input
+
+MMRESULT TRtMidiPlatform::OpenInput(TLock& lock, std::uint32_t deviceId,
+                                    std::unique_ptr<TInPort>& opened) {
+    const TDevice& device = inputs_[deviceId];
+    auto port = std::make_unique<TRtInPort>(*this);
+    // A JACK client starts in step with the server's cycle, in which the
+    // clients already open may be waiting for the lock.
+    TUnlocked unlocked(lock);
+    try {
+        {
+            TQuietStderr quiet;
+            port->Client = std::make_unique<RtMidiIn>(device.Api, clientName_);
+        }
+        port->Client->setErrorCallback(&TRtErrors::Report, &port->Errors);
+        port->Client->ignoreTypes(false, false, false);
+        // Where the API takes it (WinMM's sysex buffers, ALSA's decoder), a dump
+        // of the unit then arrives in one piece; the delivery joins the rest.
+        port->Client->setBufferSize(TRtMidiDelivery::kRtMidiBufferSize,
+                                    TRtMidiDelivery::kRtMidiBufferCount);
+        port->Client->setCallback(&TRtInPort::Receive, port.get());
+        const int index = FindPort(*port->Client, device);
+        if (index < 0)
+            return MIDIERR_NODEVICE;
+        port->Client->openPort(static_cast<unsigned>(index), "MIDI In");
+    } catch (const RtMidiError&) {
+        return MMSYSERR_NODRIVER;
+    }
+    if (port->Errors.Failed || !port->Client->isPortOpen())
+        return MMSYSERR_ALLOCATED;
+    opened = std::move(port);
+    return MMSYSERR_NOERROR;
+}
+
+void TRtMidiPlatform::Starting(TLock&, TInPort& port) {
+    static_cast<TRtInPort&>(port).StartTime = Clock::now();
+}
+
+void TRtMidiPlatform::Stopping(TLock&, TInPort& port) {
+    static_cast<TRtInPort&>(port).Delivery.Reset();
+}
+
+void TRtMidiPlatform::ClosingInput(TLock& lock, TInPort& port) {
+    // Destroying the client stops its thread, which may be waiting for the lock:
+    // no callback after this returns.
+    TUnlocked unlocked(lock);
+    static_cast<TRtInPort&>(port).Client.reset();
+}
+
+// ---- output
+
+MMRESULT TRtMidiPlatform::OpenOutput(TLock& lock, int deviceId, std::unique_ptr<TOutPort>& opened) {
     const TDevice& device = outputs_[static_cast<std::size_t>(deviceId)];
-    auto port = std::make_unique<TOutPort>();
-    port->Callback = callback;
-    port->Instance = instance;
+    auto port = std::make_unique<TRtOutPort>();
+    TUnlocked unlocked(lock); // as for an input
     try {
         {
             TQuietStderr quiet;
@@ -457,25 +352,20 @@ MMRESULT TRtMidiPlatform::midiOutOpen(HMIDIOUT* handle, int deviceId, MidiCallba
     }
     if (port->Errors.Failed || !port->Client->isPortOpen())
         return MMSYSERR_ALLOCATED;
-    *handle = reinterpret_cast<HMIDIOUT>(port.get());
-    if (callback != nullptr)
-        callback(port.get(), MOM_OPEN, instance, 0, 0);
-    openOut_.push_back(std::move(port));
+    opened = std::move(port);
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT TRtMidiPlatform::midiOutShortMsg(HMIDIOUT handle, std::uint32_t message) {
-    TOutPort* port = FindOut(handle);
-    if (port == nullptr)
-        return MMSYSERR_INVALHANDLE;
+MMRESULT TRtMidiPlatform::SendShort(TLock&, TOutPort& out, std::uint32_t message) {
+    auto& port = static_cast<TRtOutPort&>(out);
     std::vector<std::uint8_t> bytes;
     std::uint8_t status = message & 0xFF;
     std::uint32_t data = message >> 8;
     if (status < 0x80) { // running status: the data bytes start in the low byte
-        if (port->RunningStatus == 0)
+        if (port.RunningStatus == 0)
             return MMSYSERR_INVALPARAM;
         data = message;
-        status = port->RunningStatus;
+        status = port.RunningStatus;
     }
     const std::size_t length = ShortMessageLength(status);
     if (length == 0)
@@ -484,66 +374,34 @@ MMRESULT TRtMidiPlatform::midiOutShortMsg(HMIDIOUT handle, std::uint32_t message
     for (std::size_t i = 1; i < length; ++i, data >>= 8)
         bytes.push_back(static_cast<std::uint8_t>(data & 0x7F));
     if (status < 0xF0)
-        port->RunningStatus = status;
+        port.RunningStatus = status;
     else if (status < 0xF8)
-        port->RunningStatus = 0;
+        port.RunningStatus = 0;
     try {
-        return port->Send(bytes) ? MMSYSERR_NOERROR : MMSYSERR_ERROR;
+        return port.Send(bytes) ? MMSYSERR_NOERROR : MMSYSERR_ERROR;
     } catch (const RtMidiError&) {
         return MMSYSERR_ERROR;
     }
 }
 
-MMRESULT TRtMidiPlatform::midiOutPrepareHeader(HMIDIOUT handle, MIDIHDR* header) {
-    if (FindOut(handle) == nullptr)
-        return MMSYSERR_INVALHANDLE;
-    if (header == nullptr)
-        return MMSYSERR_INVALPARAM;
-    header->dwFlags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT TRtMidiPlatform::midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header) {
-    TOutPort* port = FindOut(handle);
-    if (port == nullptr)
-        return MMSYSERR_INVALHANDLE;
-    if (header == nullptr || (header->lpData == nullptr && header->dwBufferLength != 0))
-        return MMSYSERR_INVALPARAM;
-    if ((header->dwFlags & MHDR_PREPARED) == 0)
-        return MIDIERR_UNPREPARED;
+MMRESULT TRtMidiPlatform::SendLong(TLock& lock, TOutPort& out, MIDIHDR* header) {
+    auto& port = static_cast<TRtOutPort&>(out);
     // Transports take one message at a time; the whole block still goes out.
     try {
         for (const auto& message : SplitMidiStream(header->lpData, header->dwBufferLength))
-            if (!port->Send(message))
+            if (!port.Send(message))
                 return MMSYSERR_ERROR;
     } catch (const RtMidiError&) {
         return MMSYSERR_ERROR;
     }
-    port->RunningStatus = 0;
+    port.RunningStatus = 0;
     // Sending is synchronous, so the block is done now; the ports only post on it.
-    MarkHeaderDone(header);
-    if (port->Callback != nullptr)
-        port->Callback(port, MOM_DONE, port->Instance, reinterpret_cast<std::uintptr_t>(header), 0);
+    Done(lock, port, header);
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT TRtMidiPlatform::midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header) {
-    if (FindOut(handle) == nullptr)
-        return MMSYSERR_INVALHANDLE;
-    return UnprepareHeaderFlags(header);
-}
-
-MMRESULT TRtMidiPlatform::midiOutClose(HMIDIOUT handle) {
-    TOutPort* port = FindOut(handle);
-    if (port == nullptr)
-        return MMSYSERR_INVALHANDLE;
-    port->Client.reset();
-    if (port->Callback != nullptr)
-        port->Callback(port, MOM_CLOSE, port->Instance, 0, 0);
-    std::erase_if(openOut_, [port](const auto& item) { return item.get() == port; });
+MMRESULT TRtMidiPlatform::ClosingOutput(TLock& lock, TOutPort& port) {
+    TUnlocked unlocked(lock); // as for an input
+    static_cast<TRtOutPort&>(port).Client.reset();
     return MMSYSERR_NOERROR;
-}
-
-MMRESULT TRtMidiPlatform::midiOutGetErrorText(MMRESULT code, char* text, std::uint32_t size) {
-    return CopyMidiResultText(code, text, size);
 }

@@ -3,7 +3,7 @@
 // start here (ALSA sequencer, JACK, CoreMIDI, WinMM) contributes its ports;
 // one that cannot start contributes none, silently. Each opened device gets
 // its own RtMidi client; RtMidi's callback thread is the platform thread.
-#include "midi/midi_platform.h"
+#include "midi/midi_backend.h"
 
 #include <memory>
 #include <string>
@@ -11,7 +11,7 @@
 
 namespace mm {
 
-class TRtMidiPlatform : public IMidiPlatform {
+class TRtMidiPlatform : public TMidiBackend {
 public:
     // apiNames: RtMidi API names ("alsa", "jack", "core", "winmm") in the order
     // their devices are listed; empty = every compiled API, ALSA before JACK.
@@ -24,42 +24,31 @@ public:
 
     std::uint32_t midiInGetNumDevs() override;
     MMRESULT midiInGetDevCaps(std::uint32_t deviceId, MIDIINCAPS& caps) override;
-    MMRESULT midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, MidiCallback callback,
-                        std::uintptr_t instance, std::uint32_t flags) override;
-    MMRESULT midiInPrepareHeader(HMIDIIN handle, MIDIHDR* header) override;
-    MMRESULT midiInAddBuffer(HMIDIIN handle, MIDIHDR* header) override;
-    MMRESULT midiInStart(HMIDIIN handle) override;
-    MMRESULT midiInReset(HMIDIIN handle) override;
-    MMRESULT midiInUnprepareHeader(HMIDIIN handle, MIDIHDR* header) override;
-    MMRESULT midiInClose(HMIDIIN handle) override;
-    MMRESULT midiInGetErrorText(MMRESULT code, char* text, std::uint32_t size) override;
-
     std::uint32_t midiOutGetNumDevs() override;
     MMRESULT midiOutGetDevCaps(int deviceId, MIDIOUTCAPS& caps) override;
-    MMRESULT midiOutOpen(HMIDIOUT* handle, int deviceId, MidiCallback callback,
-                         std::uintptr_t instance, std::uint32_t flags) override;
-    MMRESULT midiOutShortMsg(HMIDIOUT handle, std::uint32_t message) override;
-    MMRESULT midiOutPrepareHeader(HMIDIOUT handle, MIDIHDR* header) override;
-    MMRESULT midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header) override;
-    MMRESULT midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header) override;
-    MMRESULT midiOutClose(HMIDIOUT handle) override;
-    MMRESULT midiOutGetErrorText(MMRESULT code, char* text, std::uint32_t size) override;
     void RefreshDevices() override { Refresh(); }
 
-    struct TInPort;
-    struct TOutPort;
+    struct TRtInPort;
+    struct TRtOutPort;
     struct TDevice;
 
 private:
-    TInPort* FindIn(HMIDIIN handle) const;
-    TOutPort* FindOut(HMIDIOUT handle) const;
+    // Each opened device is a client of its own, so one device may be opened twice.
+    bool OpensOnce() const override { return false; }
+    MMRESULT OpenInput(TLock& lock, std::uint32_t deviceId,
+                       std::unique_ptr<TInPort>& port) override;
+    MMRESULT OpenOutput(TLock& lock, int deviceId, std::unique_ptr<TOutPort>& port) override;
+    void Starting(TLock& lock, TInPort& port) override;
+    void Stopping(TLock& lock, TInPort& port) override;
+    void ClosingInput(TLock& lock, TInPort& port) override;
+    MMRESULT ClosingOutput(TLock& lock, TOutPort& port) override;
+    MMRESULT SendShort(TLock& lock, TOutPort& port, std::uint32_t message) override;
+    MMRESULT SendLong(TLock& lock, TOutPort& port, MIDIHDR* header) override;
 
     std::string clientName_;
     std::vector<int> apis_; // RtMidi::Api values
     std::vector<TDevice> inputs_;
     std::vector<TDevice> outputs_;
-    std::vector<std::unique_ptr<TInPort>> openIn_;
-    std::vector<std::unique_ptr<TOutPort>> openOut_;
 };
 
 } // namespace mm

@@ -12,15 +12,9 @@ using namespace mm;
 
 namespace {
 
-constexpr std::uint32_t kCallbackTypeMask = 0x70000;
-
 template <std::size_t N> void CopyName(char (&target)[N], const char* name) {
     std::memset(target, 0, N);
     std::strncpy(target, name, N - 1);
-}
-
-bool ValidHeader(const MIDIHDR* header) {
-    return header && header->lpData && header->dwBufferLength > 0;
 }
 
 } // namespace
@@ -103,153 +97,51 @@ MMRESULT TVirtualUnitMidiPlatform::midiOutGetDevCaps(int deviceId, MIDIOUTCAPS& 
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT TVirtualUnitMidiPlatform::midiInGetErrorText(MMRESULT code, char* text,
-                                                      std::uint32_t size) {
-    return CopyMidiResultText(code, text, size);
-}
-
-MMRESULT TVirtualUnitMidiPlatform::midiOutGetErrorText(MMRESULT code, char* text,
-                                                       std::uint32_t size) {
-    return CopyMidiResultText(code, text, size);
-}
-
 // ---- input -----------------------------------------------------------------------------
 
-MMRESULT TVirtualUnitMidiPlatform::midiInOpen(HMIDIIN* handle, std::uint32_t deviceId,
-                                              MidiCallback callback, std::uintptr_t instance,
-                                              std::uint32_t flags) {
-    if (!handle)
-        return MMSYSERR_INVALPARAM;
-    if (deviceId != 0)
-        return MMSYSERR_BADDEVICEID;
-    const std::uint32_t type = flags & kCallbackTypeMask;
-    if (type != 0 && type != CALLBACK_FUNCTION)
-        return MMSYSERR_INVALFLAG;
-    std::unique_lock lock(mutex_);
-    if (input_.Open)
-        return MMSYSERR_ALLOCATED;
-    input_.Open = true;
-    input_.Started = false;
-    input_.Callback = type == CALLBACK_FUNCTION ? callback : nullptr;
-    input_.Instance = instance;
-    input_.Driver.Reset();
-    *handle = InHandle();
-    Invoke(lock, input_.Callback, InHandle(), MIM_OPEN, instance, 0, 0);
+MMRESULT TVirtualUnitMidiPlatform::OpenInput(TLock&, std::uint32_t,
+                                             std::unique_ptr<TInPort>& port) {
+    port = std::make_unique<TUnitInPort>();
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT TVirtualUnitMidiPlatform::midiInPrepareHeader(HMIDIIN handle, MIDIHDR* header) {
-    std::lock_guard lock(mutex_);
-    if (handle != InHandle() || !input_.Open)
-        return MMSYSERR_INVALHANDLE;
-    if (!ValidHeader(header))
-        return MMSYSERR_INVALPARAM;
-    header->dwFlags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+TVirtualUnitMidiPlatform::TUnitInPort* TVirtualUnitMidiPlatform::StartedInput() const {
+    auto* port = static_cast<TUnitInPort*>(InputOf(0));
+    return port != nullptr && port->Started ? port : nullptr;
 }
 
-MMRESULT TVirtualUnitMidiPlatform::midiInAddBuffer(HMIDIIN handle, MIDIHDR* header) {
-    std::lock_guard lock(mutex_);
-    if (handle != InHandle() || !input_.Open)
-        return MMSYSERR_INVALHANDLE;
-    if (!ValidHeader(header))
-        return MMSYSERR_INVALPARAM;
-    if (!(header->dwFlags & MHDR_PREPARED))
-        return MIDIERR_UNPREPARED;
-    if (header->dwFlags & MHDR_INQUEUE)
-        return MIDIERR_STILLPLAYING;
-    MarkHeaderQueued(header);
-    header->dwBytesRecorded = 0;
-    input_.Buffers.push_back(header);
-    wake_.notify_all(); // a block may be waiting for a buffer
-    return MMSYSERR_NOERROR;
+void TVirtualUnitMidiPlatform::Starting(TLock&, TInPort& port) {
+    if (!port.Started)
+        static_cast<TUnitInPort&>(port).StartTime = TClock::now();
 }
 
-MMRESULT TVirtualUnitMidiPlatform::midiInStart(HMIDIIN handle) {
-    std::lock_guard lock(mutex_);
-    if (handle != InHandle() || !input_.Open)
-        return MMSYSERR_INVALHANDLE;
-    if (!input_.Started) {
-        input_.Started = true;
-        input_.StartTime = TClock::now();
-    }
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT TVirtualUnitMidiPlatform::midiInReset(HMIDIIN handle) {
-    std::unique_lock lock(mutex_);
-    if (handle != InHandle() || !input_.Open)
-        return MMSYSERR_INVALHANDLE;
-    input_.Started = false;
-    input_.Driver.Reset();
+void TVirtualUnitMidiPlatform::Stopping(TLock& lock, TInPort& port) {
+    static_cast<TUnitInPort&>(port).Driver.Reset();
     WaitForCallbacks(lock);
     arrived_.clear();
     sysexOffset_ = 0;
-    const std::uint32_t time = InputTime();
-    while (!input_.Buffers.empty() && input_.Open) {
-        MIDIHDR* header = input_.Buffers.front();
-        input_.Buffers.pop_front();
-        header->dwBytesRecorded = 0;
-        MarkHeaderDone(header);
-        Invoke(lock, input_.Callback, InHandle(), MIM_LONGDATA, input_.Instance,
-               reinterpret_cast<std::uintptr_t>(header), time);
-    }
-    return MMSYSERR_NOERROR;
 }
 
-MMRESULT TVirtualUnitMidiPlatform::midiInUnprepareHeader(HMIDIIN handle, MIDIHDR* header) {
-    std::lock_guard lock(mutex_);
-    if (handle != InHandle() || !input_.Open)
-        return MMSYSERR_INVALHANDLE;
-    return UnprepareHeaderFlags(header);
+void TVirtualUnitMidiPlatform::BufferAdded(TLock&, TInPort&) {
+    wake_.notify_all(); // a block may be waiting for a buffer
 }
 
-MMRESULT TVirtualUnitMidiPlatform::midiInClose(HMIDIIN handle) {
-    std::unique_lock lock(mutex_);
-    if (handle != InHandle() || !input_.Open)
-        return MMSYSERR_INVALHANDLE;
-    if (!input_.Buffers.empty())
-        return MIDIERR_STILLPLAYING;
-    const MidiCallback callback = input_.Callback;
-    const std::uintptr_t instance = input_.Instance;
-    input_.Open = false;
-    input_.Started = false;
-    input_.Callback = nullptr;
+void TVirtualUnitMidiPlatform::ClosingInput(TLock& lock, TInPort&) {
     // Whatever the worker is delivering finishes before close returns; nothing follows.
     WaitForCallbacks(lock);
     arrived_.clear();
     sysexOffset_ = 0;
-    Invoke(lock, callback, InHandle(), MIM_CLOSE, instance, 0, 0);
-    return MMSYSERR_NOERROR;
 }
 
 // ---- output ----------------------------------------------------------------------------
 
-MMRESULT TVirtualUnitMidiPlatform::midiOutOpen(HMIDIOUT* handle, int deviceId,
-                                               MidiCallback callback, std::uintptr_t instance,
-                                               std::uint32_t flags) {
-    if (!handle)
-        return MMSYSERR_INVALPARAM;
-    if (deviceId != 0)
-        return MMSYSERR_BADDEVICEID;
-    const std::uint32_t type = flags & kCallbackTypeMask;
-    if (type != 0 && type != CALLBACK_FUNCTION)
-        return MMSYSERR_INVALFLAG;
-    std::unique_lock lock(mutex_);
-    if (output_.Open)
-        return MMSYSERR_ALLOCATED;
-    output_.Open = true;
-    output_.Callback = type == CALLBACK_FUNCTION ? callback : nullptr;
-    output_.Instance = instance;
-    *handle = OutHandle();
-    Invoke(lock, output_.Callback, OutHandle(), MOM_OPEN, instance, 0, 0);
+MMRESULT TVirtualUnitMidiPlatform::OpenOutput(TLock&, int, std::unique_ptr<TOutPort>& port) {
+    port = std::make_unique<TOutPort>();
+    closedOut_ = nullptr;
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT TVirtualUnitMidiPlatform::midiOutShortMsg(HMIDIOUT handle, std::uint32_t message) {
-    std::unique_lock lock(mutex_);
-    if (handle != OutHandle() || !output_.Open)
-        return MMSYSERR_INVALHANDLE;
+MMRESULT TVirtualUnitMidiPlatform::SendShort(TLock& lock, TOutPort&, std::uint32_t message) {
     std::uint8_t bytes[3] = {static_cast<std::uint8_t>(message & 0xFF),
                              static_cast<std::uint8_t>((message >> 8) & 0xFF),
                              static_cast<std::uint8_t>((message >> 16) & 0xFF)};
@@ -264,43 +156,13 @@ MMRESULT TVirtualUnitMidiPlatform::midiOutShortMsg(HMIDIOUT handle, std::uint32_
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT TVirtualUnitMidiPlatform::midiOutPrepareHeader(HMIDIOUT handle, MIDIHDR* header) {
-    std::lock_guard lock(mutex_);
-    if (handle != OutHandle() || !output_.Open)
-        return MMSYSERR_INVALHANDLE;
-    if (!ValidHeader(header))
-        return MMSYSERR_INVALPARAM;
-    header->dwFlags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT TVirtualUnitMidiPlatform::midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header) {
-    std::unique_lock lock(mutex_);
-    if (handle != OutHandle() || !output_.Open)
-        return MMSYSERR_INVALHANDLE;
-    if (!ValidHeader(header))
-        return MMSYSERR_INVALPARAM;
-    if (!(header->dwFlags & MHDR_PREPARED))
-        return MIDIERR_UNPREPARED;
-    if (header->dwFlags & MHDR_INQUEUE)
-        return MIDIERR_STILLPLAYING;
+MMRESULT TVirtualUnitMidiPlatform::SendLong(TLock& lock, TOutPort&, MIDIHDR* header) {
     MarkHeaderQueued(header);
     FeedUnit(lock, header->lpData, header->dwBufferLength, header);
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT TVirtualUnitMidiPlatform::midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header) {
-    std::lock_guard lock(mutex_);
-    // A block completed by close is still released through the old handle: accept it.
-    if (handle != OutHandle())
-        return MMSYSERR_INVALHANDLE;
-    return UnprepareHeaderFlags(header);
-}
-
-MMRESULT TVirtualUnitMidiPlatform::midiOutClose(HMIDIOUT handle) {
-    std::unique_lock lock(mutex_);
-    if (handle != OutHandle() || !output_.Open)
-        return MMSYSERR_INVALHANDLE;
+MMRESULT TVirtualUnitMidiPlatform::ClosingOutput(TLock& lock, TOutPort& port) {
     WaitForCallbacks(lock);
     // Blocks still on their way are finished now rather than refusing to close.
     std::vector<MIDIHDR*> pending;
@@ -312,23 +174,16 @@ MMRESULT TVirtualUnitMidiPlatform::midiOutClose(HMIDIOUT handle) {
             ++it;
         }
     }
-    const MidiCallback callback = output_.Callback;
-    const std::uintptr_t instance = output_.Instance;
-    output_.Open = false;
-    output_.Callback = nullptr;
-    for (MIDIHDR* header : pending) {
-        MarkHeaderDone(header);
-        Invoke(lock, callback, OutHandle(), MOM_DONE, instance,
-               reinterpret_cast<std::uintptr_t>(header), 0);
-    }
-    Invoke(lock, callback, OutHandle(), MOM_CLOSE, instance, 0, 0);
+    for (MIDIHDR* header : pending)
+        Done(lock, port, header);
+    closedOut_ = reinterpret_cast<HMIDIOUT>(&port);
     return MMSYSERR_NOERROR;
 }
 
 // ---- the unit and the worker ------------------------------------------------------------
 
-void TVirtualUnitMidiPlatform::FeedUnit(std::unique_lock<std::mutex>&, const std::uint8_t* bytes,
-                                        std::size_t count, MIDIHDR* done) {
+void TVirtualUnitMidiPlatform::FeedUnit(TLock&, const std::uint8_t* bytes, std::size_t count,
+                                        MIDIHDR* done) {
     const auto arrived = toUnit_.Transmit(TClock::now(), count);
     for (auto& reply : unit_->Receive(bytes, count)) {
         const auto due = fromUnit_.Transmit(arrived, reply.size());
@@ -353,14 +208,14 @@ void TVirtualUnitMidiPlatform::WorkerLoop() {
             jobs_.erase(jobs_.begin());
             progressed = true;
             if (job.Kind == TJob::TKind::OutputDone) {
-                MarkHeaderDone(job.Header);
-                if (output_.Open)
-                    Invoke(lock, output_.Callback, OutHandle(), MOM_DONE, output_.Instance,
-                           reinterpret_cast<std::uintptr_t>(job.Header), 0);
-            } else if (input_.Open && input_.Started) {
+                if (TOutPort* output = Output())
+                    Done(lock, *output, job.Header);
+                else
+                    MarkHeaderDone(job.Header);
+            } else if (TUnitInPort* input = StartedInput()) {
                 // Nobody listens on a closed or stopped input: those bytes go by unheard.
                 std::vector<TParsedMidiMessage> messages;
-                input_.Driver.Feed(job.Bytes, messages);
+                input->Driver.Feed(job.Bytes, messages);
                 for (auto& m : messages)
                     arrived_.push_back(std::move(m));
             }
@@ -382,11 +237,13 @@ void TVirtualUnitMidiPlatform::WorkerLoop() {
     }
 }
 
-bool TVirtualUnitMidiPlatform::DeliverPending(std::unique_lock<std::mutex>& lock) {
+bool TVirtualUnitMidiPlatform::DeliverPending(TLock& lock) {
     using TKind = TParsedMidiMessage::TKind;
     bool delivered = false;
     while (!arrived_.empty()) {
-        if (!input_.Open || !input_.Started) {
+        // Looked up again after every callback, which runs without the lock.
+        TUnitInPort* input = StartedInput();
+        if (input == nullptr) {
             arrived_.clear();
             sysexOffset_ = 0;
             return delivered;
@@ -398,15 +255,14 @@ bool TVirtualUnitMidiPlatform::DeliverPending(std::unique_lock<std::mutex>& lock
             for (std::size_t i = 0; i < next.Bytes.size() && i < 3; ++i)
                 packed |= static_cast<std::uint32_t>(next.Bytes[i]) << (8 * i);
             arrived_.pop_front();
-            Invoke(lock, input_.Callback, InHandle(), MIM_DATA, input_.Instance, packed,
-                   InputTime());
+            Notify(lock, *input, MIM_DATA, packed, InputTime(*input));
             delivered = true;
             continue;
         }
-        if (input_.Buffers.empty())
+        if (input->Queue.empty())
             return delivered; // waits for midiInAddBuffer
-        MIDIHDR* header = input_.Buffers.front();
-        input_.Buffers.pop_front();
+        MIDIHDR* header = input->Queue.front();
+        input->Queue.pop_front();
         const std::size_t n =
             std::min<std::size_t>(next.Bytes.size() - sysexOffset_, header->dwBufferLength);
         std::memcpy(header->lpData, next.Bytes.data() + sysexOffset_, n);
@@ -420,15 +276,14 @@ bool TVirtualUnitMidiPlatform::DeliverPending(std::unique_lock<std::mutex>& lock
             arrived_.pop_front();
             sysexOffset_ = 0;
         }
-        Invoke(lock, input_.Callback, InHandle(), message, input_.Instance,
-               reinterpret_cast<std::uintptr_t>(header), InputTime());
+        Notify(lock, *input, message, reinterpret_cast<std::uintptr_t>(header), InputTime(*input));
         delivered = true;
     }
     return delivered;
 }
 
-void TVirtualUnitMidiPlatform::Invoke(std::unique_lock<std::mutex>& lock, MidiCallback callback,
-                                      void* handle, std::uint32_t message, std::uintptr_t instance,
+void TVirtualUnitMidiPlatform::Invoke(TLock& lock, MidiCallback callback, void* handle,
+                                      std::uint32_t message, std::uintptr_t instance,
                                       std::uintptr_t p1, std::uintptr_t p2) {
     if (!callback)
         return;
@@ -443,7 +298,7 @@ void TVirtualUnitMidiPlatform::Invoke(std::unique_lock<std::mutex>& lock, MidiCa
     callbackDone_.notify_all();
 }
 
-void TVirtualUnitMidiPlatform::WaitForCallbacks(std::unique_lock<std::mutex>& lock) {
+void TVirtualUnitMidiPlatform::WaitForCallbacks(TLock& lock) {
     // A callback that closes its own device must not wait for itself.
     const auto self = std::this_thread::get_id();
     callbackDone_.wait(lock, [&] {
@@ -452,10 +307,10 @@ void TVirtualUnitMidiPlatform::WaitForCallbacks(std::unique_lock<std::mutex>& lo
     });
 }
 
-std::uint32_t TVirtualUnitMidiPlatform::InputTime() const {
-    if (!input_.Started)
+std::uint32_t TVirtualUnitMidiPlatform::InputTime(const TUnitInPort& port) {
+    if (!port.Started)
         return 0;
     return static_cast<std::uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(TClock::now() - input_.StartTime)
+        std::chrono::duration_cast<std::chrono::milliseconds>(TClock::now() - port.StartTime)
             .count());
 }

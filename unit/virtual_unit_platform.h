@@ -3,7 +3,7 @@
 // named "HRZ2000 virtual unit". What is sent to the output feeds the unit; the
 // unit's replies come back through the input callback on a worker thread of
 // this backend, with the multimedia API's buffer and callback rules.
-#include "midi/midi_platform.h"
+#include "midi/midi_backend.h"
 #include "unit/virtual_unit.h"
 #include "unit/wire_timing.h"
 
@@ -16,7 +16,7 @@
 
 namespace mm {
 
-class TVirtualUnitMidiPlatform : public IMidiPlatform {
+class TVirtualUnitMidiPlatform : public TMidiBackend {
 public:
     static constexpr const char* DeviceName = "HRZ2000 virtual unit";
 
@@ -27,26 +27,8 @@ public:
 
     std::uint32_t midiInGetNumDevs() override { return 1; }
     MMRESULT midiInGetDevCaps(std::uint32_t deviceId, MIDIINCAPS& caps) override;
-    MMRESULT midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, MidiCallback callback,
-                        std::uintptr_t instance, std::uint32_t flags) override;
-    MMRESULT midiInPrepareHeader(HMIDIIN handle, MIDIHDR* header) override;
-    MMRESULT midiInAddBuffer(HMIDIIN handle, MIDIHDR* header) override;
-    MMRESULT midiInStart(HMIDIIN handle) override;
-    MMRESULT midiInReset(HMIDIIN handle) override;
-    MMRESULT midiInUnprepareHeader(HMIDIIN handle, MIDIHDR* header) override;
-    MMRESULT midiInClose(HMIDIIN handle) override;
-    MMRESULT midiInGetErrorText(MMRESULT code, char* text, std::uint32_t size) override;
-
     std::uint32_t midiOutGetNumDevs() override { return 1; }
     MMRESULT midiOutGetDevCaps(int deviceId, MIDIOUTCAPS& caps) override;
-    MMRESULT midiOutOpen(HMIDIOUT* handle, int deviceId, MidiCallback callback,
-                         std::uintptr_t instance, std::uint32_t flags) override;
-    MMRESULT midiOutShortMsg(HMIDIOUT handle, std::uint32_t message) override;
-    MMRESULT midiOutPrepareHeader(HMIDIOUT handle, MIDIHDR* header) override;
-    MMRESULT midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header) override;
-    MMRESULT midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header) override;
-    MMRESULT midiOutClose(HMIDIOUT handle) override;
-    MMRESULT midiOutGetErrorText(MMRESULT code, char* text, std::uint32_t size) override;
 
     // Makes the unit the Express or the older Pre-Express model, with that
     // model's memory file beside the other's, as `hrz2000-unit --pre-express`
@@ -79,44 +61,44 @@ private:
         std::vector<std::uint8_t> Bytes;
         MIDIHDR* Header = nullptr;
     };
-    struct TInput {
-        bool Open = false;
-        bool Started = false;
-        MidiCallback Callback = nullptr;
-        std::uintptr_t Instance = 0;
-        std::deque<MIDIHDR*> Buffers;
+    struct TUnitInPort : TInPort {
         TClock::time_point StartTime{};
         TMidiByteParser Driver; // splits the cable's bytes as a driver does
     };
-    struct TOutput {
-        bool Open = false;
-        MidiCallback Callback = nullptr;
-        std::uintptr_t Instance = 0;
-    };
 
-    HMIDIIN InHandle() { return reinterpret_cast<HMIDIIN>(&input_); }
-    HMIDIOUT OutHandle() { return reinterpret_cast<HMIDIOUT>(&output_); }
-    void FeedUnit(std::unique_lock<std::mutex>& lock, const std::uint8_t* bytes, std::size_t count,
-                  MIDIHDR* done);
+    MMRESULT OpenInput(TLock& lock, std::uint32_t deviceId,
+                       std::unique_ptr<TInPort>& port) override;
+    MMRESULT OpenOutput(TLock& lock, int deviceId, std::unique_ptr<TOutPort>& port) override;
+    void Starting(TLock& lock, TInPort& port) override;
+    void Stopping(TLock& lock, TInPort& port) override;
+    void BufferAdded(TLock& lock, TInPort& port) override;
+    void ClosingInput(TLock& lock, TInPort& port) override;
+    MMRESULT ClosingOutput(TLock& lock, TOutPort& port) override;
+    MMRESULT SendShort(TLock& lock, TOutPort& port, std::uint32_t message) override;
+    MMRESULT SendLong(TLock& lock, TOutPort& port, MIDIHDR* header) override;
+    // A block completed by close is still released through the old handle.
+    bool ReleasesAfterClose(HMIDIOUT handle) const override { return handle == closedOut_; }
+    // Calls a callback with the lock released; close and reset wait for it to return.
+    void Invoke(TLock& lock, MidiCallback callback, void* handle, std::uint32_t message,
+                std::uintptr_t instance, std::uintptr_t p1, std::uintptr_t p2) override;
+
+    // The open input, if it is started; the open output.
+    TUnitInPort* StartedInput() const;
+    TOutPort* Output() const { return OutputOf(0); }
+    void FeedUnit(TLock& lock, const std::uint8_t* bytes, std::size_t count, MIDIHDR* done);
     void Schedule(TClock::time_point due, TJob job);
     void WorkerLoop();
     // Hands waiting messages to the input; false when nothing could be delivered.
-    bool DeliverPending(std::unique_lock<std::mutex>& lock);
-    // Calls a callback with the lock released; close and reset wait for it to return.
-    void Invoke(std::unique_lock<std::mutex>& lock, MidiCallback callback, void* handle,
-                std::uint32_t message, std::uintptr_t instance, std::uintptr_t p1,
-                std::uintptr_t p2);
-    void WaitForCallbacks(std::unique_lock<std::mutex>& lock);
-    std::uint32_t InputTime() const;
+    bool DeliverPending(TLock& lock);
+    void WaitForCallbacks(TLock& lock);
+    static std::uint32_t InputTime(const TUnitInPort& port);
 
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    std::condition_variable callbackDone_;
+    std::condition_variable_any wake_;
+    std::condition_variable_any callbackDone_;
     std::unique_ptr<THrzVirtualUnit> unit_;
     TWireTiming toUnit_;
     TWireTiming fromUnit_;
-    TInput input_;
-    TOutput output_;
+    HMIDIOUT closedOut_ = nullptr;
     // Ordered by due time, then by the order they were made.
     std::multimap<TClock::time_point, TJob> jobs_;
     // Messages that have arrived at the input. A sysex block waits here for buffers

@@ -8,7 +8,7 @@
 // Usage: bench_midi_ingest [seconds per rate, default 2]
 #include "midi/input_capacity.h"
 #include "midi/midi_input.h"
-#include "midi/test_midi_platform.h"
+#include "tests/support/test_midi_platform.h"
 
 #include <QCoreApplication>
 

@@ -4,11 +4,11 @@
 // a settings file of its own and a short request delay.
 #include "app/frm_main.h"
 #include "controls/scripted_dialog_service.h"
-#include "midi/test_midi_platform.h"
 #include "model/device_globals.h"
 #include "settings/lv_reg_util.h"
 #include "settings/qt_registry_layer.h"
 #include "tests/controls/test_app.h"
+#include "tests/support/test_midi_platform.h"
 #include "unit/virtual_unit_platform.h"
 
 #include <QElapsedTimer>

@@ -4,10 +4,10 @@
 #include "controls/scripted_dialog_service.h"
 #include "explorer/midi_explorer.h"
 #include "explorer/msg_buf_memo.h"
-#include "midi/test_midi_platform.h"
 #include "settings/lv_reg_util.h"
 #include "settings/qt_registry_layer.h"
 #include "tests/controls/test_app.h"
+#include "tests/support/test_midi_platform.h"
 
 #include <QKeyEvent>
 #include <QTemporaryDir>

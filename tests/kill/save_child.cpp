@@ -9,10 +9,10 @@
 #include "controls/scripted_dialog_service.h"
 #include "explorer/midi_explorer.h"
 #include "explorer/msg_buf_memo.h"
-#include "midi/test_midi_platform.h"
 #include "settings/lv_reg_util.h"
 #include "settings/qt_registry_layer.h"
 #include "tests/kill/save_contents.h"
+#include "tests/support/test_midi_platform.h"
 #include "unit/unit_memory.h"
 
 #include <cstdio>

@@ -2,7 +2,7 @@
 // Shared by the port tests: a test platform installed for one test, and
 // delivery of posted notifications.
 #include "midi/midi_platform.h"
-#include "midi/test_midi_platform.h"
+#include "tests/support/test_midi_platform.h"
 
 #include <QCoreApplication>
 

@@ -2,6 +2,7 @@
 // Support for the tests over a real transport: child processes that end with
 // the test, a private JACK server under its own name, and device lookup.
 #include "midi/midi_platform.h"
+#include "midi/quiet_stderr.h"
 
 #include <RtMidi.h>
 
@@ -9,10 +10,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
-#include <iostream>
 #include <memory>
 #include <spawn.h>
-#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -101,19 +100,6 @@ public:
 private:
     std::string saved_;
     bool had_ = false;
-};
-
-// RtMidi warns on std::cerr while a server is still starting.
-class TQuietStderr {
-public:
-    TQuietStderr() : saved_(std::cerr.rdbuf(sink_.rdbuf())) {}
-    ~TQuietStderr() { std::cerr.rdbuf(saved_); }
-    TQuietStderr(const TQuietStderr&) = delete;
-    TQuietStderr& operator=(const TQuietStderr&) = delete;
-
-private:
-    std::ostringstream sink_;
-    std::streambuf* saved_;
 };
 
 // A jackd with the dummy driver under its own name, made the default server of

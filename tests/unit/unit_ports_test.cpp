@@ -4,7 +4,7 @@
 #include "unit/virtual_unit_platform.h"
 
 #include "midi/composite_midi_platform.h"
-#include "midi/test_midi_platform.h"
+#include "tests/support/test_midi_platform.h"
 
 #include <gtest/gtest.h>
 

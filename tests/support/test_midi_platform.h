@@ -2,7 +2,7 @@
 // A scriptable platform for tests: named devices, input injected from any
 // thread (short messages and sysex blocks that fill the queued buffers as the
 // real service does), recorded output, and a failure for every operation.
-#include "midi/midi_platform.h"
+#include "midi/midi_backend.h"
 
 #include <array>
 #include <cstdint>
@@ -13,28 +13,9 @@
 #include <string>
 #include <vector>
 
-enum class TMidiOp {
-    InGetDevCaps,
-    InOpen,
-    InPrepareHeader,
-    InAddBuffer,
-    InStart,
-    InReset,
-    InUnprepareHeader,
-    InClose,
-    OutGetDevCaps,
-    OutOpen,
-    OutShortMsg,
-    OutPrepareHeader,
-    OutLongMsg,
-    OutUnprepareHeader,
-    OutClose,
-    Count
-};
-
 namespace mm {
 
-class TTestMidiPlatform : public IMidiPlatform {
+class TTestMidiPlatform : public TMidiBackend {
 public:
     struct TDevice {
         std::string Name;
@@ -97,40 +78,14 @@ public:
 
     std::uint32_t midiInGetNumDevs() override;
     MMRESULT midiInGetDevCaps(std::uint32_t deviceId, MIDIINCAPS& caps) override;
-    MMRESULT midiInOpen(HMIDIIN* handle, std::uint32_t deviceId, MidiCallback callback,
-                        std::uintptr_t instance, std::uint32_t flags) override;
-    MMRESULT midiInPrepareHeader(HMIDIIN handle, MIDIHDR* header) override;
-    MMRESULT midiInAddBuffer(HMIDIIN handle, MIDIHDR* header) override;
-    MMRESULT midiInStart(HMIDIIN handle) override;
-    MMRESULT midiInReset(HMIDIIN handle) override;
-    MMRESULT midiInUnprepareHeader(HMIDIIN handle, MIDIHDR* header) override;
-    MMRESULT midiInClose(HMIDIIN handle) override;
     MMRESULT midiInGetErrorText(MMRESULT code, char* text, std::uint32_t size) override;
-
     std::uint32_t midiOutGetNumDevs() override;
     MMRESULT midiOutGetDevCaps(int deviceId, MIDIOUTCAPS& caps) override;
-    MMRESULT midiOutOpen(HMIDIOUT* handle, int deviceId, MidiCallback callback,
-                         std::uintptr_t instance, std::uint32_t flags) override;
-    MMRESULT midiOutShortMsg(HMIDIOUT handle, std::uint32_t message) override;
-    MMRESULT midiOutPrepareHeader(HMIDIOUT handle, MIDIHDR* header) override;
-    MMRESULT midiOutLongMsg(HMIDIOUT handle, MIDIHDR* header) override;
-    MMRESULT midiOutUnprepareHeader(HMIDIOUT handle, MIDIHDR* header) override;
-    MMRESULT midiOutClose(HMIDIOUT handle) override;
     MMRESULT midiOutGetErrorText(MMRESULT code, char* text, std::uint32_t size) override;
 
 private:
-    struct TInPort {
-        std::uint32_t DeviceId = 0;
-        MidiCallback Callback = nullptr;
-        std::uintptr_t Instance = 0;
-        bool Started = false;
-        std::deque<MIDIHDR*> Queue;
-    };
-    struct TOutPort {
-        int DeviceId = 0;
-        MidiCallback Callback = nullptr;
-        std::uintptr_t Instance = 0;
-        std::deque<MIDIHDR*> HeldDone;
+    struct THoldingOutPort : TOutPort {
+        std::deque<MIDIHDR*> HeldDone; // sent, reported done at ReleaseDone
     };
     struct TFailure {
         MMRESULT Code = 0;
@@ -138,18 +93,16 @@ private:
         int After = 0;
     };
 
-    MMRESULT Enter(TMidiOp op); // counts the call, returns the injected failure if any
-    TInPort* FindIn(HMIDIIN handle) const;
-    TOutPort* FindOut(HMIDIOUT handle) const;
-    TInPort* OpenIn(std::uint32_t deviceId) const;
-    TOutPort* OpenOut(int deviceId) const;
-    static void Call(const TInPort& port, std::uint32_t message, std::uintptr_t p1,
-                     std::uintptr_t p2);
-    static void Call(const TOutPort& port, std::uint32_t message, std::uintptr_t p1,
-                     std::uintptr_t p2);
+    MMRESULT Enter(TMidiOp op) override; // counts the call, returns the injected failure if any
+    MMRESULT OutputDevice(int& deviceId) override;
+    MMRESULT OpenInput(TLock& lock, std::uint32_t deviceId,
+                       std::unique_ptr<TInPort>& port) override;
+    MMRESULT OpenOutput(TLock& lock, int deviceId, std::unique_ptr<TOutPort>& port) override;
+    MMRESULT ClosingOutput(TLock& lock, TOutPort& port) override;
+    MMRESULT SendShort(TLock& lock, TOutPort& port, std::uint32_t message) override;
+    MMRESULT SendLong(TLock& lock, TOutPort& port, MIDIHDR* header) override;
+    TInPort* StartedInput(std::uint32_t deviceId) const;
 
-    // Recursive: a callback may call back into the platform.
-    mutable std::recursive_mutex mutex_;
     std::vector<TDevice> inputs_;
     std::vector<TDevice> outputs_;
     std::string mapperName_ = "MIDI Mapper";
@@ -157,8 +110,6 @@ private:
     std::array<int, static_cast<std::size_t>(TMidiOp::Count)> calls_{};
     std::map<MMRESULT, std::string> textOverrides_;
     std::vector<MMRESULT> removedTexts_;
-    std::vector<std::unique_ptr<TInPort>> openIn_;
-    std::vector<std::unique_ptr<TOutPort>> openOut_;
     std::vector<TSent> sent_;
     bool holdDone_ = false;
 };
