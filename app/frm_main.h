@@ -2,6 +2,9 @@
 // The program's main window: the MIDI workbench extended with the unit's
 // requests, the preset and table editors and their menus.
 #include "app/owned_objects.h"
+#include "app/runs/backup_run.h"
+#include "app/runs/run_host.h"
+#include "app/runs/verified_store.h"
 #include "app/unit_store.h"
 #include "controls/editor_operations.h"
 #include "explorer/midi_explorer.h"
@@ -36,8 +39,6 @@ QStringList BulkDumpFileNames(const std::vector<std::vector<std::uint8_t>>& dump
 class TfrmMain : public TfrmMIDIExplorer {
     Q_OBJECT
 public:
-    // A run's request that got no preset for this long is sent again.
-    static constexpr std::uint32_t kRunWatchdogMs = 10000;
     static constexpr int kDefaultRequestDelay = 1000;
     static constexpr int kMaxRequestDelay = 60000;
     // Shown but not painted this long: the online check runs all the same.
@@ -87,7 +88,7 @@ public:
     void ToggleBypass();
     // Sends the whole stream as one system-exclusive block.
     void SendStream(TStream& stream, QString& statusText);
-    // Selects the run's current preset, waits, then asks for it.
+    // The backup run's current preset, selected, waited for and asked for.
     void RequestPreset();
 
     // ---- What came back ----
@@ -116,15 +117,8 @@ public:
     // "Compare with folder...": the same run, keeping each preset to compare it
     // with a backup folder's file of the same location.
     void StartCompare();
-    void HandleRunPreset();
-    // After a preset is handled: the next one, the next bank, or the end.
-    void AdvanceRun();
-    void NextSelectedBank();
-    void EndRun();
-    // Opens (true) or ends (false) the preset list's print job.
-    void SetPrintActive(bool flag);
-    void BeginPresetList();
-    void PrintListColumnHeads();
+    // The backup run and its state (RunActive, RunPresetIndex ...).
+    TBackupRun& BackupRun() { return *backup_; }
 
     // ---- Verified store ----
     // "Verify stored presets" is checked (the setting "VERIFY_STORE", on at first).
@@ -148,39 +142,12 @@ public:
     // "Library...": every preset the user has had, and the unit's history.
     void ShowLibrary();
     TfrmLibrary* LibraryWindow() const;
-    // Selects the 0-based preset index (-1: stays on the current one), asks for it
-    // and waits; nothing when two requests got no dump.
-    std::optional<std::vector<std::uint8_t>> FetchPreset(int index);
-    void SelectPresetIndex(int index);
 
     // ---- State ----
     std::vector<std::uint8_t> LastSentMessage;
     int PendingStatusReplies = 0;
     int CurrentBank = -1;
     int UnitPresetNumber = -1;
-
-    bool RunActive = false;
-    bool RunSaveFiles = false;
-    bool PrintActive = false;
-    bool RunByPresetNumber = true;
-    std::array<bool, 4> RunBanks{};
-    int RunPresetIndex = 0;
-    int RunLastIndex = 0;
-    int OriginalBank = -1;
-    QString OutputDirectory;
-    QString UntitledName;
-    // Tick of the last preset a run handled; none yet counts as long ago.
-    std::uint32_t LastReceptionTick = 0;
-    bool RunReceptionSeen = false;
-    // The run's request is out and its dump not yet taken: one dump per request.
-    bool RunAwaitingDump = false;
-    // For the progress shown in the status bar.
-    int RunPresetsDone = 0;
-    int RunPresetsTotal = 0;
-    // Locations ("A 016") the run left unsaved: the unit could not be confirmed on them.
-    QStringList RunUnconfirmed;
-    // A run by program change: the unit's table, read when the run starts.
-    std::optional<std::array<std::int32_t, 200>> RunTable;
 
     TChildWindowList* ChildWindows = nullptr;
 
@@ -225,37 +192,22 @@ private:
     void SendBuiltMessage(std::vector<std::uint8_t> bytes);
     void BypassChanged();
     void PreExpressChanged();
-    void HandleRunEvent(std::unique_ptr<TMyMidiEvent> event);
-    void AbortRun();
-    // Ends the run early and puts the unit back on its bank; the log says where.
-    void StopRun();
 
 public:
     // Closing during a run: asks, and stops it; false when the user keeps it.
     bool StopRunToClose();
 
 private:
-    void TouchFolder(const QString& path, const QString& bank);
     void SetUpBackupDialog(TfrmBkupOpt& dialog, bool saveFiles);
     QString ProposedRunFolder() const;
     void ApplyLastRunChoices(TfrmBkupOpt& dialog) const;
     void KeepRunChoices(const TfrmBkupOpt& dialog);
-    QString BankFolder(int bank) const;
-    void SavePresetFile(const QString& name);
-    void PrintPresetLine(const QString& title);
-    void ShowRunProgress();
     void DiscardPendingInput();
-    // A saving run's journal: offers to continue an earlier run with the same
-    // choices (false: the user cancelled), then notes every preset handled.
-    bool OfferToContinue(int first, int last, std::optional<TRunPosition>& resume);
-    void NoteInJournal();
-    std::string JournalFolder() const;
     void StartRun(bool saveFiles, bool compare);
-    // Takes the comparison's folder and range; false (and a message) when the
-    // folder is not there.
-    bool PrepareComparison(int first, int last);
-    void KeepForComparison();
-    void ShowComparison();
+    void ShowComparison(const QString& folder, const QString& untitled,
+                        std::vector<TCompareRow> rows);
+    // What the runs tell the window and ask of it.
+    void BuildRunHost();
     TfrmPresetEditor* NewPresetWindow();
     TfrmMPTEdit* NewMptWindow();
 
@@ -289,35 +241,13 @@ private:
     bool bulkExpected_ = false;
     std::vector<std::vector<std::uint8_t>> bulkDumps_;
 
-    // ---- Confirming the run's presets (run_confirm.cpp) ----
-    // Selects the run's preset until the unit reports being on it; false when
-    // it could not be confirmed (then it is logged, counted and skipped) or the
-    // run stopped.
-    bool SelectRunPreset();
-    void SendRunSelect();
-    // The 1-based preset the run's current step must find the unit on; -1 unknown.
-    int ExpectedRunPreset() const;
-    // The unit's current preset number, read during a run; -1 without an answer.
-    int AskRunPresetNumber();
-    // The unit's program table, for a run by program change; false without one.
-    bool FetchRunTable();
-    void SkipUnconfirmedPreset(int reached);
-    // What the closing message says of the presets left unsaved; empty for none.
-    QString UnconfirmedSummary() const;
-    // Reads the input port until an event passes wanted, or waitMs pass.
-    std::unique_ptr<TMyMidiEvent>
-    AwaitRunReply(const std::function<bool(const TMyMidiEvent&)>& wanted, std::uint32_t waitMs);
-    int runNumber_ = 0;
-    bool runSelecting_ = false;
-
+    // The window's ports and waits as the runs reach the unit (device_requests.cpp).
+    class TLink;
     std::unique_ptr<TOwnedObjects> ownedObjects_;
-    TBackupJournal runJournal_;
-    bool journalActive_ = false;
-    // The comparison run: its folder and the unit's presets as they came.
-    bool runCompare_ = false;
-    QString compareFolder_;
-    QString compareUntitled_;
-    std::vector<TCompareRow> compareRows_;
+    std::unique_ptr<TLink> link_;
+    TRunHost host_;
+    std::unique_ptr<TBackupRun> backup_;
+    std::unique_ptr<TVerifiedStore> store_;
     QPointer<TfrmCompare> compareWindow_;
     QPointer<TfrmLibrary> libraryWindow_;
     bool draining_ = false;
@@ -325,9 +255,4 @@ private:
     bool onlineCheckDue_ = false;
     QString startNotice_; // waits for the online check to finish
     void ShowWaitingStartNotice();
-    bool startingRun_ = false;
-    // A store being checked waits for its one dump here.
-    bool capturingDump_ = false;
-    bool checkingStore_ = false;
-    std::optional<std::vector<std::uint8_t>> capturedDump_;
 };

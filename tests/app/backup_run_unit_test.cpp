@@ -241,7 +241,7 @@ TEST_F(BackupRunTest, PrintOnlyListsTitlesOnPagesWithHeadersAndColumnHeadsOnce) 
     // Where the printout went stays in the status bar.
     EXPECT_EQ(Status(), "Printout recorded");
     EXPECT_EQ(UnitBank(), 1);
-    EXPECT_FALSE(w.PrintActive);
+    EXPECT_FALSE(w.BackupRun().PrintActive);
 }
 
 TEST_F(BackupRunTest, PreExpressHasOneBankNoBankFoldersAndNoBankColumn) {
@@ -277,7 +277,7 @@ TEST_F(BackupRunTest, EarlyStopsOpenNoPrintJob) {
     });
     w.StartBackup(true);
     EXPECT_EQ(Status(), "Invalid bank selection");
-    EXPECT_FALSE(w.RunActive);
+    EXPECT_FALSE(w.BackupRun().RunActive);
     EXPECT_EQ(w.CurrentBank, 1);
 
     AnswerOptions([&](TfrmBkupOpt& d) {
@@ -287,9 +287,9 @@ TEST_F(BackupRunTest, EarlyStopsOpenNoPrintJob) {
     const int lines = w.LogCount();
     w.StartBackup(true);
     EXPECT_EQ(w.LogCount(), lines); // nothing happens after OK
-    EXPECT_FALSE(w.RunActive);
+    EXPECT_FALSE(w.BackupRun().RunActive);
     EXPECT_EQ(printer.DocumentsBegun(), 0);
-    EXPECT_FALSE(w.PrintActive);
+    EXPECT_FALSE(w.BackupRun().PrintActive);
 
     dialogs.service.QueueModal([](QDialog&) { return int(mrCancel); });
     w.StartBackup(false);
@@ -298,24 +298,24 @@ TEST_F(BackupRunTest, EarlyStopsOpenNoPrintJob) {
 
 TEST_F(BackupRunTest, ForeignAndSecondAnswersAreNotTakenForPresets) {
     auto& w = StartOnTestPlatform();
-    w.RunActive = true;
-    w.RunLastIndex = 5;
-    w.RunPresetIndex = 0;
-    w.RunAwaitingDump = true;
+    w.BackupRun().RunActive = true;
+    w.BackupRun().RunLastIndex = 5;
+    w.BackupRun().RunPresetIndex = 0;
+    w.BackupRun().RunAwaitingDump = true;
     TBytes table = PresetDump("Not a preset");
     table[4] = 0x13; // 252 bytes, but not a preset dump's header
     platform.InjectSysex(0, table, 0);
     Wait(2 * kDelay);
-    EXPECT_EQ(w.RunPresetIndex, 0);
+    EXPECT_EQ(w.BackupRun().RunPresetIndex, 0);
     EXPECT_EQ(w.MessageBufferCount, 0u);
 
     // Two answers to one request: the second one is not preset 2.
     platform.InjectSysex(0, PresetDump("First"), 0);
     platform.InjectSysex(0, PresetDump("Again"), 0);
     Wait(4 * kDelay);
-    EXPECT_EQ(w.RunPresetIndex, 1);
+    EXPECT_EQ(w.BackupRun().RunPresetIndex, 1);
     EXPECT_EQ(w.BufferPresetTitle(), "First");
-    w.RunActive = false;
+    w.BackupRun().RunActive = false;
 }
 
 TEST_F(BackupRunTest, DroppedRepliesAreAskedForAgainAndEveryFileIsRight) {
@@ -387,7 +387,7 @@ TEST_F(BackupRunTest, AFolderThatCannotBeWrittenIsReportedAndNothingIsLost) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].text.startsWith("Cannot create file"))
         << messages[0].text.toStdString();
-    EXPECT_TRUE(w.RunActive); // the watchdog asks again
+    EXPECT_TRUE(w.BackupRun().RunActive); // the watchdog asks again
     EXPECT_EQ(Files(bankA), QStringList{name});
     EXPECT_EQ(FileBytes(QDir(bankA).filePath(name)), QByteArray("an older file"));
 
@@ -507,11 +507,11 @@ TEST_F(BackupRunTest, ClosingDuringABackupAsksAndTheStoppedRunPutsTheUnitBackOnI
     bool closed = false;
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, &w, [&] {
-        if (w.RunPresetsDone < 2)
+        if (w.BackupRun().RunPresetsDone < 2)
             return;
         closer.stop();
         dialogs.service.QueueResult(mrNo);
-        kept = !w.close() && w.RunActive;
+        kept = !w.close() && w.BackupRun().RunActive;
         dialogs.service.QueueResult(mrYes);
         closed = w.close();
     });

@@ -367,12 +367,12 @@ TEST_F(MainWindowTest, OnlyPlainCtrlCAbortsARun) {
     EXPECT_EQ(key, Qt::Key_C); // outside a run Ctrl+C stays a copy command
     EXPECT_TRUE(SentBytes().empty());
 
-    w.RunActive = true;
+    w.BackupRun().RunActive = true;
     w.timPresetReq->start();
     Key(w.memMsgBuf, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_TRUE(w.RunActive);
+    EXPECT_TRUE(w.BackupRun().RunActive);
     Key(w.memMsgBuf, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_FALSE(w.RunActive);
+    EXPECT_FALSE(w.BackupRun().RunActive);
     EXPECT_FALSE(w.timPresetReq->isActive());
     EXPECT_EQ(Status(), "Procedure aborted");
     EXPECT_TRUE(Log().contains("Procedure aborted"));

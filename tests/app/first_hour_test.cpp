@@ -85,7 +85,7 @@ TEST_F(FirstHourTest, RunCommandsAreOffDuringARunAndARefusalStaysOnScreen) {
     bool offDuringRun = false;
     QTimer probe;
     QObject::connect(&probe, &QTimer::timeout, &w, [&] {
-        if (!w.RunActive)
+        if (!w.BackupRun().RunActive)
             return;
         probe.stop();
         offDuringRun = !w.miGetSaveEach->isEnabled() && !w.miPrintList->isEnabled() &&
