@@ -152,7 +152,7 @@ QString TBackupRun::UnconfirmedSummary() const {
     QStringList shown = RunUnconfirmed.mid(0, 20);
     if (count > shown.size())
         shown << QString("and %1 more").arg(count - shown.size());
-    return QString(count == 1 ? "1 preset was" : "%1 presets were").arg(count) +
+    return (count == 1 ? QString("1 preset was") : QString("%1 presets were").arg(count)) +
            " not saved, because the unit could not be confirmed to be on it: " + shown.join(", ") +
            ".";
 }
