@@ -162,10 +162,6 @@ void TfrmMain::SendStream(TStream& stream, QString& statusText) {
     statusText = "MIDI data sent to MIDI Out";
 }
 
-void TfrmMain::RequestPreset() {
-    backup_->RequestPreset();
-}
-
 void TfrmMain::DiscardPendingInput() {
     if (!MidiIn)
         return;
@@ -350,16 +346,6 @@ void TfrmMain::MidiInputReceived(TMidiInput& sender) {
 
 bool TfrmMain::VerifyStores() const {
     return miVerifyStore && miVerifyStore->isChecked();
-}
-
-TStoreReport TfrmMain::StoreInUnit(const std::vector<std::uint8_t>& storeMessage, int location,
-                                   std::vector<std::uint8_t> sent, int previous) {
-    return store_->StoreInUnit(storeMessage, location, std::move(sent), previous);
-}
-
-TRestoreResult TfrmMain::StoreAndCheck(const std::vector<std::uint8_t>& storeMessage, int bank,
-                                       int location, std::vector<std::uint8_t> sent) {
-    return store_->StoreAndCheck(storeMessage, bank, location, std::move(sent));
 }
 
 std::vector<TRestoreResult> TfrmMain::RestoreIntoUnit(const std::vector<TRestoreItem>& items) {

@@ -377,7 +377,7 @@ TEditorOperations TfrmMain::EditorOperations() {
     operations.DescribeLocation = [this](int location) { return DescribeLocation(location); };
     operations.StoreInUnit = [this](const std::vector<std::uint8_t>& message, int location,
                                     const std::vector<std::uint8_t>& sent, int previous) {
-        return StoreInUnit(message, location, sent, previous);
+        return store_->StoreInUnit(message, location, sent, previous);
     };
     return operations;
 }

@@ -28,7 +28,7 @@ TEST_F(MainWindowTest, PresetTwoHundredByNumberAndByProgramChange) {
     replies.Reply(64, {0xF0, 0x1A, 0x05, 0x12, 0x03, 0x40, 0x47, 0x01, 0xF7});
     w.BackupRun().RunActive = true;
     w.BackupRun().RunPresetIndex = 199;
-    w.RequestPreset();
+    w.BackupRun().RequestPreset();
     EXPECT_EQ(SentBytes(), (std::vector<TBytes>{{0xF0, 0x1A, 0x05, 0x12, 0x09, 0x47, 0x01, 0xF7},
                                                 {0xF0, 0x1A, 0x05, 0x12, 0x43, 0x40, 0xF7},
                                                 {0xF0, 0x1A, 0x05, 0x12, 0x45, 0xF7}}));
@@ -40,7 +40,7 @@ TEST_F(MainWindowTest, PresetTwoHundredByNumberAndByProgramChange) {
     w.BackupRun().RunByPresetNumber = false;
     w.BackupRun().RunTable.emplace();
     (*w.BackupRun().RunTable)[199] = 199;
-    w.RequestPreset();
+    w.BackupRun().RequestPreset();
     const auto sent = SentBytes();
     ASSERT_EQ(sent.size(), 5u);
     // Short messages go out on MIDI channel 1 whatever the device channel.
@@ -56,7 +56,7 @@ TEST_F(MainWindowTest, PresetTwoHundredByNumberAndByProgramChange) {
     w.BackupRun().RunByPresetNumber = true;
     w.BackupRun().RunPresetIndex = 127;
     replies.Reply(64, {0xF0, 0x1A, 0x05, 0x12, 0x03, 0x40, 0x7F, 0x00, 0xF7});
-    w.RequestPreset();
+    w.BackupRun().RequestPreset();
     EXPECT_EQ(SentBytes()[0], (TBytes{0xF0, 0x1A, 0x05, 0x12, 0x09, 0x7F, 0x00, 0xF7}));
     EXPECT_EQ(SentBytes().back(), (TBytes{0xF0, 0x1A, 0x05, 0x12, 0x45, 0xF7}));
 }
@@ -71,7 +71,7 @@ TEST_F(MainWindowTest, APresetTheUnitIsNotConfirmedOnIsSelectedThriceThenLeft) {
     w.BackupRun().RunPresetIndex = 6;
     w.BackupRun().RunLastIndex = 6;
     w.CurrentBank = 1;
-    w.RequestPreset();
+    w.BackupRun().RequestPreset();
     int selects = 0;
     for (const auto& b : SentBytes()) {
         EXPECT_NE(b, (TBytes{0xF0, 0x1A, 0x00, 0x12, 0x45, 0xF7})) << "asked for a dump";
@@ -98,7 +98,7 @@ TEST_F(MainWindowTest, RunAbortedDuringTheRequestDelayAsksForNothingMore) {
         int key = Qt::Key_C;
         w.HandleFunctionKey(key, Qt::ControlModifier);
     });
-    w.RequestPreset();
+    w.BackupRun().RequestPreset();
     const auto sent = SentBytes();
     // The select, the two controller resets, and the unit back on its bank.
     ASSERT_EQ(sent.size(), 4u);
@@ -118,7 +118,7 @@ TEST_F(MainWindowTest, WatchdogRepeatsAStalledRequestAfterTenSeconds) {
     w.BackupRun().RunActive = true;
     w.BackupRun().RunPresetIndex = 9;
     // Nothing received yet in this program: the first tick repeats the request.
-    w.timPresetReqTimer();
+    FireRequestTimer(w);
     EXPECT_EQ(Log(), (QStringList{"Last request timed out; restarting", "Press Ctrl-c to abort"}));
     EXPECT_EQ(Status(), "Requested preset #10");
     EXPECT_EQ(SentBytes().back(), (TBytes{0xF0, 0x1A, 0x00, 0x12, 0x45, 0xF7}));
@@ -128,10 +128,10 @@ TEST_F(MainWindowTest, WatchdogRepeatsAStalledRequestAfterTenSeconds) {
     w.BackupRun().RunReceptionSeen = true;
     w.BackupRun().LastReceptionTick = tick::GetTickCount();
     time.clock.Advance(9000);
-    w.timPresetReqTimer();
+    FireRequestTimer(w);
     EXPECT_TRUE(SentBytes().empty());
     time.clock.Advance(1100);
-    w.timPresetReqTimer();
+    FireRequestTimer(w);
     EXPECT_EQ(SentBytes().size(), 3u); // select, preset number, dump
     EXPECT_EQ(w.LogCount(), 4);
 }
@@ -166,7 +166,7 @@ TEST_F(MainWindowTest, DuringARunOnlyWholePresetDumpsCount) {
     w.FlushLog();
     EXPECT_EQ(w.BackupRun().RunPresetIndex, 1);
     EXPECT_EQ(w.MessageBufferCount, 252u);
-    EXPECT_EQ(w.BufferPresetTitle(), "Clean");
+    EXPECT_EQ(BufferTitle(w), "Clean");
     ASSERT_EQ(w.LogCount(), 1);
     EXPECT_NE(w.LogEvent(0), nullptr);
     EXPECT_EQ(SentBytes().back(), (TBytes{0xF0, 0x1A, 0x00, 0x12, 0x45, 0xF7}));
@@ -186,7 +186,7 @@ TEST_F(MainWindowTest, RunOverTheUnitSavesEachBankAndRestoresTheOriginalBank) {
     w.BackupRun().RunPresetIndex = 20; // 21..23 holds an untitled preset (n % 23 == 22)
     w.BackupRun().RunLastIndex = 23;
     w.BackupRun().RunActive = true;
-    w.RequestPreset();
+    w.BackupRun().RequestPreset();
     for (int i = 0; i < 400 && w.BackupRun().RunActive; ++i)
         Wait(10);
     ASSERT_FALSE(w.BackupRun().RunActive);

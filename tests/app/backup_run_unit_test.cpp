@@ -125,7 +125,7 @@ TEST_F(BackupRunTest, BanksAAndCAreSavedIntoBankFoldersAndTheBankIsRestored) {
     EXPECT_EQ(Messages()[0].caption, "Congratulations...");
     EXPECT_EQ(UnitBank(), 1);
     EXPECT_EQ(w.CurrentBank, 1);
-    EXPECT_FALSE(w.prgRun->isVisible());
+    EXPECT_FALSE(RunProgress(w)->isVisible());
     EXPECT_EQ(printer.DocumentsBegun(), 0);
 }
 
@@ -143,13 +143,16 @@ TEST_F(BackupRunTest, LaterBanksStartAtOneAndTheListIsPrintedAlongside) {
     w.show();
     QStringList progress;
     int widestWindow = 0, textRoom = 1000;
-    QObject::connect(w.prgRun, &QProgressBar::valueChanged, [&](int value) {
-        progress << QString("%1/%2 %3").arg(value).arg(w.prgRun->maximum()).arg(w.prgRun->format());
+    QObject::connect(RunProgress(w), &QProgressBar::valueChanged, [&](int value) {
+        progress << QString("%1/%2 %3")
+                        .arg(value)
+                        .arg(RunProgress(w)->maximum())
+                        .arg(RunProgress(w)->format());
         widestWindow = std::max(widestWindow, w.width());
         if (value > 0) // laid out since it appeared
-            textRoom =
-                std::min(textRoom, w.prgRun->width() -
-                                       w.prgRun->fontMetrics().horizontalAdvance(w.prgRun->text()));
+            textRoom = std::min(textRoom, RunProgress(w)->width() -
+                                              RunProgress(w)->fontMetrics().horizontalAdvance(
+                                                  RunProgress(w)->text()));
     });
     w.StartBackup(true);
     ASSERT_TRUE(WaitForRunEnd(5000));
@@ -314,7 +317,7 @@ TEST_F(BackupRunTest, ForeignAndSecondAnswersAreNotTakenForPresets) {
     platform.InjectSysex(0, PresetDump("Again"), 0);
     Wait(4 * kDelay);
     EXPECT_EQ(w.BackupRun().RunPresetIndex, 1);
-    EXPECT_EQ(w.BufferPresetTitle(), "First");
+    EXPECT_EQ(BufferTitle(w), "First");
     w.BackupRun().RunActive = false;
 }
 
