@@ -50,7 +50,11 @@ protected:
         host.ShowComparison = [this](const QString&, const QString&, std::vector<TCompareRow> r) {
             rows = std::move(r);
         };
-        host.VerifyStores = [] { return true; };
+        host.ShowProgress = [this](const QString& text, int value, int maximum) {
+            progress = QString("%1 (%2/%3)").arg(text).arg(value).arg(maximum);
+        };
+        host.Watchdog = [this](bool on) { watchdog.push_back(on); };
+        host.VerifyStores = [this] { return verify; };
         host.QueryCurrentPresetNumber = [] { return 1; };
     }
     void TearDown() override { RequestDelay = 1000; }
@@ -97,6 +101,9 @@ protected:
     QString status;
     QStringList log;
     QStringList asked;
+    QString progress;
+    std::vector<bool> watchdog;
+    bool verify = true;
     std::vector<TCompareRow> rows;
     std::unique_ptr<TEngineLink> link;
     std::unique_ptr<TBackupRun> run;
@@ -134,6 +141,7 @@ TEST_F(RunsTest, ABackupSavesEachConfirmedPresetUnderItsTitle) {
         QDir(dir.filePath("out")).removeRecursively();
         log.clear();
         asked.clear();
+        watchdog.clear();
         int lost = 0;
         Link({"Clean", "Crunch", "Lead"}).Lose = [&](const TBytes& b) {
             return IsSelectOf(b, 1) && lost++ < c.lost;
@@ -150,6 +158,7 @@ TEST_F(RunsTest, ABackupSavesEachConfirmedPresetUnderItsTitle) {
         EXPECT_TRUE(log.contains(c.logLine)) << log.join("\n").toStdString();
         EXPECT_TRUE(log.contains("Preset #3 received: Lead.hrz003"));
         EXPECT_EQ(asked, QStringList{c.closing});
+        EXPECT_EQ(watchdog, (std::vector<bool>{true, false}));
         // Back on the bank it was on, the journal gone with the run complete.
         EXPECT_EQ(bank, 0);
         EXPECT_FALSE(QFile::exists(dir.filePath("out/HRZ2000e backup journal.txt")));
@@ -158,7 +167,9 @@ TEST_F(RunsTest, ABackupSavesEachConfirmedPresetUnderItsTitle) {
 
 TEST_F(RunsTest, AComparisonFindsTheOnePresetThatDiffersFromTheFolder) {
     Link({"Clean", "Crunch"});
-    RunToEnd(BankA(1, 2), false);
+    TRunChoices banks = BankA(1, 2);
+    banks.Walk.Banks = {true, true, false, false};
+    RunToEnd(banks, false);
     asked.clear();
     // The folder's second preset is changed by one data byte.
     const QString second = dir.filePath("out/Bank A/Crunch.hrz002");
@@ -169,11 +180,15 @@ TEST_F(RunsTest, AComparisonFindsTheOnePresetThatDiffersFromTheFolder) {
     f.write(bytes);
     f.close();
 
-    RunToEnd(BankA(1, 2), true);
-    ASSERT_EQ(rows.size(), 2u);
+    RunToEnd(banks, true);
+    ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0].State, TCompareState::Same);
     EXPECT_EQ(rows[1].State, TCompareState::Differs);
     EXPECT_EQ(rows[1].Number, 2);
+    EXPECT_EQ(rows[2].State, TCompareState::Same);
+    EXPECT_EQ(rows[3].State, TCompareState::Same);
+    EXPECT_EQ(rows[3].Bank, 1);
+    EXPECT_EQ(progress, "Bank B: preset 2 of 2 (3/4)");
     EXPECT_TRUE(log.contains("Comparison in progress"));
     EXPECT_TRUE(asked.isEmpty());
     // A comparison writes nothing.
@@ -198,6 +213,13 @@ TEST_F(RunsTest, AStoreIsReadBackAndAFailedCheckSaysWhy) {
     EXPECT_TRUE(
         differs.Text.startsWith("Location A 006 was stored, but reads back with other bytes:\n"))
         << differs.Text.toStdString();
+
+    // With verification off the store is only sent.
+    verify = false;
+    const TStoreReport plain = store->StoreInUnit(TfrmPresetEditor::StoreMessage(8), 8, sent, 1);
+    EXPECT_EQ(plain.Outcome, TStoreReport::TOutcome::NotChecked);
+    EXPECT_EQ(plain.Text.toStdString(), "");
+    verify = true;
 
     // The unit sends nothing back.
     unit.Lose = [](const TBytes& b) {
