@@ -339,3 +339,17 @@ bool TfrmBkupOpt::eventFilter(QObject* watched, QEvent* event) {
     }
     return QDialog::eventFilter(watched, event);
 }
+
+TRunChoices TfrmBkupOpt::Choices() const {
+    TRunChoices choices;
+    for (std::size_t b = 0; b < 4; ++b)
+        choices.Walk.Banks[b] = chkBank[b]->isChecked();
+    choices.Walk.First = FirstNo();
+    choices.Walk.Last = LastNo();
+    choices.Walk.ByPresetNumber = LoopMethod() == 0;
+    choices.Walk.UntitledName = UntitledName().toStdString();
+    choices.Folder = Path();
+    choices.SaveFiles = chkSave->isChecked();
+    choices.PrintList = chkPrint->isChecked();
+    return choices;
+}

@@ -2,6 +2,8 @@
 // "Automated backup and print options": which banks and presets a run walks,
 // how it selects them, whether it saves files and/or prints the title list,
 // and where the files go.
+#include "app/runs/run_choices.h"
+
 #include <QDialog>
 #include <array>
 
@@ -50,6 +52,8 @@ public:
     QString UntitledName() const;
     // The path as typed or chosen (a chosen folder ends in a separator).
     QString Path() const;
+    // All of it, for the run (the dialog stays the user's record of it).
+    TRunChoices Choices() const;
 
     // ---- Controls ----
     QLabel* lblCurrentBank = nullptr;

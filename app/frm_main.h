@@ -2,6 +2,9 @@
 // The program's main window: the MIDI workbench extended with the unit's
 // requests, the preset and table editors and their menus.
 #include "app/owned_objects.h"
+#include "app/runs/backup_run.h"
+#include "app/runs/run_host.h"
+#include "app/runs/verified_store.h"
 #include "app/unit_store.h"
 #include "controls/editor_operations.h"
 #include "explorer/midi_explorer.h"
@@ -36,13 +39,6 @@ QStringList BulkDumpFileNames(const std::vector<std::vector<std::uint8_t>>& dump
 class TfrmMain : public TfrmMIDIExplorer {
     Q_OBJECT
 public:
-    // A run's request that got no preset for this long is sent again.
-    static constexpr std::uint32_t kRunWatchdogMs = 10000;
-    static constexpr int kDefaultRequestDelay = 1000;
-    static constexpr int kMaxRequestDelay = 60000;
-    // Shown but not painted this long: the online check runs all the same.
-    static constexpr int kUnpaintedCheckMs = 500;
-
     explicit TfrmMain(QWidget* parent = nullptr);
     ~TfrmMain() override;
 
@@ -62,130 +58,138 @@ public:
     // The unit's dumps and replies by name.
     QString DescribeEvent(const TMyMidiEvent& event) const override;
 
-    // ---- Menus and editors ----
-    // A menu item owned by the main window, added under parent (when given).
-    QAction* AddMenuItem(const QString& caption, QMenu* parent, std::function<void()> onClick);
-    void OpenPresetEditor();
+    // ---- What the program and the user start ----
     // A file named on the command line (opened from the file manager): loaded
     // as a dropped file is, then opened in its editor when it holds a preset or
     // table dump. A file that cannot be read gets the dropped file's message.
     void OpenGivenFile(const QString& path);
-    void NewPreset();
-    void OpenMptEditor(const QString& fileName);
-    void NewMptTable();
-    // The three ways an editor reaches the unit.
-    TEditorOperations EditorOperations();
-    TOwnedObjects& Owned();
-
-    // ---- Messages to the unit ----
-    void RequestCurrentPreset();
-    void RequestAllPresets();
-    void RequestMptTable();
-    // Counts the request as pending, sends it and waits RequestDelay.
-    void RequestStatusItem(std::uint8_t item);
-    void SelectBank(int bank);
-    void ToggleBypass();
-    // Sends the whole stream as one system-exclusive block.
-    void SendStream(TStream& stream, QString& statusText);
-    // Selects the run's current preset, waits, then asks for it.
-    void RequestPreset();
-
-    // ---- What came back ----
-    // Also shows "Preset loaded: " and the title when it holds one.
-    bool BufferHoldsPresetDump();
-    bool BufferHoldsMptDump() const;
-    QString BufferPresetTitle() const;
-    // Applies a reply to a status request; false when the event is not one.
-    bool HandleStatusReply(const TMyMidiEvent& event);
-
-    // ---- Sequencing ----
-    void CheckOnline();
     // Something the user must hear about from the start (the virtual unit's
     // memory file was damaged): in the monitor at once, and in the status bar
     // once the online check has said its piece, so that its texts do not
     // replace it unseen.
     void ShowStartNotice(const QString& text);
-    // The unit's current preset number 1..256, or -1 when it does not answer.
-    int QueryCurrentPresetNumber();
-    void TogglePreExpress();
-    void ApplyPreExpressMode();
-    void timPresetReqTimer();
-
-    // ---- The backup run ----
+    // "Get/Save each preset individually..." (true) or "Print list of presets...".
     void StartBackup(bool saveFiles);
-    // "Compare with folder...": the same run, keeping each preset to compare it
-    // with a backup folder's file of the same location.
-    void StartCompare();
-    void HandleRunPreset();
-    // After a preset is handled: the next one, the next bank, or the end.
-    void AdvanceRun();
-    void NextSelectedBank();
-    void EndRun();
-    // Opens (true) or ends (false) the preset list's print job.
-    void SetPrintActive(bool flag);
-    void BeginPresetList();
-    void PrintListColumnHeads();
-
-    // ---- Verified store ----
-    // "Verify stored presets" is checked (the setting "VERIFY_STORE", on at first).
-    bool VerifyStores() const;
-    // Sends the store message for location 1..200 of the unit's current bank; with
-    // verification on, reads the location back, compares it with sent (empty: the
-    // unit's edit buffer, asked for first) and selects previous (1..256) again.
-    TStoreReport StoreInUnit(const std::vector<std::uint8_t>& storeMessage, int location,
-                             std::vector<std::uint8_t> sent, int previous);
-    // The store and its check alone, for location of bank (text only), with what
-    // the unit sent back; the unit stays on the stored location.
-    TRestoreResult StoreAndCheck(const std::vector<std::uint8_t>& storeMessage, int bank,
-                                 int location, std::vector<std::uint8_t> sent);
-    // The comparison window's "Store": each folder dump into the edit buffer and
-    // stored at its location (bank by bank), checked; then the unit's bank and
-    // preset from before.
-    std::vector<TRestoreResult> RestoreIntoUnit(const std::vector<TRestoreItem>& items);
+    // Asks the unit for its bypass and bank.
+    void CheckOnline();
+    void SelectBank(int bank);
     // An editor for a dump (the file it came from, or none).
     void OpenDumpInEditor(const std::vector<std::uint8_t>& dump, const QString& fileName);
-    TfrmCompare* CompareWindow() const;
-    // "Library...": every preset the user has had, and the unit's history.
-    void ShowLibrary();
-    TfrmLibrary* LibraryWindow() const;
-    // Selects the 0-based preset index (-1: stays on the current one), asks for it
-    // and waits; nothing when two requests got no dump.
-    std::optional<std::vector<std::uint8_t>> FetchPreset(int index);
-    void SelectPresetIndex(int index);
+    // The ways an editor reaches the unit, the verified store among them.
+    TEditorOperations EditorOperations();
+    // Applies a reply to a status request; false when the event is not one.
+    bool HandleStatusReply(const TMyMidiEvent& event);
+    // A preset seen at location (1-based) of bank (-1: the single bank).
+    void NoteUnitTitle(int bank, int location, const QString& title);
 
-    // ---- State ----
+    // ---- What the window holds ----
+    // The backup run and its state (RunActive, RunPresetIndex ...).
+    TBackupRun& BackupRun() { return *backup_; }
+    TfrmCompare* CompareWindow() const;
+    TfrmLibrary* LibraryWindow() const;
+    std::vector<std::vector<std::uint8_t>> BulkDumps() const { return bulkDumps_; }
     std::vector<std::uint8_t> LastSentMessage;
     int PendingStatusReplies = 0;
     int CurrentBank = -1;
     int UnitPresetNumber = -1;
-
-    bool RunActive = false;
-    bool RunSaveFiles = false;
-    bool PrintActive = false;
-    bool RunByPresetNumber = true;
-    std::array<bool, 4> RunBanks{};
-    int RunPresetIndex = 0;
-    int RunLastIndex = 0;
-    int OriginalBank = -1;
-    QString OutputDirectory;
-    QString UntitledName;
-    // Tick of the last preset a run handled; none yet counts as long ago.
-    std::uint32_t LastReceptionTick = 0;
-    bool RunReceptionSeen = false;
-    // The run's request is out and its dump not yet taken: one dump per request.
-    bool RunAwaitingDump = false;
-    // For the progress shown in the status bar.
-    int RunPresetsDone = 0;
-    int RunPresetsTotal = 0;
-    // Locations ("A 016") the run left unsaved: the unit could not be confirmed on them.
-    QStringList RunUnconfirmed;
-    // A run by program change: the unit's table, read when the run starts.
-    std::optional<std::array<std::int32_t, 200>> RunTable;
-
     TChildWindowList* ChildWindows = nullptr;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    // Open editors are closed first, each asking about unsaved work; the program
+    // stays when one of them is kept open.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    static constexpr int kDefaultRequestDelay = 1000;
+    static constexpr int kMaxRequestDelay = 60000;
+    // Shown but not painted this long: the online check runs all the same.
+    static constexpr int kUnpaintedCheckMs = 500;
+
+    // ---- Menus and editors (frm_main.cpp) ----
+    // A menu item owned by the main window, added under parent (when given).
+    QAction* AddMenuItem(const QString& caption, QMenu* parent, std::function<void()> onClick);
+    QMenu* AddOwnedMenu(const QString& caption, const QString& name);
+    QAction* AddSeparator(QMenu* parent);
+    void BuildRequestsMenu(bool preExpressChecked, bool verifyChecked);
+    void BuildEditorMenus();
+    void OpenPresetEditor();
+    void NewPreset();
+    void OpenMptEditor(const QString& fileName);
+    void NewMptTable();
+    TfrmPresetEditor* NewPresetWindow();
+    TfrmMPTEdit* NewMptWindow();
+    TOwnedObjects& Owned();
+    // "Library...": every preset the user has had, and the unit's history.
+    void ShowLibrary();
+    // The online check that showing the window asked for, once.
+    void RunDueOnlineCheck();
+    void ShowWaitingStartNotice();
+    // Tells the user when a newly chosen channel reaches the unit's messages.
+    void TransmitChannelChosen();
+
+    // ---- Runs (frm_main.cpp) ----
+    // "Compare with folder...": the same run, keeping each preset to compare it
+    // with a backup folder's file of the same location.
+    void StartCompare();
+    void StartRun(bool saveFiles, bool compare);
+    void SetUpBackupDialog(TfrmBkupOpt& dialog, bool saveFiles);
+    QString ProposedRunFolder() const;
+    void ApplyLastRunChoices(TfrmBkupOpt& dialog) const;
+    void KeepRunChoices(const TfrmBkupOpt& dialog);
+    void ShowComparison(const QString& folder, const QString& untitled,
+                        std::vector<TCompareRow> rows);
+    // Closing during a run: asks, and stops it; false when the user keeps it.
+    bool StopRunToClose();
+    // The run commands are off while a run goes on.
+    void EnableRunCommands(bool on);
+    // What the runs tell the window and ask of it.
+    void BuildRunHost();
+
+    // ---- Messages to the unit and what came back (device_requests.cpp) ----
+    void RequestCurrentPreset();
+    void RequestAllPresets();
+    void RequestMptTable();
+    // Counts the request as pending, sends it and waits RequestDelay.
+    void RequestStatusItem(std::uint8_t item);
+    void ToggleBypass();
+    void BypassChanged();
+    // Sends the whole stream as one system-exclusive block.
+    void SendStream(TStream& stream, QString& statusText);
+    // Sends a message built into LastSentMessage.
+    void SendBuiltMessage(std::vector<std::uint8_t> bytes);
+    void DiscardPendingInput();
+    // Also shows "Preset loaded: " and the title when it holds one.
+    bool BufferHoldsPresetDump();
+    bool BufferHoldsMptDump() const;
+    QString BufferPresetTitle() const;
+    // Why the buffer went to no editor.
+    QString NotOpenedText() const;
+    // The unit's current preset number 1..256, or -1 when it does not answer.
+    int QueryCurrentPresetNumber();
+    void TogglePreExpress();
+    void PreExpressChanged();
+    void ApplyPreExpressMode();
+    void timPresetReqTimer();
+    // "Verify stored presets" is checked (the setting "VERIFY_STORE", on at first).
+    bool VerifyStores() const;
+    // The comparison window's and the library's "Store": through the verified store.
+    std::vector<TRestoreResult> RestoreIntoUnit(const std::vector<TRestoreItem>& items);
+    // "A 002", and " — now "title"" when the title there is known.
+    QString DescribeLocation(int location) const;
+
+    // ---- A bulk dump kept (device_requests.cpp) ----
+    void ExpectBulkDump();
+    // Keeps a preset dump of an expected bulk dump; false for anything else.
+    bool TakeBulkDump(const TMyMidiEvent& event);
+    // The dumps stopped coming: offers to save them.
+    void BulkDumpEnded();
+    void SaveBulkDumpAsSyx();
+    void SaveBulkDumpAsFiles();
 
     // ---- Controls ----
     QTimer* timPresetReq = nullptr;
+    QTimer* bulkQuiet_ = nullptr;
     QProgressBar* prgRun = nullptr;
     QMenu* miHRZRequests = nullptr;
     QAction* miGetCurrentPreset = nullptr;
@@ -206,128 +210,22 @@ public:
     QAction* miNewMPT = nullptr;
     QAction* pmiEdit = nullptr;
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    // Open editors are closed first, each asking about unsaved work; the program
-    // stays when one of them is kept open.
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    // The online check that showing the window asked for, once.
-    void RunDueOnlineCheck();
-    QMenu* AddOwnedMenu(const QString& caption, const QString& name);
-    QAction* AddSeparator(QMenu* parent);
-    // Tells the user when a newly chosen channel reaches the unit's messages.
-    void TransmitChannelChosen();
-    void BuildRequestsMenu(bool preExpressChecked, bool verifyChecked);
-    void BuildEditorMenus();
-    // Sends a message built into LastSentMessage.
-    void SendBuiltMessage(std::vector<std::uint8_t> bytes);
-    void BypassChanged();
-    void PreExpressChanged();
-    void HandleRunEvent(std::unique_ptr<TMyMidiEvent> event);
-    void AbortRun();
-    // Ends the run early and puts the unit back on its bank; the log says where.
-    void StopRun();
-
-public:
-    // Closing during a run: asks, and stops it; false when the user keeps it.
-    bool StopRunToClose();
-
-private:
-    void TouchFolder(const QString& path, const QString& bank);
-    void SetUpBackupDialog(TfrmBkupOpt& dialog, bool saveFiles);
-    QString ProposedRunFolder() const;
-    void ApplyLastRunChoices(TfrmBkupOpt& dialog) const;
-    void KeepRunChoices(const TfrmBkupOpt& dialog);
-    QString BankFolder(int bank) const;
-    void SavePresetFile(const QString& name);
-    void PrintPresetLine(const QString& title);
-    void ShowRunProgress();
-    void DiscardPendingInput();
-    // A saving run's journal: offers to continue an earlier run with the same
-    // choices (false: the user cancelled), then notes every preset handled.
-    bool OfferToContinue(int first, int last, std::optional<TRunPosition>& resume);
-    void NoteInJournal();
-    std::string JournalFolder() const;
-    void StartRun(bool saveFiles, bool compare);
-    // Takes the comparison's folder and range; false (and a message) when the
-    // folder is not there.
-    bool PrepareComparison(int first, int last);
-    void KeepForComparison();
-    void ShowComparison();
-    TfrmPresetEditor* NewPresetWindow();
-    TfrmMPTEdit* NewMptWindow();
-
-    // ---- What the unit holds where, as far as this session saw it ----
-public:
-    // Why the buffer went to no editor.
-    QString NotOpenedText() const;
-    // The run commands are off while a run goes on.
-    void EnableRunCommands(bool on);
-    // "A 002", and " — now "title"" when the title there is known.
-    QString DescribeLocation(int location) const;
-    // A preset seen at location (1-based) of bank (-1: the single bank).
-    void NoteUnitTitle(int bank, int location, const QString& title);
-
-private:
+    // ---- State ----
+    // What the unit holds where, as far as this session saw it.
     std::map<std::pair<int, int>, QString> unitTitles_;
-
-    // ---- A bulk dump kept (bulk_dump_save.cpp) ----
-public:
-    void ExpectBulkDump();
-    // Keeps a preset dump of an expected bulk dump; false for anything else.
-    bool TakeBulkDump(const TMyMidiEvent& event);
-    // The dumps stopped coming: offers to save them.
-    void BulkDumpEnded();
-    void SaveBulkDumpAsSyx();
-    void SaveBulkDumpAsFiles();
-    std::vector<std::vector<std::uint8_t>> BulkDumps() const { return bulkDumps_; }
-    QTimer* bulkQuiet_ = nullptr;
-
-private:
     bool bulkExpected_ = false;
     std::vector<std::vector<std::uint8_t>> bulkDumps_;
-
-    // ---- Confirming the run's presets (run_confirm.cpp) ----
-    // Selects the run's preset until the unit reports being on it; false when
-    // it could not be confirmed (then it is logged, counted and skipped) or the
-    // run stopped.
-    bool SelectRunPreset();
-    void SendRunSelect();
-    // The 1-based preset the run's current step must find the unit on; -1 unknown.
-    int ExpectedRunPreset() const;
-    // The unit's current preset number, read during a run; -1 without an answer.
-    int AskRunPresetNumber();
-    // The unit's program table, for a run by program change; false without one.
-    bool FetchRunTable();
-    void SkipUnconfirmedPreset(int reached);
-    // What the closing message says of the presets left unsaved; empty for none.
-    QString UnconfirmedSummary() const;
-    // Reads the input port until an event passes wanted, or waitMs pass.
-    std::unique_ptr<TMyMidiEvent>
-    AwaitRunReply(const std::function<bool(const TMyMidiEvent&)>& wanted, std::uint32_t waitMs);
-    int runNumber_ = 0;
-    bool runSelecting_ = false;
-
+    // The window's ports and waits as the runs reach the unit (device_requests.cpp).
+    class TLink;
     std::unique_ptr<TOwnedObjects> ownedObjects_;
-    TBackupJournal runJournal_;
-    bool journalActive_ = false;
-    // The comparison run: its folder and the unit's presets as they came.
-    bool runCompare_ = false;
-    QString compareFolder_;
-    QString compareUntitled_;
-    std::vector<TCompareRow> compareRows_;
+    std::unique_ptr<TLink> link_;
+    TRunHost host_;
+    std::unique_ptr<TBackupRun> backup_;
+    std::unique_ptr<TVerifiedStore> store_;
     QPointer<TfrmCompare> compareWindow_;
     QPointer<TfrmLibrary> libraryWindow_;
     bool draining_ = false;
     bool checkingOnline_ = false;
     bool onlineCheckDue_ = false;
     QString startNotice_; // waits for the online check to finish
-    void ShowWaitingStartNotice();
-    bool startingRun_ = false;
-    // A store being checked waits for its one dump here.
-    bool capturingDump_ = false;
-    bool checkingStore_ = false;
-    std::optional<std::vector<std::uint8_t>> capturedDump_;
 };

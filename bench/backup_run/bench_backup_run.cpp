@@ -90,11 +90,11 @@ int main() {
         QEventLoop loop;
         QTimer check;
         QObject::connect(&check, &QTimer::timeout, [&] {
-            if (!window.RunActive)
+            if (!window.BackupRun().RunActive)
                 loop.quit();
         });
         check.start(50);
-        if (window.RunActive)
+        if (window.BackupRun().RunActive)
             loop.exec();
         seconds = static_cast<double>(wall.nsecsElapsed()) / 1e9;
         completed = !dialogs.service.Messages().empty() &&

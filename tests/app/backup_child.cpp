@@ -70,11 +70,11 @@ int main(int argc, char* argv[]) {
         QEventLoop loop;
         QTimer check;
         QObject::connect(&check, &QTimer::timeout, [&] {
-            if (!window.RunActive)
+            if (!window.BackupRun().RunActive)
                 loop.quit();
         });
         check.start(20);
-        if (window.RunActive)
+        if (window.BackupRun().RunActive)
             loop.exec();
         printLog();
         for (const auto& asked : dialogs.service.Messages())

@@ -46,7 +46,7 @@ TEST_F(BackupResumeTest, AnAbortedRunContinuesAfterItsLastPresetWhenAsked) {
     // once four presets are in, where the user types: the message buffer.
     QTimer abort;
     QObject::connect(&abort, &QTimer::timeout, &w, [&] {
-        if (w.RunPresetsDone < 4)
+        if (w.BackupRun().RunPresetsDone < 4)
             return;
         abort.stop();
         QTest::keyClick(w.memMsgBuf, Qt::Key_C, Qt::ControlModifier);
@@ -55,7 +55,7 @@ TEST_F(BackupResumeTest, AnAbortedRunContinuesAfterItsLastPresetWhenAsked) {
     AnswerRun("AB", 1, 6, Out());
     w.StartBackup(true);
     WaitForRunEnd(20000);
-    ASSERT_FALSE(w.RunActive);
+    ASSERT_FALSE(w.BackupRun().RunActive);
     Wait(100); // the log shows its last lines
     const auto journal = Journal(Out());
     ASSERT_TRUE(journal) << Log().join("\n").toStdString();
@@ -129,7 +129,7 @@ TEST_F(BackupResumeTest, OtherChoicesOrNoRunTheWholeBackup) {
     AnswerRun("AB", 1, 6, Out());
     dialogs.service.QueueResult(mrCancel);
     w.StartBackup(true);
-    EXPECT_FALSE(w.RunActive);
+    EXPECT_FALSE(w.BackupRun().RunActive);
     EXPECT_EQ(Status(), "Procedure cancelled");
     EXPECT_TRUE(Received(Log().mid(mark)).empty());
     ASSERT_TRUE(Journal(Out()));

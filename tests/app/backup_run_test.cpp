@@ -26,9 +26,9 @@ TEST_F(MainWindowTest, PresetTwoHundredByNumberAndByProgramChange) {
     TScriptedReplies replies(platform);
     // The unit says it is on preset 200 (index 199: 0x47 and the high flag).
     replies.Reply(64, {0xF0, 0x1A, 0x05, 0x12, 0x03, 0x40, 0x47, 0x01, 0xF7});
-    w.RunActive = true;
-    w.RunPresetIndex = 199;
-    w.RequestPreset();
+    w.BackupRun().RunActive = true;
+    w.BackupRun().RunPresetIndex = 199;
+    w.BackupRun().RequestPreset();
     EXPECT_EQ(SentBytes(), (std::vector<TBytes>{{0xF0, 0x1A, 0x05, 0x12, 0x09, 0x47, 0x01, 0xF7},
                                                 {0xF0, 0x1A, 0x05, 0x12, 0x43, 0x40, 0xF7},
                                                 {0xF0, 0x1A, 0x05, 0x12, 0x45, 0xF7}}));
@@ -37,10 +37,10 @@ TEST_F(MainWindowTest, PresetTwoHundredByNumberAndByProgramChange) {
     // By program change the unit's table names the preset to expect: here 200.
     platform.ClearSent();
     replies.Restart();
-    w.RunByPresetNumber = false;
-    w.RunTable.emplace();
-    (*w.RunTable)[199] = 199;
-    w.RequestPreset();
+    w.BackupRun().RunByPresetNumber = false;
+    w.BackupRun().RunTable.emplace();
+    (*w.BackupRun().RunTable)[199] = 199;
+    w.BackupRun().RequestPreset();
     const auto sent = SentBytes();
     ASSERT_EQ(sent.size(), 5u);
     // Short messages go out on MIDI channel 1 whatever the device channel.
@@ -53,10 +53,10 @@ TEST_F(MainWindowTest, PresetTwoHundredByNumberAndByProgramChange) {
 
     platform.ClearSent();
     replies.Restart();
-    w.RunByPresetNumber = true;
-    w.RunPresetIndex = 127;
+    w.BackupRun().RunByPresetNumber = true;
+    w.BackupRun().RunPresetIndex = 127;
     replies.Reply(64, {0xF0, 0x1A, 0x05, 0x12, 0x03, 0x40, 0x7F, 0x00, 0xF7});
-    w.RequestPreset();
+    w.BackupRun().RequestPreset();
     EXPECT_EQ(SentBytes()[0], (TBytes{0xF0, 0x1A, 0x05, 0x12, 0x09, 0x7F, 0x00, 0xF7}));
     EXPECT_EQ(SentBytes().back(), (TBytes{0xF0, 0x1A, 0x05, 0x12, 0x45, 0xF7}));
 }
@@ -67,11 +67,11 @@ TEST_F(MainWindowTest, APresetTheUnitIsNotConfirmedOnIsSelectedThriceThenLeft) {
     auto& w = StartOnTestPlatform();
     TScriptedReplies replies(platform);
     replies.Reply(64, Reply(64, 4)); // preset 5
-    w.RunActive = true;
-    w.RunPresetIndex = 6;
-    w.RunLastIndex = 6;
+    w.BackupRun().RunActive = true;
+    w.BackupRun().RunPresetIndex = 6;
+    w.BackupRun().RunLastIndex = 6;
     w.CurrentBank = 1;
-    w.RequestPreset();
+    w.BackupRun().RequestPreset();
     int selects = 0;
     for (const auto& b : SentBytes()) {
         EXPECT_NE(b, (TBytes{0xF0, 0x1A, 0x00, 0x12, 0x45, 0xF7})) << "asked for a dump";
@@ -83,22 +83,22 @@ TEST_F(MainWindowTest, APresetTheUnitIsNotConfirmedOnIsSelectedThriceThenLeft) {
                                   "Preset #7: the unit is on preset 5; selecting it again",
                                   "Preset #7 could not be selected (the unit stayed on preset "
                                   "5): not saved"}));
-    EXPECT_EQ(w.RunUnconfirmed, QStringList{"B 007"});
-    EXPECT_FALSE(w.RunAwaitingDump);
-    w.RunActive = false;
+    EXPECT_EQ(w.BackupRun().RunUnconfirmed, QStringList{"B 007"});
+    EXPECT_FALSE(w.BackupRun().RunAwaitingDump);
+    w.BackupRun().RunActive = false;
 }
 
 TEST_F(MainWindowTest, RunAbortedDuringTheRequestDelayAsksForNothingMore) {
     auto& w = StartOnTestPlatform();
-    w.RunActive = true;
-    w.RunPresetIndex = 3;
-    w.OriginalBank = 2;
+    w.BackupRun().RunActive = true;
+    w.BackupRun().RunPresetIndex = 3;
+    w.BackupRun().OriginalBank = 2;
     w.CurrentBank = 0;
     QTimer::singleShot(5, &w, [&w] {
         int key = Qt::Key_C;
         w.HandleFunctionKey(key, Qt::ControlModifier);
     });
-    w.RequestPreset();
+    w.BackupRun().RequestPreset();
     const auto sent = SentBytes();
     // The select, the two controller resets, and the unit back on its bank.
     ASSERT_EQ(sent.size(), 4u);
@@ -115,34 +115,34 @@ TEST_F(MainWindowTest, WatchdogRepeatsAStalledRequestAfterTenSeconds) {
     TScopedClock time;
     TScriptedReplies replies(platform);
     replies.Reply(64, Reply(64, 9)); // on preset 10
-    w.RunActive = true;
-    w.RunPresetIndex = 9;
+    w.BackupRun().RunActive = true;
+    w.BackupRun().RunPresetIndex = 9;
     // Nothing received yet in this program: the first tick repeats the request.
-    w.timPresetReqTimer();
+    FireRequestTimer(w);
     EXPECT_EQ(Log(), (QStringList{"Last request timed out; restarting", "Press Ctrl-c to abort"}));
     EXPECT_EQ(Status(), "Requested preset #10");
     EXPECT_EQ(SentBytes().back(), (TBytes{0xF0, 0x1A, 0x00, 0x12, 0x45, 0xF7}));
 
     platform.ClearSent();
     replies.Restart();
-    w.RunReceptionSeen = true;
-    w.LastReceptionTick = tick::GetTickCount();
+    w.BackupRun().RunReceptionSeen = true;
+    w.BackupRun().LastReceptionTick = tick::GetTickCount();
     time.clock.Advance(9000);
-    w.timPresetReqTimer();
+    FireRequestTimer(w);
     EXPECT_TRUE(SentBytes().empty());
     time.clock.Advance(1100);
-    w.timPresetReqTimer();
+    FireRequestTimer(w);
     EXPECT_EQ(SentBytes().size(), 3u); // select, preset number, dump
     EXPECT_EQ(w.LogCount(), 4);
 }
 
 TEST_F(MainWindowTest, DuringARunOnlyWholePresetDumpsCount) {
     auto& w = StartOnTestPlatform();
-    w.RunActive = true;
-    w.RunSaveFiles = false;
-    w.RunPresetIndex = 0;
-    w.RunLastIndex = 5;
-    w.RunAwaitingDump = true;
+    w.BackupRun().RunActive = true;
+    w.BackupRun().RunSaveFiles = false;
+    w.BackupRun().RunPresetIndex = 0;
+    w.BackupRun().RunLastIndex = 5;
+    w.BackupRun().RunAwaitingDump = true;
     w.PendingStatusReplies = 1;
     platform.InjectSysex(0, Reply(0, 1), 0);
     platform.InjectShort(0, 0x00C0, 0);
@@ -151,7 +151,7 @@ TEST_F(MainWindowTest, DuringARunOnlyWholePresetDumpsCount) {
     w.FlushLog();
     EXPECT_EQ(w.LogCount(), 0);
     EXPECT_EQ(w.PendingStatusReplies, 1);
-    EXPECT_EQ(w.RunPresetIndex, 0);
+    EXPECT_EQ(w.BackupRun().RunPresetIndex, 0);
 
     // A dump is handled (the next one requested) and, when not saving, logged.
     TScriptedReplies replies(platform);
@@ -164,9 +164,9 @@ TEST_F(MainWindowTest, DuringARunOnlyWholePresetDumpsCount) {
         },
         2000);
     w.FlushLog();
-    EXPECT_EQ(w.RunPresetIndex, 1);
+    EXPECT_EQ(w.BackupRun().RunPresetIndex, 1);
     EXPECT_EQ(w.MessageBufferCount, 252u);
-    EXPECT_EQ(w.BufferPresetTitle(), "Clean");
+    EXPECT_EQ(BufferTitle(w), "Clean");
     ASSERT_EQ(w.LogCount(), 1);
     EXPECT_NE(w.LogEvent(0), nullptr);
     EXPECT_EQ(SentBytes().back(), (TBytes{0xF0, 0x1A, 0x00, 0x12, 0x45, 0xF7}));
@@ -176,20 +176,20 @@ TEST_F(MainWindowTest, RunOverTheUnitSavesEachBankAndRestoresTheOriginalBank) {
     auto& w = StartOnUnit();
     const QString out = dir.filePath("out") + "/";
     ASSERT_TRUE(QDir().mkpath(out + "Bank A"));
-    w.OutputDirectory = out;
-    w.RunSaveFiles = true;
-    w.RunBanks = {true, false, true, false};
-    w.RunByPresetNumber = true;
-    w.OriginalBank = 1;
+    w.BackupRun().OutputDirectory = out;
+    w.BackupRun().RunSaveFiles = true;
+    w.BackupRun().RunBanks = {true, false, true, false};
+    w.BackupRun().RunByPresetNumber = true;
+    w.BackupRun().OriginalBank = 1;
     w.CurrentBank = 0;
     w.SelectBank(0);
-    w.RunPresetIndex = 20; // 21..23 holds an untitled preset (n % 23 == 22)
-    w.RunLastIndex = 23;
-    w.RunActive = true;
-    w.RequestPreset();
-    for (int i = 0; i < 400 && w.RunActive; ++i)
+    w.BackupRun().RunPresetIndex = 20; // 21..23 holds an untitled preset (n % 23 == 22)
+    w.BackupRun().RunLastIndex = 23;
+    w.BackupRun().RunActive = true;
+    w.BackupRun().RequestPreset();
+    for (int i = 0; i < 400 && w.BackupRun().RunActive; ++i)
         Wait(10);
-    ASSERT_FALSE(w.RunActive);
+    ASSERT_FALSE(w.BackupRun().RunActive);
 
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].text, "Procedure is complete");

@@ -125,7 +125,7 @@ TEST_F(BackupRunTest, BanksAAndCAreSavedIntoBankFoldersAndTheBankIsRestored) {
     EXPECT_EQ(Messages()[0].caption, "Congratulations...");
     EXPECT_EQ(UnitBank(), 1);
     EXPECT_EQ(w.CurrentBank, 1);
-    EXPECT_FALSE(w.prgRun->isVisible());
+    EXPECT_FALSE(RunProgress(w)->isVisible());
     EXPECT_EQ(printer.DocumentsBegun(), 0);
 }
 
@@ -143,13 +143,16 @@ TEST_F(BackupRunTest, LaterBanksStartAtOneAndTheListIsPrintedAlongside) {
     w.show();
     QStringList progress;
     int widestWindow = 0, textRoom = 1000;
-    QObject::connect(w.prgRun, &QProgressBar::valueChanged, [&](int value) {
-        progress << QString("%1/%2 %3").arg(value).arg(w.prgRun->maximum()).arg(w.prgRun->format());
+    QObject::connect(RunProgress(w), &QProgressBar::valueChanged, [&](int value) {
+        progress << QString("%1/%2 %3")
+                        .arg(value)
+                        .arg(RunProgress(w)->maximum())
+                        .arg(RunProgress(w)->format());
         widestWindow = std::max(widestWindow, w.width());
         if (value > 0) // laid out since it appeared
-            textRoom =
-                std::min(textRoom, w.prgRun->width() -
-                                       w.prgRun->fontMetrics().horizontalAdvance(w.prgRun->text()));
+            textRoom = std::min(textRoom, RunProgress(w)->width() -
+                                              RunProgress(w)->fontMetrics().horizontalAdvance(
+                                                  RunProgress(w)->text()));
     });
     w.StartBackup(true);
     ASSERT_TRUE(WaitForRunEnd(5000));
@@ -241,7 +244,7 @@ TEST_F(BackupRunTest, PrintOnlyListsTitlesOnPagesWithHeadersAndColumnHeadsOnce) 
     // Where the printout went stays in the status bar.
     EXPECT_EQ(Status(), "Printout recorded");
     EXPECT_EQ(UnitBank(), 1);
-    EXPECT_FALSE(w.PrintActive);
+    EXPECT_FALSE(w.BackupRun().PrintActive);
 }
 
 TEST_F(BackupRunTest, PreExpressHasOneBankNoBankFoldersAndNoBankColumn) {
@@ -277,7 +280,7 @@ TEST_F(BackupRunTest, EarlyStopsOpenNoPrintJob) {
     });
     w.StartBackup(true);
     EXPECT_EQ(Status(), "Invalid bank selection");
-    EXPECT_FALSE(w.RunActive);
+    EXPECT_FALSE(w.BackupRun().RunActive);
     EXPECT_EQ(w.CurrentBank, 1);
 
     AnswerOptions([&](TfrmBkupOpt& d) {
@@ -287,9 +290,9 @@ TEST_F(BackupRunTest, EarlyStopsOpenNoPrintJob) {
     const int lines = w.LogCount();
     w.StartBackup(true);
     EXPECT_EQ(w.LogCount(), lines); // nothing happens after OK
-    EXPECT_FALSE(w.RunActive);
+    EXPECT_FALSE(w.BackupRun().RunActive);
     EXPECT_EQ(printer.DocumentsBegun(), 0);
-    EXPECT_FALSE(w.PrintActive);
+    EXPECT_FALSE(w.BackupRun().PrintActive);
 
     dialogs.service.QueueModal([](QDialog&) { return int(mrCancel); });
     w.StartBackup(false);
@@ -298,24 +301,24 @@ TEST_F(BackupRunTest, EarlyStopsOpenNoPrintJob) {
 
 TEST_F(BackupRunTest, ForeignAndSecondAnswersAreNotTakenForPresets) {
     auto& w = StartOnTestPlatform();
-    w.RunActive = true;
-    w.RunLastIndex = 5;
-    w.RunPresetIndex = 0;
-    w.RunAwaitingDump = true;
+    w.BackupRun().RunActive = true;
+    w.BackupRun().RunLastIndex = 5;
+    w.BackupRun().RunPresetIndex = 0;
+    w.BackupRun().RunAwaitingDump = true;
     TBytes table = PresetDump("Not a preset");
     table[4] = 0x13; // 252 bytes, but not a preset dump's header
     platform.InjectSysex(0, table, 0);
     Wait(2 * kDelay);
-    EXPECT_EQ(w.RunPresetIndex, 0);
+    EXPECT_EQ(w.BackupRun().RunPresetIndex, 0);
     EXPECT_EQ(w.MessageBufferCount, 0u);
 
     // Two answers to one request: the second one is not preset 2.
     platform.InjectSysex(0, PresetDump("First"), 0);
     platform.InjectSysex(0, PresetDump("Again"), 0);
     Wait(4 * kDelay);
-    EXPECT_EQ(w.RunPresetIndex, 1);
-    EXPECT_EQ(w.BufferPresetTitle(), "First");
-    w.RunActive = false;
+    EXPECT_EQ(w.BackupRun().RunPresetIndex, 1);
+    EXPECT_EQ(BufferTitle(w), "First");
+    w.BackupRun().RunActive = false;
 }
 
 TEST_F(BackupRunTest, DroppedRepliesAreAskedForAgainAndEveryFileIsRight) {
@@ -387,7 +390,7 @@ TEST_F(BackupRunTest, AFolderThatCannotBeWrittenIsReportedAndNothingIsLost) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].text.startsWith("Cannot create file"))
         << messages[0].text.toStdString();
-    EXPECT_TRUE(w.RunActive); // the watchdog asks again
+    EXPECT_TRUE(w.BackupRun().RunActive); // the watchdog asks again
     EXPECT_EQ(Files(bankA), QStringList{name});
     EXPECT_EQ(FileBytes(QDir(bankA).filePath(name)), QByteArray("an older file"));
 
@@ -507,11 +510,11 @@ TEST_F(BackupRunTest, ClosingDuringABackupAsksAndTheStoppedRunPutsTheUnitBackOnI
     bool closed = false;
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, &w, [&] {
-        if (w.RunPresetsDone < 2)
+        if (w.BackupRun().RunPresetsDone < 2)
             return;
         closer.stop();
         dialogs.service.QueueResult(mrNo);
-        kept = !w.close() && w.RunActive;
+        kept = !w.close() && w.BackupRun().RunActive;
         dialogs.service.QueueResult(mrYes);
         closed = w.close();
     });

@@ -74,7 +74,7 @@ protected:
             d.edtLastNo->setText(QString::number(last));
             d.edtPath->setText(QDir::toNativeSeparators(Out()));
         });
-        w.miCompare->trigger();
+        Item(w, "miCompare")->trigger();
         EXPECT_TRUE(WaitForRunEnd(20000));
         return w.CompareWindow();
     }

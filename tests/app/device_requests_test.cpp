@@ -51,10 +51,10 @@ TEST_F(MainWindowTest, OnlineCheckAgainstTheUnitReportsItsBankAndBypass) {
     auto& w = StartOnUnit();
     w.SelectBank(2);
     EXPECT_EQ(Status(), "Bank C selected");
-    w.ToggleBypass();
+    Item(w, "miBypass")->trigger();
     Wait(30);
     EXPECT_TRUE(unit->WithUnit([](const THrzVirtualUnit& u) { return u.Memory().Bypass; }));
-    w.miBypass->setChecked(false);
+    Item(w, "miBypass")->setChecked(false);
     w.CheckOnline();
     Wait(30);
     EXPECT_EQ(Status(), "The HRZ2000 is online! Your currently selected bank is: C");
@@ -63,7 +63,7 @@ TEST_F(MainWindowTest, OnlineCheckAgainstTheUnitReportsItsBankAndBypass) {
               "The HRZ2000 is online! Your currently selected bank is: C (HRZ2000 virtual unit)");
     EXPECT_EQ(w.windowTitle(), "HRZ2000e - HRZ2000 virtual unit");
     EXPECT_EQ(w.CurrentBank, 2);
-    EXPECT_TRUE(w.miBypass->isChecked());
+    EXPECT_TRUE(Item(w, "miBypass")->isChecked());
     EXPECT_EQ(w.PendingStatusReplies, 0);
     EXPECT_EQ(w.LogCount(), 0); // replies are consumed, not logged
 }
@@ -116,10 +116,10 @@ TEST_F(MainWindowTest, PreExpressOnlineCheckAsksOnlyForTheBypassItem) {
     w.CheckOnline();
     EXPECT_EQ(SentItemRequests(), (std::vector<int>{0, 9}));
     platform.ClearSent();
-    w.TogglePreExpress();
+    Item(w, "miPreExpress")->trigger();
     w.CheckOnline();
     EXPECT_EQ(SentItemRequests(), (std::vector<int>{0}));
-    EXPECT_TRUE(w.timPresetReq->isActive());
+    EXPECT_TRUE(RequestTimer(w)->isActive());
 }
 
 TEST_F(MainWindowTest, SilentUnitIsReportedOnceByTheTimer) {
@@ -128,11 +128,11 @@ TEST_F(MainWindowTest, SilentUnitIsReportedOnceByTheTimer) {
     auto& w = StartOnUnit(silent);
     w.CheckOnline();
     EXPECT_EQ(w.PendingStatusReplies, 2);
-    EXPECT_TRUE(w.timPresetReq->isActive());
+    EXPECT_TRUE(RequestTimer(w)->isActive());
     Wait(10 * kDelay + 100);
     EXPECT_EQ(Status(), "No response received from HRZ2000 - are you connected properly?");
     EXPECT_EQ(w.PendingStatusReplies, 0);
-    EXPECT_FALSE(w.timPresetReq->isActive());
+    EXPECT_FALSE(RequestTimer(w)->isActive());
 }
 
 TEST_F(MainWindowTest, UnitAnsweringOnlyItemZeroIsOnlineButStillReportedSilent) {
@@ -141,7 +141,7 @@ TEST_F(MainWindowTest, UnitAnsweringOnlyItemZeroIsOnlineButStillReportedSilent) 
     unitReplies.Reply(0, Reply(0, 1));
     w.CheckOnline();
     EXPECT_EQ(Status(), "The HRZ2000 is online!");
-    EXPECT_TRUE(w.miBypass->isChecked());
+    EXPECT_TRUE(Item(w, "miBypass")->isChecked());
     EXPECT_EQ(w.PendingStatusReplies, 1);
     Wait(10 * kDelay + 100);
     EXPECT_EQ(Status(), "No response received from HRZ2000 - are you connected properly?");
@@ -212,7 +212,7 @@ TEST_F(MainWindowTest, CurrentPresetNumberFromTheUnitOrMinusOne) {
     auto& w = StartOnUnit();
     const TBytes select144{0xF0, 0x1A, 0x00, 0x12, 0x09, 0x10, 0x01, 0xF7};
     w.MidiOut->SendLong(select144.data(), static_cast<std::uint16_t>(select144.size()));
-    EXPECT_EQ(w.QueryCurrentPresetNumber(), 145);
+    EXPECT_EQ(w.EditorOperations().QueryCurrentPresetNumber(), 145);
     window.reset();
 
     TUnitOptions silent;
@@ -220,7 +220,7 @@ TEST_F(MainWindowTest, CurrentPresetNumberFromTheUnitOrMinusOne) {
     auto& quiet = StartOnUnit(silent);
     QElapsedTimer t;
     t.start();
-    EXPECT_EQ(quiet.QueryCurrentPresetNumber(), -1);
+    EXPECT_EQ(quiet.EditorOperations().QueryCurrentPresetNumber(), -1);
     // Each wait counts whole ticks of the millisecond clock, so it may end up to 1 ms early.
     EXPECT_GE(t.elapsed(), 2 * kDelay - 2);
     EXPECT_LT(t.elapsed(), 2 * kDelay + 500);
@@ -237,21 +237,21 @@ TEST_F(MainWindowTest, TheBuiltInUnitAnswersAsTheModelThePreExpressSwitchNames) 
                 return event->Sysex;
         return {};
     };
-    w.RequestMptTable();
+    Item(w, "miGetMPT")->trigger();
     Wait(100);
     ASSERT_EQ(lastTable().size(), 406u);
     EXPECT_EQ(lastTable()[4], 0x13);
 
-    w.TogglePreExpress();
+    Item(w, "miPreExpress")->trigger();
     EXPECT_TRUE(unit->PreExpress());
-    w.RequestMptTable();
+    Item(w, "miGetMPT")->trigger();
     Wait(100);
     ASSERT_EQ(lastTable().size(), 262u);
     EXPECT_EQ(lastTable()[4], 0x0C);
     EXPECT_EQ(unit->WithUnit([](const THrzVirtualUnit& u) { return u.Options().StatePath; }),
               memory.filePath("virtual-unit-pre-express.state").toStdString());
 
-    w.TogglePreExpress();
+    Item(w, "miPreExpress")->trigger();
     EXPECT_FALSE(unit->PreExpress());
     EXPECT_EQ(TVirtualUnitMidiPlatform::StatePathForModel("/a/b.state", true),
               "/a/b-pre-express.state");
@@ -267,14 +267,14 @@ TEST_F(MainWindowTest, TheBuiltInUnitAnswersAsTheModelThePreExpressSwitchNames) 
 
 TEST_F(MainWindowTest, RequestsUseTheCommandsOfTheMode) {
     auto& w = StartOnTestPlatform();
-    w.RequestAllPresets();
+    Item(w, "miGetBulkDump")->trigger();
     EXPECT_EQ(Status(), "All Preset Request issued");
     EXPECT_EQ(w.pgcTab->currentWidget(), w.tsMonitor);
-    w.RequestMptTable();
+    Item(w, "miGetMPT")->trigger();
     EXPECT_EQ(Status(), "MPT Request issued");
-    w.TogglePreExpress();
-    w.RequestAllPresets();
-    w.RequestMptTable();
+    Item(w, "miPreExpress")->trigger();
+    Item(w, "miGetBulkDump")->trigger();
+    Item(w, "miGetMPT")->trigger();
     const auto sent = SentBytes();
     ASSERT_EQ(sent.size(), 4u);
     EXPECT_EQ(sent[0][4], 0x52);
@@ -289,7 +289,7 @@ TEST_F(MainWindowTest, BankSelectSendsOnlyTheFourBanksAndKeepsTheKnownBank) {
     w.SelectBank(4);
     w.SelectBank(-1);
     EXPECT_TRUE(SentBytes().empty());
-    w.miSelectBank[3]->trigger();
+    BankItem(w, 3)->trigger();
     EXPECT_EQ(SentBytes().back(), (TBytes{0xF0, 0x1A, 0x00, 0x12, 0x03, 0x09, 0x03, 0xF7}));
     EXPECT_EQ(Status(), "Bank D selected");
     EXPECT_EQ(w.CurrentBank, -1);
@@ -299,18 +299,18 @@ TEST_F(MainWindowTest, BankSelectSendsOnlyTheFourBanksAndKeepsTheKnownBank) {
 TEST_F(MainWindowTest, BypassShowsItsTextBeforeSendingAndFlipsEvenWithOutputClosed) {
     auto& w = StartOnTestPlatform();
     platform.Fail(TMidiOp::OutLongMsg, MMSYSERR_ERROR);
-    EXPECT_THROW(w.ToggleBypass(), EmidioutputError);
-    EXPECT_TRUE(w.miBypass->isChecked());
+    EXPECT_THROW(Item(w, "miBypass")->trigger(), EmidioutputError);
+    EXPECT_TRUE(Item(w, "miBypass")->isChecked());
     EXPECT_EQ(Status(), "Bypass activation request sent");
-    w.miBypass->trigger(); // from the menu: Qt's own flip, one message
-    EXPECT_FALSE(w.miBypass->isChecked());
+    Item(w, "miBypass")->trigger(); // from the menu: Qt's own flip, one message
+    EXPECT_FALSE(Item(w, "miBypass")->isChecked());
     EXPECT_EQ(SentBytes().back(), (TBytes{0xF0, 0x1A, 0x00, 0x12, 0x03, 0x00, 0x00, 0xF7}));
     EXPECT_EQ(Status(), "Bypass deactivation request sent");
 
     w.MidiOut->Close();
     platform.ClearSent();
-    w.ToggleBypass();
-    EXPECT_TRUE(w.miBypass->isChecked());
+    Item(w, "miBypass")->trigger();
+    EXPECT_TRUE(Item(w, "miBypass")->isChecked());
     EXPECT_TRUE(SentBytes().empty());
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].text, "MIDI Out device not available");
@@ -370,13 +370,13 @@ TEST_F(MainWindowTest, OnlyPlainCtrlCAbortsARun) {
     EXPECT_EQ(key, Qt::Key_C); // outside a run Ctrl+C stays a copy command
     EXPECT_TRUE(SentBytes().empty());
 
-    w.RunActive = true;
-    w.timPresetReq->start();
+    w.BackupRun().RunActive = true;
+    RequestTimer(w)->start();
     Key(w.memMsgBuf, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_TRUE(w.RunActive);
+    EXPECT_TRUE(w.BackupRun().RunActive);
     Key(w.memMsgBuf, Qt::Key_C, Qt::ControlModifier);
-    EXPECT_FALSE(w.RunActive);
-    EXPECT_FALSE(w.timPresetReq->isActive());
+    EXPECT_FALSE(w.BackupRun().RunActive);
+    EXPECT_FALSE(RequestTimer(w)->isActive());
     EXPECT_EQ(Status(), "Procedure aborted");
     EXPECT_TRUE(Log().contains("Procedure aborted"));
     EXPECT_EQ(SentBytes(), (std::vector<TBytes>{{0xB0, 0x00, 0x00}, {0xB0, 0x20, 0x00}}));
@@ -389,17 +389,17 @@ TEST_F(MainWindowTest, PortErrorsReachTheErrorDisplayWithThePortsText) {
     platform.SetErrorText(MMSYSERR_ERROR, "The cable fell out");
     platform.Fail(TMidiOp::OutLongMsg, MMSYSERR_ERROR, -1);
     try {
-        w.RequestCurrentPreset();
+        Item(w, "miGetCurrentPreset")->trigger();
         FAIL() << "no error";
     } catch (const EmidioutputError& e) {
         EXPECT_EQ(std::string(e.what()), "The cable fell out");
     }
     // From the menu, the application's handler shows it and the program goes on.
-    QTimer::singleShot(0, &w, [&w] { w.miGetCurrentPreset->trigger(); });
+    QTimer::singleShot(0, &w, [&w] { Item(w, "miGetCurrentPreset")->trigger(); });
     Wait(20);
     ASSERT_FALSE(Messages().empty());
     EXPECT_EQ(Messages().back().text, "The cable fell out");
     platform.ClearFailures();
-    w.RequestCurrentPreset();
+    Item(w, "miGetCurrentPreset")->trigger();
     EXPECT_EQ(SentBytes().back(), kCurrentPresetRequest);
 }

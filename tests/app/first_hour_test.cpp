@@ -35,7 +35,7 @@ TEST_F(FirstHourTest, ABulkDumpIsSavedAsOneSyxFileOrAsBackupNamedPresetFiles) {
     const QString syx = dir.filePath("bulk.syx");
     dialogs.service.QueueResult(mrYes);
     dialogs.service.QueuePath(syx);
-    w.RequestAllPresets();
+    Item(w, "miGetBulkDump")->trigger();
     ASSERT_TRUE(WaitFor([&] { return !Messages().empty(); }, 10000))
         << w.LogCount() << " " << Status().toStdString() << " " << w.BulkDumps().size();
     EXPECT_TRUE(Messages()[0].text.startsWith("200 preset dumps were received.\n\nYes saves"));
@@ -48,7 +48,7 @@ TEST_F(FirstHourTest, ABulkDumpIsSavedAsOneSyxFileOrAsBackupNamedPresetFiles) {
     dialogs.service.ClearHistory();
     dialogs.service.QueueResult(mrNo);
     dialogs.service.QueuePath(Out());
-    w.RequestAllPresets();
+    Item(w, "miGetBulkDump")->trigger();
     ASSERT_TRUE(WaitFor([&] { return Files(Path("Bank A")).size() == 200; }, 10000));
     const QString first =
         QString::fromStdString(SafeFileName(FactoryPresetTitle(0, 0) + ".hrz001"));
@@ -85,11 +85,11 @@ TEST_F(FirstHourTest, RunCommandsAreOffDuringARunAndARefusalStaysOnScreen) {
     bool offDuringRun = false;
     QTimer probe;
     QObject::connect(&probe, &QTimer::timeout, &w, [&] {
-        if (!w.RunActive)
+        if (!w.BackupRun().RunActive)
             return;
         probe.stop();
-        offDuringRun = !w.miGetSaveEach->isEnabled() && !w.miPrintList->isEnabled() &&
-                       !w.miCompare->isEnabled();
+        offDuringRun = !Item(w, "miGetSaveEach")->isEnabled() &&
+                       !Item(w, "miPrintList")->isEnabled() && !Item(w, "miCompare")->isEnabled();
         w.StartBackup(true); // as the menu's keyboard shortcut would, past the menu
         int key = Qt::Key_C;
         w.HandleFunctionKey(key, Qt::ControlModifier);
@@ -99,7 +99,7 @@ TEST_F(FirstHourTest, RunCommandsAreOffDuringARunAndARefusalStaysOnScreen) {
     w.StartBackup(true);
     ASSERT_TRUE(WaitForRunEnd(10000));
     EXPECT_TRUE(offDuringRun);
-    EXPECT_TRUE(w.miGetSaveEach->isEnabled());
+    EXPECT_TRUE(Item(w, "miGetSaveEach")->isEnabled());
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].text,
               "A run is in progress. Press Ctrl-c to abort it before starting another.");

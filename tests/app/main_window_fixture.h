@@ -5,6 +5,7 @@
 #include "app/frm_main.h"
 #include "controls/scripted_dialog_service.h"
 #include "model/device_globals.h"
+#include "model/preset.h"
 #include "settings/lv_reg_util.h"
 #include "settings/qt_registry_layer.h"
 #include "tests/controls/test_app.h"
@@ -12,6 +13,9 @@
 #include "unit/virtual_unit_platform.h"
 
 #include <QElapsedTimer>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -19,6 +23,53 @@
 #include <map>
 
 using TBytes = std::vector<std::uint8_t>;
+
+// The main window's menus and items by objectName, where the user finds them:
+// the menu bar and the pop-up menus.
+inline QMenu* MenuNamed(TfrmMain& w, const QString& name) {
+    QList<QMenu*> menus = w.findChildren<QMenu*>();
+    for (QAction* top : w.menuBar()->actions())
+        if (top->menu())
+            menus << top->menu();
+    for (int i = 0; i < menus.size(); ++i) {
+        if (menus[i]->objectName() == name)
+            return menus[i];
+        for (QAction* a : menus[i]->actions())
+            if (a->menu() && !menus.contains(a->menu()))
+                menus << a->menu();
+    }
+    return nullptr;
+}
+inline QAction* Item(TfrmMain& w, const QString& name) {
+    QList<QMenu*> menus = w.findChildren<QMenu*>();
+    for (QAction* top : w.menuBar()->actions())
+        if (top->menu())
+            menus << top->menu();
+    for (QMenu* m : menus)
+        for (QAction* a : m->actions())
+            if (a->objectName() == name)
+                return a;
+    return nullptr;
+}
+// "Select Bank &A" .. "&D".
+inline QAction* BankItem(TfrmMain& w, int bank) {
+    return Item(w, QString("miSelectBank") + QChar('A' + bank));
+}
+inline QTimer* RequestTimer(TfrmMain& w) {
+    return w.findChild<QTimer*>("timPresetReq");
+}
+// The request timer's time is up.
+inline void FireRequestTimer(TfrmMain& w) {
+    QMetaObject::invokeMethod(RequestTimer(w), "timeout");
+}
+// The title of the preset in the message buffer, as the window reads it.
+inline QString BufferTitle(const TfrmMain& w) {
+    return QString::fromLatin1(
+        PresetTitle(w.MessageBufferBytes.data(), w.MessageBufferBytes.size()));
+}
+inline QProgressBar* RunProgress(TfrmMain& w) {
+    return w.findChild<QProgressBar*>("prgRun");
+}
 
 // Answers item value requests on the scriptable platform as a unit would, from
 // a table the test fills; requests for items not in the table go unanswered.

@@ -37,27 +37,29 @@ TEST_F(MainWindowTest, StartBuildsTheDeviceMenusBeforeHelp) {
     auto& w = StartOnTestPlatform();
     EXPECT_EQ(TopLevelMenus(w), (QStringList{"&File", "MIDI &In", "MIDI &Out", "HRZ2000 Requests",
                                              "Presets", "MPT", "&Help"}));
-    EXPECT_EQ(Items(w.miHRZRequests),
+    EXPECT_EQ(Items(MenuNamed(w, "miHRZRequests")),
               (QStringList{"Get current preset only (F10)", "Get/Save each preset individually...",
                            "Print list of presets...", "Compare with folder...",
                            "Get preset bulk dump", "-", "Get MPT Table", "Bypass", "-",
                            "Select Bank &A", "Select Bank &B", "Select Bank &C", "Select Bank &D",
                            "-", "Use Pre-Express options", "Verify stored presets"}));
     // Real separators: no text for a style to draw beside the line.
-    for (QAction* a : w.miHRZRequests->actions()) {
+    for (QAction* a : MenuNamed(w, "miHRZRequests")->actions()) {
         if (a->isSeparator()) {
             EXPECT_TRUE(a->text().isEmpty());
         }
     }
-    EXPECT_EQ(Items(w.miPresets),
+    EXPECT_EQ(Items(MenuNamed(w, "miPresets")),
               (QStringList{"Open current file in editor", "New preset", "Library..."}));
-    EXPECT_EQ(Items(w.miMPT), (QStringList{"Open current file in editor", "New MPT table"}));
+    EXPECT_EQ(Items(MenuNamed(w, "miMPT")),
+              (QStringList{"Open current file in editor", "New MPT table"}));
     EXPECT_EQ(w.popMsgBuf->actions().last()->text(), "&Edit...");
-    for (QMenu* m : {w.miHRZRequests, w.miPresets, w.miMPT})
+    for (QMenu* m :
+         {MenuNamed(w, "miHRZRequests"), MenuNamed(w, "miPresets"), MenuNamed(w, "miMPT")})
         EXPECT_TRUE(m->isEnabled());
     EXPECT_TRUE(w.Initialized);
     EXPECT_EQ(w.CurrentBank, -1);
-    EXPECT_FALSE(w.miBypass->isChecked());
+    EXPECT_FALSE(Item(w, "miBypass")->isChecked());
 }
 
 TEST_F(MainWindowTest, EachSettingThatCannotBeUsedGivesWayToItsDefaultWithEveryMenu) {
@@ -101,7 +103,8 @@ TEST_F(MainWindowTest, WithoutAnOutputDeviceTheDeviceMenusAreOff) {
     platform.AddInputDevice("Only In");
     SetMidiPlatform(&platform);
     auto& w = Start();
-    for (QMenu* m : {w.miHRZRequests, w.miPresets, w.miMPT})
+    for (QMenu* m :
+         {MenuNamed(w, "miHRZRequests"), MenuNamed(w, "miPresets"), MenuNamed(w, "miMPT")})
         EXPECT_FALSE(m->isEnabled());
 }
 
@@ -116,7 +119,7 @@ TEST_F(MainWindowTest, RequestDelayComesFromItsSettingAndOldValuesAreDeleted) {
     EXPECT_EQ(store->ReadInteger("HRZReqDelay", false, -1), 250);
     // The online check arms the timer at ten request delays.
     window->CheckOnline();
-    EXPECT_EQ(window->timPresetReq->interval(), 2500);
+    EXPECT_EQ(RequestTimer(*window)->interval(), 2500);
 }
 
 TEST_F(MainWindowTest, ZeroNegativeOrAbsentDelayMeansOneSecond) {
@@ -141,7 +144,7 @@ TEST_F(MainWindowTest, ChannelIsTakenOnceAtStartAndTheUserIsToldSo) {
     w.miChannel[9]->trigger();
     EXPECT_EQ(DeviceChannel, 5);
     EXPECT_EQ(Status(), "The HRZ2000 messages use channel 10 after the program is restarted.");
-    w.RequestCurrentPreset();
+    Item(w, "miGetCurrentPreset")->trigger();
     EXPECT_EQ(SentBytes().back(), (TBytes{0xF0, 0x1A, 0x05, 0x12, 0x45, 0xF7}));
     // Back to the channel in use: nothing waits for a restart.
     w.miChannel[5]->trigger();
@@ -151,7 +154,7 @@ TEST_F(MainWindowTest, ChannelIsTakenOnceAtStartAndTheUserIsToldSo) {
 TEST_F(MainWindowTest, CloseStoresDelayAndPreExpressSwitch) {
     store->WriteInteger("HRZReqDelay", 0);
     auto& w = StartOnTestPlatform();
-    w.TogglePreExpress();
+    Item(w, "miPreExpress")->trigger();
     w.close();
     EXPECT_EQ(store->ReadInteger("HRZReqDelay", false, -1), 1000);
     EXPECT_TRUE(store->ReadBool("PRE_EXPRESS", false, false));
@@ -160,24 +163,24 @@ TEST_F(MainWindowTest, CloseStoresDelayAndPreExpressSwitch) {
     window.reset();
     SetPreExpressMode(false);
     auto& again = Start();
-    EXPECT_TRUE(again.miPreExpress->isChecked());
+    EXPECT_TRUE(Item(again, "miPreExpress")->isChecked());
     EXPECT_TRUE(PreExpressMode);
 }
 
 TEST_F(MainWindowTest, PreExpressSwitchesModelWideCountsAndBankItems) {
     auto& w = StartOnTestPlatform();
     EXPECT_EQ(DigitalGroups::ActiveGroupCount(), 54);
-    w.miPreExpress->trigger(); // as from the menu
+    Item(w, "miPreExpress")->trigger(); // as from the menu
     EXPECT_TRUE(PreExpressMode);
     EXPECT_EQ(DigitalGroups::ActiveGroupCount(), 47);
     EXPECT_EQ(DigitalGroups::ActiveEffectCount(), 23);
-    for (QAction* item : w.miSelectBank)
-        EXPECT_FALSE(item->isEnabled());
-    w.TogglePreExpress();
+    for (int bank = 0; bank < 4; ++bank)
+        EXPECT_FALSE(BankItem(w, bank)->isEnabled());
+    Item(w, "miPreExpress")->trigger();
     EXPECT_FALSE(PreExpressMode);
     EXPECT_EQ(DigitalGroups::ActiveEffectCount(), 25);
-    for (QAction* item : w.miSelectBank)
-        EXPECT_TRUE(item->isEnabled());
+    for (int bank = 0; bank < 4; ++bank)
+        EXPECT_TRUE(BankItem(w, bank)->isEnabled());
 }
 
 // ---- The buffer's editors ----
@@ -186,28 +189,28 @@ TEST_F(MainWindowTest, EditItemFollowsBufferLengthOnly) {
     auto& w = StartOnTestPlatform();
     PutInBuffer(TBytes(252, 0x11)); // right length, no dump header
     w.UpdateBufferMenu();
-    EXPECT_TRUE(w.pmiEdit->isEnabled());
-    w.pmiEdit->trigger();
+    EXPECT_TRUE(Item(w, "pmiEdit")->isEnabled());
+    Item(w, "pmiEdit")->trigger();
     EXPECT_EQ(w.ChildWindows->Count(), 0);
     PutInBuffer(TBytes(406, 0));
     w.UpdateBufferMenu();
-    EXPECT_TRUE(w.pmiEdit->isEnabled());
-    w.TogglePreExpress();
+    EXPECT_TRUE(Item(w, "pmiEdit")->isEnabled());
+    Item(w, "miPreExpress")->trigger();
     w.UpdateBufferMenu();
-    EXPECT_FALSE(w.pmiEdit->isEnabled());
+    EXPECT_FALSE(Item(w, "pmiEdit")->isEnabled());
     PutInBuffer(TBytes(262, 0));
     w.UpdateBufferMenu();
-    EXPECT_TRUE(w.pmiEdit->isEnabled());
+    EXPECT_TRUE(Item(w, "pmiEdit")->isEnabled());
 }
 
 TEST_F(MainWindowTest, PresetsMenuOffersTheBufferOnlyWhenItHoldsAPresetDump) {
     auto& w = StartOnTestPlatform();
     PutInBuffer(TBytes(252, 0));
-    emit w.miPresets->aboutToShow();
-    EXPECT_FALSE(w.miPresetsOpen->isEnabled());
+    emit MenuNamed(w, "miPresets")->aboutToShow();
+    EXPECT_FALSE(Item(w, "miPresetsOpen")->isEnabled());
     PutInBuffer(PresetDump("Crunch", 9));
-    emit w.miPresets->aboutToShow();
-    EXPECT_TRUE(w.miPresetsOpen->isEnabled());
+    emit MenuNamed(w, "miPresets")->aboutToShow();
+    EXPECT_TRUE(Item(w, "miPresetsOpen")->isEnabled());
     EXPECT_EQ(Status(), "Preset loaded: Crunch");
 }
 
@@ -232,7 +235,7 @@ TEST_F(MainWindowTest, ShownPresetEditorsAreNeverReusedHiddenOnesAre) {
     second->close(); // hidden, not freed
     PutInBuffer(PresetDump("Lead"));
     w.LoadedFileName.clear();
-    w.OpenPresetEditor();
+    Item(w, "miPresetsOpen")->trigger();
     EXPECT_EQ(w.ChildWindows->Count(), 2);
     EXPECT_TRUE(second->isVisible());
     EXPECT_EQ(second->edtTitle->text(), "Lead");
@@ -249,9 +252,9 @@ TEST_F(MainWindowTest, WhereAPresetListingWentShowsInTheStatusBar) {
     auto& w = StartOnTestPlatform();
     TRecordingPrinterCanvas printer;
     TScopedPrinter installed(printer);
-    w.NewPreset();
+    Item(w, "miNewPreset")->trigger();
     PutInBuffer(PresetDump("Clean"));
-    w.OpenPresetEditor();
+    Item(w, "miPresetsOpen")->trigger();
     for (QWidget* top : QApplication::topLevelWidgets())
         if (auto* editor = qobject_cast<TfrmPresetEditor*>(top)) {
             w.ShowStatus({});
@@ -263,12 +266,12 @@ TEST_F(MainWindowTest, WhereAPresetListingWentShowsInTheStatusBar) {
 
 TEST_F(MainWindowTest, NewPresetWindowsAreNotReusedAndAllGoWithTheMainWindow) {
     auto& w = StartOnTestPlatform();
-    w.NewPreset();
+    Item(w, "miNewPreset")->trigger();
     EXPECT_EQ(w.ChildWindows->Count(), 0);
     PutInBuffer(PresetDump("Clean"));
-    w.OpenPresetEditor();
+    Item(w, "miPresetsOpen")->trigger();
     QPointer<QWidget> fromBuffer = w.ChildWindows->At(0);
-    QPointer<QObject> menu = w.miHRZRequests;
+    QPointer<QObject> menu = MenuNamed(w, "miHRZRequests");
     int editors = 0;
     for (QWidget* top : QApplication::topLevelWidgets())
         editors += qobject_cast<TfrmPresetEditor*>(top) != nullptr;
@@ -320,7 +323,7 @@ TEST_F(MainWindowTest, ClosingTheProgramAsksOpenEditorsAboutUnsavedWork) {
     auto& w = StartOnTestPlatform();
     w.show();
     PutInBuffer(PresetDump("Clean"));
-    w.OpenPresetEditor();
+    Item(w, "miPresetsOpen")->trigger();
     auto* editor = qobject_cast<TfrmPresetEditor*>(w.ChildWindows->At(0));
     editor->Preset().Title = "Changed";
     dialogs.service.QueueResult(mrCancel);

@@ -22,7 +22,7 @@ protected:
     // which loads it into the message buffer.
     void FetchTableIntoBuffer() {
         const int before = window->LogCount();
-        window->miGetMPT->trigger();
+        Item(*window, "miGetMPT")->trigger();
         for (int i = 0; i < 300 && window->LogCount() == before; ++i)
             Wait(10);
         ASSERT_EQ(window->LogCount(), before + 1);
@@ -73,8 +73,8 @@ TEST_F(MptEditorFlowTest, TableGoesFromTheUnitThroughTheEditorBackAndIntoAFile) 
 
     FetchTableIntoBuffer();
     w.UpdateBufferMenu();
-    ASSERT_TRUE(w.pmiEdit->isEnabled());
-    w.pmiEdit->trigger();
+    ASSERT_TRUE(Item(w, "pmiEdit")->isEnabled());
+    Item(w, "pmiEdit")->trigger();
     TfrmMPTEdit& first = NewestEditor();
     EXPECT_EQ(first.grdMPT->Cells(3, 1), TMptLayout::PresetText(original));
     EXPECT_FALSE(first.Modified);
@@ -90,9 +90,9 @@ TEST_F(MptEditorFlowTest, TableGoesFromTheUnitThroughTheEditorBackAndIntoAFile) 
 
     // Fetched again, the change is there; opened through the "MPT" menu.
     FetchTableIntoBuffer();
-    emit w.miMPT->aboutToShow();
-    ASSERT_TRUE(w.miMPTOpen->isEnabled());
-    w.miMPTOpen->trigger();
+    emit MenuNamed(w, "miMPT")->aboutToShow();
+    ASSERT_TRUE(Item(w, "miMPTOpen")->isEnabled());
+    Item(w, "miMPTOpen")->trigger();
     TfrmMPTEdit& second = NewestEditor();
     ASSERT_NE(&second, &first);
     EXPECT_EQ(second.grdMPT->Cells(3, 1), TMptLayout::PresetText(changed));
@@ -127,7 +127,7 @@ TEST_F(MptEditorFlowTest, TableGoesFromTheUnitThroughTheEditorBackAndIntoAFile) 
 TEST_F(MptEditorFlowTest, ClosingTheMainWindowAsksEditorsWithUnsavedChanges) {
     auto& w = StartOnTestPlatform();
     w.show();
-    w.NewMptTable();
+    Item(w, "miNewMPT")->trigger();
     QPointer<TfrmMPTEdit> editor = w.findChild<TfrmMPTEdit*>();
     ASSERT_TRUE(editor);
     dialogs.service.QueueResult(mrCancel);

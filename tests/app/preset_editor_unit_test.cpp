@@ -70,7 +70,7 @@ TEST_F(EditorOnUnitTest, ASliderMovedInTheEditorReachesTheUnitsEditBuffer) {
     TfrmPresetEditor* editor = FetchIntoEditor(w);
     ASSERT_NE(editor, nullptr);
     ASSERT_EQ(w.ChildWindows->Count(), 1);
-    EXPECT_EQ(editor->edtTitle->text(), w.BufferPresetTitle());
+    EXPECT_EQ(editor->edtTitle->text(), BufferTitle(w));
     editor->timSys->setInterval(50);
     editor->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(editor));

@@ -51,9 +51,9 @@ protected:
     bool WaitForRunEnd(int ms) {
         QElapsedTimer t;
         t.start();
-        while (window->RunActive && t.elapsed() < ms)
+        while (window->BackupRun().RunActive && t.elapsed() < ms)
             Wait(10);
-        return !window->RunActive;
+        return !window->BackupRun().RunActive;
     }
     QString Out() const { return dir.filePath("out"); }
     QString Path(const QString& relative) const { return QDir(Out()).filePath(relative); }

@@ -63,7 +63,7 @@ protected:
 
 TEST_F(VerifiedStoreTest, AStoreIsReadBackAndTheUnitGoesBackToItsPreset) {
     auto& w = Start();
-    EXPECT_TRUE(w.miVerifyStore->isChecked()); // on at first
+    EXPECT_TRUE(Item(w, "miVerifyStore")->isChecked()); // on at first
     TfrmPresetEditor* editor = EditorWithTitle(w, 4, "Stored 42");
     ASSERT_NE(editor, nullptr);
     StoreAt(editor, 42);
@@ -135,8 +135,8 @@ TEST_F(VerifiedStoreTest, WithoutSendingFirstTheUnitsOwnEditBufferIsWhatIsChecke
 
 TEST_F(VerifiedStoreTest, VerificationSwitchedOffStoresOnlyAndStaysOffNextTime) {
     auto& w = Start();
-    w.miVerifyStore->trigger();
-    EXPECT_FALSE(w.miVerifyStore->isChecked());
+    Item(w, "miVerifyStore")->trigger();
+    EXPECT_FALSE(Item(w, "miVerifyStore")->isChecked());
     EXPECT_FALSE(store->ReadBool("VERIFY_STORE", false, true));
     TfrmPresetEditor* editor = EditorWithTitle(w, 4, "Unchecked");
     ASSERT_NE(editor, nullptr);
@@ -150,7 +150,7 @@ TEST_F(VerifiedStoreTest, VerificationSwitchedOffStoresOnlyAndStaysOffNextTime) 
 
     window.reset();
     auto& again = Start();
-    EXPECT_FALSE(again.miVerifyStore->isChecked());
+    EXPECT_FALSE(Item(again, "miVerifyStore")->isChecked());
 }
 
 } // namespace

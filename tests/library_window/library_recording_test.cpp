@@ -42,7 +42,7 @@ TEST_F(LibraryRecording, BackupRunRecordsEachPresetAtItsLocationAndF10WithoutOne
         }
     EXPECT_TRUE(lib->History(1, 1).empty());
 
-    w.RequestCurrentPreset();
+    Item(w, "miGetCurrentPreset")->trigger();
     QElapsedTimer t;
     t.start();
     while (lib->History(-1, 0).empty() && t.elapsed() < 5000)
@@ -57,7 +57,8 @@ TEST_F(LibraryRecording, AVerifiedStoreRecordsWhatTheLocationHoldsNow) {
     auto& w = StartOnUnitWith();
     w.CurrentBank = 0; // as the online check finds it
     // The unit stores its own edit buffer, read first and read back after.
-    const TStoreReport report = w.StoreInUnit(TfrmPresetEditor::StoreMessage(42), 42, {}, 0);
+    const TStoreReport report =
+        w.EditorOperations().StoreInUnit(TfrmPresetEditor::StoreMessage(42), 42, {}, 0);
     ASSERT_TRUE(report.Verified()) << report.Text.toStdString();
     TPresetLibrary* lib = UnitRecorder::Library();
     ASSERT_NE(lib, nullptr);
@@ -72,7 +73,7 @@ TEST_F(LibraryRecording, AVerifiedStoreRecordsWhatTheLocationHoldsNow) {
 
 TEST_F(LibraryRecording, TheLibraryWindowOpensWhollyOnTheScreen) {
     auto& w = StartOnUnitWith();
-    w.ShowLibrary();
+    Item(w, "miLibrary")->trigger();
     ASSERT_NE(w.LibraryWindow(), nullptr);
     const QRect frame = w.LibraryWindow()->geometry().marginsAdded(TypicalFrameMargins());
     EXPECT_TRUE(FreeScreenArea(*w.LibraryWindow()).contains(frame))
