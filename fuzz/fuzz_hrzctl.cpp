@@ -4,10 +4,12 @@
 #include "model/device_globals.h"
 #include "model/digital_groups.h"
 #include "model/errors.h"
+#include "model/latin1_text.h"
 #include "model/preset_diff.h"
 #include "model/stream.h"
 #include "tools/hrzctl/dump_check.h"
 #include "tools/hrzctl/input_file.h"
+#include "tools/hrzctl/json_output.h"
 #include "tools/hrzctl/mpt_listing.h"
 #include "tools/hrzctl/preset_source.h"
 #include "tools/hrzctl/show_preset.h"
@@ -44,25 +46,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::string> warnings;
     try {
         const auto items = PresetsOf(file, preExpress, warnings);
-        TJson presets = TJson::array();
-        // The first few presets: the rest of a bulk dump takes the same paths.
-        for (std::size_t k = 0; k < std::min<std::size_t>(items.size(), 3); ++k) {
-            const auto& item = items[k];
-            const TPresetView view = BuildPresetView(item.Preset);
-            WritePresetText(out, PresetName(file.Path, item), view);
-            TJson object = TJson::object();
-            AddPresetJsonFields(object, view);
-            presets.push_back(std::move(object));
-            (void)DiffPresets(item.Preset, items.front().Preset);
-        }
-        // What scripts read must parse, and say the same as the text.
         std::ostringstream json;
-        WriteJson(json, presets);
+        std::vector<std::string> titles;
+        {
+            TJsonWriter writer(json);
+            writer.BeginArray();
+            // The first few presets: the rest of a bulk dump takes the same paths.
+            for (std::size_t k = 0; k < std::min<std::size_t>(items.size(), 3); ++k) {
+                const auto& item = items[k];
+                const TPresetView view = BuildPresetView(item.Preset);
+                WritePresetText(out, PresetName(file.Path, item), view);
+                writer.BeginObject().FileName("file", std::string(file.Path) + "\xff");
+                WritePresetJsonFields(writer, view);
+                writer.End();
+                titles.push_back(Latin1ToUtf8(view.Title));
+                (void)DiffPresets(item.Preset, items.front().Preset);
+            }
+            writer.End();
+        }
+        // What scripts read must parse, say the same as the text, and print
+        // as the document writer prints it.
         const auto parsed = TJson::parse(json.str(), nullptr, false);
-        if (parsed.is_discarded() || parsed.size() != presets.size())
+        if (parsed.is_discarded() || parsed.size() != titles.size() ||
+            JsonText(parsed) + "\n" != json.str())
             std::abort();
         for (std::size_t k = 0; k < parsed.size(); ++k)
-            if (parsed[k]["title"] != presets[k]["title"])
+            if (parsed[k]["title"] != titles[k])
                 std::abort();
     } catch (const EHrzError&) {
         // no preset in it: said, not shown
