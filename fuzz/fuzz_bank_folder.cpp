@@ -20,7 +20,7 @@ namespace {
 
 const fs::path& Root() {
     static const fs::path root =
-        fs::temp_directory_path() / ("fuzz_bank_folder_" + std::to_string(::getpid()));
+        FuzzScratchFolder() / ("fuzz_bank_folder_" + std::to_string(::getpid()));
     return root;
 }
 
@@ -76,5 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const EHrzError&) {
         // neither folder holds a preset file: said, not compared
     }
+    // Nothing stays in memory after the last input.
+    fs::remove_all(Root(), ec);
     return 0;
 }

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -29,7 +31,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     static char* argv[] = {name, nullptr};
     qputenv("QT_QPA_PLATFORM", "offscreen");
     gApp = new TlvApplication(argc, argv);
-    gDir = new QTemporaryDir;
+    gDir = new QTemporaryDir(
+        QString::fromStdString((FuzzScratchFolder() / "fuzz_settings_values-XXXXXX").string()));
+    static const std::string folder = gDir->path().toStdString();
+    std::atexit([] {
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    });
     gWindow = new QWidget;
     gWindow->setObjectName("frmMain");
     return 0;

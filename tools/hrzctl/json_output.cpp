@@ -40,26 +40,12 @@ std::string EscapeHidden(std::string text) {
 
 } // namespace
 
+std::string JsonText(const TJson& document) {
+    return EscapeHidden(document.dump(2, ' ', false, TJson::error_handler_t::replace));
+}
+
 void WriteJson(std::ostream& out, const TJson& document) {
-    out << EscapeHidden(document.dump(2, ' ', false, TJson::error_handler_t::replace)) << '\n';
-}
-
-TJsonArrayWriter::TJsonArrayWriter(std::ostream& out, const std::string& key)
-    : out_(out), key_(TJson(key).dump()) {}
-
-void TJsonArrayWriter::Add(const TJson& item) {
-    out_ << (any_ ? ",\n    " : "{\n  " + key_ + ": [\n    ");
-    any_ = true;
-    const std::string text =
-        EscapeHidden(item.dump(2, ' ', false, TJson::error_handler_t::replace));
-    std::size_t from = 0;
-    for (std::size_t nl; (nl = text.find('\n', from)) != std::string::npos; from = nl + 1)
-        out_.write(text.data() + from, static_cast<std::streamsize>(nl + 1 - from)) << "    ";
-    out_.write(text.data() + from, static_cast<std::streamsize>(text.size() - from));
-}
-
-void TJsonArrayWriter::Finish() {
-    out_ << (any_ ? "\n  ]\n}\n" : "{\n  " + key_ + ": []\n}\n");
+    out << JsonText(document) << '\n';
 }
 
 void SetFileName(TJson& object, const std::string& key, const std::string& name) {

@@ -10,20 +10,8 @@ using TJson = nlohmann::ordered_json;
 // Two-space indent and a closing newline. Text that is not UTF-8 cannot make the
 // document invalid: such bytes print as U+FFFD.
 void WriteJson(std::ostream& out, const TJson& document);
-
-// {"key": [item, ...]} written item by item, byte for byte as WriteJson writes
-// the whole document, so that a long list is never held whole in memory.
-class TJsonArrayWriter {
-public:
-    TJsonArrayWriter(std::ostream& out, const std::string& key);
-    void Add(const TJson& item);
-    void Finish();
-
-private:
-    std::ostream& out_;
-    std::string key_;
-    bool any_ = false;
-};
+// The same text without the closing newline.
+std::string JsonText(const TJson& document);
 
 // object[key] = name; when the name is not UTF-8 (a file from an old disk), its
 // exact bytes also go to key + "_hex", so that a script can open the file again.

@@ -94,74 +94,82 @@ void WritePresetText(std::ostream& out, const std::string& heading, const TPrese
     }
 }
 
-TJson ParamJson(const TParamValue& value) {
-    return TJson{{"slot", SlotName(value.Slot)},
-                 {"number", value.Info->Number},
-                 {"caption", value.Info->Caption},
-                 {"value", value.Raw},
-                 {"text", value.Text}};
-}
-
 namespace {
 
-TJson ParamsJson(const std::vector<TParamValue>& params) {
-    TJson list = TJson::array();
+void WriteParams(TJsonWriter& json, const std::vector<TParamValue>& params) {
+    json.BeginArray();
     for (const auto& p : params)
-        list.push_back(ParamJson(p));
-    return list;
+        json.BeginObject()
+            .Field("slot", SlotName(p.Slot))
+            .Field("number", p.Info->Number)
+            .Field("caption", p.Info->Caption)
+            .Field("value", p.Raw)
+            .Field("text", p.Text)
+            .End();
+    json.End();
 }
 
-TJson EffectsJson(const std::vector<TEffectView>& effects) {
-    TJson list = TJson::array();
-    for (const auto& effect : effects)
-        list.push_back(TJson{{"name", effect.Name},
-                             {"active", effect.Active},
-                             {"params", ParamsJson(effect.Params)}});
-    return list;
+void WriteEffects(TJsonWriter& json, const std::vector<TEffectView>& effects) {
+    json.BeginArray();
+    for (const auto& effect : effects) {
+        json.BeginObject().Field("name", effect.Name).Field("active", effect.Active).Key("params");
+        WriteParams(json, effect.Params);
+        json.End();
+    }
+    json.End();
 }
 
 } // namespace
 
-void AddPresetJsonFields(TJson& object, const TPresetView& view) {
-    object["title"] = HrzctlText::Latin1ToUtf8(view.Title);
-    object["channel"] = view.Channel;
-    object["mix"] = ParamsJson(view.Mix);
-    object["analog"] = EffectsJson(view.Analog);
+void WritePresetJsonFields(TJsonWriter& json, const TPresetView& view) {
+    json.Field("title", HrzctlText::Latin1ToUtf8(view.Title)).Field("channel", view.Channel);
+    json.Key("mix");
+    WriteParams(json, view.Mix);
+    json.Key("analog");
+    WriteEffects(json, view.Analog);
 
-    TJson slots = TJson::array();
+    json.Key("digital").BeginObject().Field("group", view.Group).Field("valid", view.GroupValid);
+    json.Key("effects");
+    WriteEffects(json, view.Digital);
+    json.Key("slots").BeginArray();
     for (int v : view.DigitalSlots)
-        slots.push_back(v);
-    object["digital"] = TJson{{"group", view.Group},
-                              {"valid", view.GroupValid},
-                              {"effects", EffectsJson(view.Digital)},
-                              {"slots", std::move(slots)}};
+        json.Int(v);
+    json.End().End();
 
-    TJson fb7 = TJson::array();
+    json.Key("fb7").BeginArray();
     for (int i = 0; i < TPreset::FB7Count; ++i)
         if (view.FB7[static_cast<std::size_t>(i)])
-            fb7.push_back(UnitNames::FB7Caption(i));
-    object["fb7"] = std::move(fb7);
+            json.String(UnitNames::FB7Caption(i));
+    json.End();
 
-    TJson performance = TJson::array();
-    for (const auto& perf : view.Perf)
-        performance.push_back(
-            TJson{{"entry", perf.Entry + 1},
-                  {"controller", perf.Controller},
-                  {"controller_name", perf.ControllerName},
-                  {"param_number", perf.ParamNumber},
-                  {"parameter", perf.ParamLabel},
-                  {"catalogue_number", perf.Param != nullptr ? TJson(perf.Param->Number) : TJson()},
-                  {"effect_active", perf.EffectActive},
-                  {"low", perf.Low},
-                  {"low_text", perf.LowText},
-                  {"high", perf.High},
-                  {"high_text", perf.HighText}});
-    object["performance"] = std::move(performance);
+    json.Key("performance").BeginArray();
+    for (const auto& perf : view.Perf) {
+        json.BeginObject()
+            .Field("entry", perf.Entry + 1)
+            .Field("controller", perf.Controller)
+            .Field("controller_name", perf.ControllerName)
+            .Field("param_number", perf.ParamNumber)
+            .Field("parameter", perf.ParamLabel)
+            .Key("catalogue_number");
+        if (perf.Param != nullptr)
+            json.Int(perf.Param->Number);
+        else
+            json.Null();
+        json.Field("effect_active", perf.EffectActive)
+            .Field("low", perf.Low)
+            .Field("low_text", perf.LowText)
+            .Field("high", perf.High)
+            .Field("high_text", perf.HighText)
+            .End();
+    }
+    json.End();
 }
 
 int CmdShow(const TCommandOptions& options, TConsole& console) {
     int status = ExitOk;
-    TJsonArrayWriter presets(console.Out, "presets");
+    TJsonWriter json(console.Out);
+    if (options.Json)
+        json.BeginObject().Key("presets").BeginArray();
     bool first = true;
     for (const auto& path : options.Files) {
         const auto found = FindInFile(console, path, [&](const TInputFile& file, auto& warnings) {
@@ -175,12 +183,12 @@ int CmdShow(const TCommandOptions& options, TConsole& console) {
         for (const auto& item : items) {
             const TPresetView view = BuildPresetView(item.Preset);
             if (options.Json) {
-                TJson object = TJson::object();
-                SetFileName(object, "file", path);
-                object["preset"] = item.Ordinal;
-                object["offset"] = item.Offset;
-                AddPresetJsonFields(object, view);
-                presets.Add(object);
+                json.BeginObject()
+                    .FileName("file", path)
+                    .Field("preset", item.Ordinal)
+                    .Field("offset", item.Offset);
+                WritePresetJsonFields(json, view);
+                json.End();
             } else {
                 if (!first)
                     console.Out << '\n';
@@ -190,6 +198,6 @@ int CmdShow(const TCommandOptions& options, TConsole& console) {
         }
     }
     if (options.Json)
-        presets.Finish();
+        json.End().End();
     return status;
 }
