@@ -41,6 +41,10 @@ TEST(BackupJournal, ReadsBackWhatItWroteAndRefusesDamagedText) {
     EXPECT_TRUE(broken("HRZ2000e backup journal", "some other file"));
     EXPECT_TRUE(broken("first=5", "first=x"));
     EXPECT_TRUE(broken("last=120", "last=201"));
+    EXPECT_FALSE(broken("last=120", "last=200"));
+    EXPECT_TRUE(broken("last=120", "last=x"));
+    EXPECT_TRUE(broken("first=5", "first=0"));
+    EXPECT_FALSE(broken("first=5", "first=1"));
     EXPECT_TRUE(broken("first=5", "first=130")); // after the last
     EXPECT_TRUE(broken("done=C 57", "done=C 121"));
     EXPECT_TRUE(broken("done=C 57", "done=B 57")); // a bank the run does not walk
