@@ -39,6 +39,16 @@ FOLDERS = [  # folder, test target, seed, files
 ]
 
 
+# Runs the tool with the tests' output read leniently: a mutant can make a test
+# print bytes that are not UTF-8, and the tool reads that output as text.
+TOLERANT = """import subprocess, sys
+run = subprocess.run
+subprocess.run = lambda *a, **k: run(*a, **({**k, "errors": "replace"} if k.get("text") else k))
+sys.argv = sys.argv[1:]
+exec(compile(open(sys.argv[0]).read(), sys.argv[0], "exec"), {"__name__": "__main__"})
+"""
+
+
 def equivalents():
     """(file, code, mutated code) of each mutant that changes nothing a caller sees."""
     out = set()
@@ -67,7 +77,7 @@ def main():
     for folder, target, seed, files in FOLDERS:
         if a.only and a.only != folder:
             continue
-        cmd = ["nice", "-n", "15", tool, folder, target, "--sanitize", "--count", str(a.count),
+        cmd = ["nice", "-n", "15", sys.executable, "-c", TOLERANT, tool, folder, target, "--sanitize", "--count", str(a.count),
                "--seed", str(seed), "--work", a.work]  # one build for all four
         if files:
             cmd += ["--files", files]
