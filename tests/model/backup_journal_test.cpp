@@ -27,6 +27,8 @@ TEST(BackupJournal, ReadsBackWhatItWroteAndRefusesDamagedText) {
     EXPECT_EQ(back->Choices, j.Choices);
     EXPECT_EQ(back->LastBank, 2);
     EXPECT_EQ(back->LastNumber, 57);
+    EXPECT_NE(FormatBackupJournal({Choices("A", 1, 10), 0, 7}).find("\ndone=A 7\n"),
+              std::string::npos);
     // Windows line ends (an editor touched it) still read.
     std::string crlf;
     for (char c : text)
