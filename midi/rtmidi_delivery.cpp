@@ -28,7 +28,7 @@ void TRtMidiDelivery::Reset() {
         header_ = nullptr;
     }
     sysex_ = TSysex::None;
-    suspended_ = false;
+    suspended_ = false; // no sysex waits behind an event any more
     runningStatus_ = 0;
     have_ = need_ = 0;
     shortPending_ = false;

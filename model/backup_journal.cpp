@@ -99,12 +99,13 @@ std::optional<TBackupJournal> ParseBackupJournal(const std::string& text) {
             return std::nullopt;
         c.Banks[static_cast<std::size_t>(letter - 'A')] = true;
     }
-    const auto first = Number(fields["first"]);
-    const auto last = Number(fields["last"]);
-    if (!first || !last || *first < 1 || *last > 200 || *first > *last)
+    // A missing number reads as 0, which no range allows (first >= 1 > last).
+    const int first = Number(fields["first"]).value_or(0);
+    const int last = Number(fields["last"]).value_or(0);
+    if (first < 1 || last > 200 || first > last)
         return std::nullopt;
-    c.First = *first;
-    c.Last = *last;
+    c.First = first;
+    c.Last = last;
     if (fields["loop"] != "preset number" && fields["loop"] != "program change")
         return std::nullopt;
     c.ByPresetNumber = fields["loop"] == "preset number";

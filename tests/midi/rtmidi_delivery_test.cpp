@@ -154,6 +154,11 @@ TEST_F(RtMidiDeliveryTest, WhatCannotBeDeliveredIsCounted) {
                                        Short({0x90, 0x3C, 0x40}), Lost(), Short({0xC0, 0x01})}));
     EXPECT_EQ(delivery.Lost(), 5u);
     EXPECT_EQ(delivery.Queue.size(), 1u); // the cut-off sysex gave its buffer back
+    // The lowest status byte (a note off) cuts the suspended sysex off as well.
+    got.clear();
+    Replay({{0xF0, 0x04, 0x90, 0x3C, 0x40}, {0x80, 0x3C, 0x40}});
+    EXPECT_EQ(got,
+              (std::vector<TCall>{Short({0x90, 0x3C, 0x40}), Lost(), Short({0x80, 0x3C, 0x40})}));
 }
 
 TEST_F(RtMidiDeliveryTest, AResetForgetsWhatWasHalfDoneAndGivesTheBufferBack) {

@@ -27,6 +27,8 @@ TEST(BackupJournal, ReadsBackWhatItWroteAndRefusesDamagedText) {
     EXPECT_EQ(back->Choices, j.Choices);
     EXPECT_EQ(back->LastBank, 2);
     EXPECT_EQ(back->LastNumber, 57);
+    EXPECT_NE(FormatBackupJournal({Choices("A", 1, 10), 0, 7}).find("\ndone=A 7\n"),
+              std::string::npos);
     // Windows line ends (an editor touched it) still read.
     std::string crlf;
     for (char c : text)
@@ -41,6 +43,10 @@ TEST(BackupJournal, ReadsBackWhatItWroteAndRefusesDamagedText) {
     EXPECT_TRUE(broken("HRZ2000e backup journal", "some other file"));
     EXPECT_TRUE(broken("first=5", "first=x"));
     EXPECT_TRUE(broken("last=120", "last=201"));
+    EXPECT_FALSE(broken("last=120", "last=200"));
+    EXPECT_TRUE(broken("last=120", "last=x"));
+    EXPECT_TRUE(broken("first=5", "first=0"));
+    EXPECT_FALSE(broken("first=5", "first=1"));
     EXPECT_TRUE(broken("first=5", "first=130")); // after the last
     EXPECT_TRUE(broken("done=C 57", "done=C 121"));
     EXPECT_TRUE(broken("done=C 57", "done=B 57")); // a bank the run does not walk

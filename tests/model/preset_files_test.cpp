@@ -58,6 +58,8 @@ TEST_F(PresetFiles, AFolderJoinsInPresetNumberOrderThenPlainHrzFiles) {
 }
 
 TEST_F(PresetFiles, JoinRefusesWhatHrzctlJoinRefusesNamingTheFile) {
+    EXPECT_EQ(PresetFileNumber("A.hrz123456"), 123456); // six digits at most
+    EXPECT_EQ(PresetFileNumber("A.hrz1234567"), -1);
     const std::string good = Write("A.hrz001", Dump("A"));
     const std::string empty = Write("E.hrz002", {});
     try {

@@ -42,4 +42,12 @@ TEST(SysexScan, SplitsMessagesAndKeepsAPresetDumpWhole) {
         wrong.Bytes[static_cast<std::size_t>(at)] ^= 1;
         EXPECT_EQ(ClassifyMessage(wrong, true), TDumpKind::Other) << at;
     }
+
+    // Past the first MaxOtherMessages other messages, the rest are only counted.
+    std::vector<std::uint8_t> noise;
+    for (std::size_t i = 0; i < TSysexScan::MaxOtherMessages + 2; ++i)
+        noise.insert(noise.end(), {0xF0, 0x01, 0xF7});
+    const TSysexScan many = ScanSysex(noise);
+    EXPECT_EQ(many.Messages.size(), TSysexScan::MaxOtherMessages);
+    EXPECT_EQ(many.OtherMessagesLeftOut, 2u);
 }

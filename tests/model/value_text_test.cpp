@@ -18,6 +18,8 @@ TEST(ValueText, PercentKinds) {
     EXPECT_EQ(OutputPercentText(47), "94%");
     EXPECT_EQ(LevelText(45), "93%");
     EXPECT_EQ(LevelText(48), "100%");
+    EXPECT_EQ(LevelText(-1), "-3%"); // below 0 on the same pattern: -12 + 11
+    EXPECT_EQ(LevelText(-12), "-25%");
     EXPECT_EQ(DampingText(3), "21%");
     EXPECT_EQ(DampingText(4), "29%");
     EXPECT_EQ(DampingText(7), "50%");

@@ -38,6 +38,7 @@ TEST(HrzctlCli, UsageMistakesAreStatusTwoWithAHint) {
     const Case cases[] = {
         {{}, "no command given"},
         {{"frobnicate", "x"}, "unknown command frobnicate"},
+        {{"-", "x"}, "unknown command -"}, // a lone dash names no option
         {{"show", "--verbose", "x"}, "unknown option --verbose"},
         {{"show", "--list", "x"}, "option --list does not apply to show"},
         {{"join", "--json", "x"}, "option --json does not apply to join"},
