@@ -2,6 +2,7 @@
 
 #include "controls/dialog_service.h"
 #include "editor/frm_preset_editor.h"
+#include "editor/latin1_string.h"
 #include "model/unit_names.h"
 #include "settings/lv_reg_util.h"
 
@@ -20,16 +21,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-namespace {
-
-QString Str(std::string_view s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-} // namespace
-
-const QString TPerfMidiPage::MonitorLine = Str(TPerfTargets::MonitorCaption);
-const QString TPerfMidiPage::MixLine = Str(TPerfTargets::MixCaption);
+const QString TPerfMidiPage::MonitorLine = Latin1String(TPerfTargets::MonitorCaption);
+const QString TPerfMidiPage::MixLine = Latin1String(TPerfTargets::MixCaption);
 const QString TPerfMidiPage::InactiveMark = " (effect off)";
 
 TPerfMidiPage::TPerfMidiPage(TfrmPresetEditor& editor, QWidget* page)
@@ -235,7 +228,7 @@ void TPerfMidiPage::PrepareControllerGrid() {
         if (name->text().isEmpty() && store)
             name->setText(store->ReadKeyString(key, QString::number(row), false));
         if (name->text().isEmpty())
-            name->setText(Str(UnitNames::BuiltInControllerName(row)));
+            name->setText(Latin1String(UnitNames::BuiltInControllerName(row)));
     }
 }
 
@@ -296,7 +289,7 @@ void TPerfMidiPage::RebuildParamLists(bool refillEffects) {
             const TPerfTargets targets = Targets();
             for (const TPerfTargetEffect& effect : targets.Effects())
                 if (effect.Active)
-                    lbxCtlParam->addItem(Str(effect.Caption));
+                    lbxCtlParam->addItem(Latin1String(effect.Caption));
         }
     }
     RefreshEntryButtons();
@@ -420,7 +413,7 @@ bool TPerfMidiPage::LocateParameter(int a, QString& caption, int& index) const {
     const TPerfTargets::TPlace place = targets.Locate(a);
     if (!place.Effect)
         return false;
-    caption = Str(place.Effect->Caption);
+    caption = Latin1String(place.Effect->Caption);
     index = place.Line + 1;
     return true;
 }
@@ -471,7 +464,7 @@ void TPerfMidiPage::lbxCtlParamClick() {
         const TPerfTargets targets = Targets();
         if (const TPerfTargetEffect* picked = targets.ActiveEffect(caption.toStdString()))
             for (const TPerfTarget& target : picked->Params) {
-                lbxParamNames->addItem(Str(target.Line));
+                lbxParamNames->addItem(Latin1String(target.Line));
                 ParamTargets.push_back(target);
             }
         if (caption == MonitorLine)

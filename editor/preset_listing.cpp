@@ -9,6 +9,7 @@
 #include "controls/lv_radio_group.h"
 #include "controls/lv_track_bar.h"
 #include "editor/frm_preset_editor.h"
+#include "editor/latin1_string.h"
 #include "editor/perf_midi_page.h"
 #include "editor/preset_pages.h"
 #include "editor/print_helpers.h"
@@ -30,10 +31,6 @@ constexpr int kNameStart = 6; // "trbCMPdrive" -> "drive"
 constexpr int kTagStart = 3;  // "trbCMPdrive" -> "CMPdrive"
 const QString kIndent = QStringLiteral("      ");
 const QString kEntryIndent = QStringLiteral("    ");
-
-QString Latin1(std::string_view s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 QString Selected(const QListWidget* list) {
     const QListWidgetItem* item = list->currentItem();
@@ -124,8 +121,8 @@ TListingColumn MixAndPerformanceLines(TfrmPresetEditor& editor) {
         const int low = entry.Enabled ? entry.LowValue : target->Min;
         const int high = entry.Enabled ? entry.HighValue : target->Max;
         column.push_back({page.lbxPMIdefctl->item(row)->text()});
-        column.push_back({kEntryIndent + "is controlling: " + Latin1(place.Effect->Caption) + ": " +
-                          Latin1(target->Line)});
+        column.push_back({kEntryIndent + "is controlling: " + Latin1String(place.Effect->Caption) +
+                          ": " + Latin1String(target->Line)});
         column.push_back(
             {kEntryIndent + "low range value = " + QString::fromStdString(target->RangeText(low))});
         column.push_back({kEntryIndent +
@@ -222,7 +219,7 @@ QString TfrmPresetEditor::PrintParameterListing() {
     // the font and where the columns go, and a message the window shows while
     // an entry is picked never interrupts a printout.
     const QString heading = QApplication::applicationName() + " Preset parameter listing";
-    const QString title = "Title: " + QString::fromLatin1(preset_->Title);
+    const QString title = "Title: " + Latin1String(preset_->Title);
     TListingColumns columns;
     columns[0].push_back({"Analog effects", fsBold});
     PrintPageParams(pgcAnalogParams, columns[0]);
