@@ -1,6 +1,7 @@
 #include "editor/fb7_states.h"
 
 #include "editor/frm_preset_editor.h"
+#include "editor/latin1_string.h"
 #include "model/unit_names.h"
 
 #include <QCheckBox>
@@ -40,10 +41,7 @@ TFB7States::TFB7States(TfrmPresetEditor& editor, QWidget* page) : QObject(page),
     auto* group = new QGroupBox("Effects the FB7 switches in this preset", page);
     auto* grid = new QGridLayout(group);
     for (int i = 0; i < BoxCount; ++i) {
-        auto* box = new QCheckBox(
-            QString::fromLatin1(UnitNames::FB7Caption(i).data(),
-                                static_cast<qsizetype>(UnitNames::FB7Caption(i).size())),
-            group);
+        auto* box = new QCheckBox(Latin1String(UnitNames::FB7Caption(i)), group);
         box->setObjectName(kBoxNames[i]);
         Boxes[static_cast<std::size_t>(i)] = box;
         grid->addWidget(box, i % 5, i / 5);

@@ -12,6 +12,7 @@
 #include "controls/window_placement.h"
 #include "editor/fb7_states.h"
 #include "editor/frm_store_prompt.h"
+#include "editor/latin1_string.h"
 #include "editor/perf_midi_page.h"
 #include "editor/preset_pages.h"
 #include "editor/title_validator.h"
@@ -42,10 +43,6 @@
 
 namespace {
 
-QString Str(std::string_view s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 QToolButton* ToolButton(QWidget* parent, const char* name, const QString& caption,
                         const QString& hint) {
     auto* b = new QToolButton(parent);
@@ -59,7 +56,7 @@ QToolButton* ToolButton(QWidget* parent, const char* name, const QString& captio
 
 int DigitalPageOf(const QString& effectName) {
     for (const auto& e : Catalogue::DigitalEffects())
-        if (Str(e.Name) == effectName)
+        if (Latin1String(e.Name) == effectName)
             return e.Page;
     return -1;
 }
@@ -193,7 +190,7 @@ QWidget* TfrmPresetEditor::BuildAnalogGroup() {
     cklAnalogSelect->setToolTip("Click on to add, off to remove effects");
     int widest = 0;
     for (const auto& effect : Catalogue::AnalogEffects()) {
-        auto* item = new QListWidgetItem(Str(effect.Name), cklAnalogSelect);
+        auto* item = new QListWidgetItem(Latin1String(effect.Name), cklAnalogSelect);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
         item->setCheckState(Qt::Unchecked);
         widest = std::max(widest, cklAnalogSelect->fontMetrics().horizontalAdvance(item->text()));
@@ -372,7 +369,7 @@ void TfrmPresetEditor::ShowStatusText() {
 void TfrmPresetEditor::ShowPreset() {
     {
         QScopedValueRollback loading(loading_, true);
-        edtTitle->setText(QString::fromLatin1(preset_->Title));
+        edtTitle->setText(Latin1String(preset_->Title));
         for (int i = 0; i < Catalogue::AnalogEffectCount; ++i)
             cklAnalogSelect->item(i)->setCheckState(preset_->AnalogSelect(i) ? Qt::Checked
                                                                              : Qt::Unchecked);
@@ -645,8 +642,8 @@ bool TfrmPresetEditor::SavePreset() {
     const QString suggested =
         fileName_.isEmpty()
             ? LastSaveFolder() +
-                  QString::fromLatin1(SafeFileName(
-                      QString::fromLatin1(preset_->Title).trimmed().toLatin1().toStdString())) +
+                  Latin1String(SafeFileName(
+                      Latin1String(preset_->Title).trimmed().toLatin1().toStdString())) +
                   ".hrz"
             : fileName_;
     const QString path = Dialogs().SaveFileName(this, "Save preset", suggested, SaveFilter);
@@ -672,7 +669,7 @@ bool TfrmPresetEditor::SavePreset() {
 }
 
 QString TfrmPresetEditor::SaveQuestionCaption() const {
-    QString name = QString::fromLatin1(preset_->Title).trimmed();
+    QString name = Latin1String(preset_->Title).trimmed();
     if (name.isEmpty() && !fileName_.isEmpty())
         name = QFileInfo(fileName_).fileName();
     return name.isEmpty() ? QString("Save changes to the new preset?")

@@ -1,19 +1,12 @@
 #include "editor/perf_midi_page.h"
 
 #include "controls/dialog_service.h"
-#include "controls/lv_lcd_meter.h"
-#include "controls/lv_radio_group.h"
-#include "controls/lv_track_bar.h"
 #include "editor/frm_preset_editor.h"
-#include "editor/preset_pages.h"
-#include "model/catalogue.h"
-#include "model/digital_groups.h"
-#include "model/perf_value_text.h"
+#include "editor/latin1_string.h"
 #include "model/unit_names.h"
 #include "settings/lv_reg_util.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -28,34 +21,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-namespace {
-
-constexpr int kMaxLineLength = 20;
-
-QString Str(std::string_view s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-QString DigitalPageCaption(int effect) {
-    const int page = Catalogue::DigitalEffects()[static_cast<std::size_t>(effect)].Page;
-    return Str(Catalogue::DigitalPages()[static_cast<std::size_t>(page)].Caption);
-}
-
-bool IsParameterControl(const QWidget* w) {
-    return qobject_cast<const TlvTrackBar*>(w) || qobject_cast<const TlvRadioGroup*>(w) ||
-           qobject_cast<const QScrollBar*>(w) || qobject_cast<const QListWidget*>(w) ||
-           qobject_cast<const QCheckBox*>(w);
-}
-
-// "trb2PTpan_pos_1" -> "pan pos 1".
-QString LineOf(const QWidget* control) {
-    return control->objectName().mid(6, kMaxLineLength).replace('_', ' ');
-}
-
-} // namespace
-
-const QString TPerfMidiPage::MonitorLine = "MIDI Monitor";
-const QString TPerfMidiPage::MixLine = "Mix";
+const QString TPerfMidiPage::MonitorLine = Latin1String(TPerfTargets::MonitorCaption);
+const QString TPerfMidiPage::MixLine = Latin1String(TPerfTargets::MixCaption);
 const QString TPerfMidiPage::InactiveMark = " (effect off)";
 
 TPerfMidiPage::TPerfMidiPage(TfrmPresetEditor& editor, QWidget* page)
@@ -261,7 +228,7 @@ void TPerfMidiPage::PrepareControllerGrid() {
         if (name->text().isEmpty() && store)
             name->setText(store->ReadKeyString(key, QString::number(row), false));
         if (name->text().isEmpty())
-            name->setText(Str(UnitNames::BuiltInControllerName(row)));
+            name->setText(Latin1String(UnitNames::BuiltInControllerName(row)));
     }
 }
 
@@ -273,37 +240,7 @@ void TPerfMidiPage::grdPMctlSetEditText(int row, const QString& text) {
 // ---- The entry list ----
 
 bool TPerfMidiPage::EntryEffectActive(int k) const {
-    const TPreset& preset = editor_.Preset();
-    const int a = preset.PerfMIDI[static_cast<std::size_t>(k)].ParamNumber;
-    if (a < 4)
-        return true;
-    if (a <= 34) {
-        int total = 0;
-        for (const auto& effect : Catalogue::AnalogEffects()) {
-            total += effect.ParamCount;
-            if (total >= a - 3)
-                return preset.AnalogSelect(
-                    static_cast<int>(&effect - Catalogue::AnalogEffects().data()));
-        }
-        return false;
-    }
-    const int g = preset.DigitalGroup();
-    if (g < 0 || g >= DigitalGroups::RowCount)
-        return false;
-    int total = 0;
-    for (int e : DigitalGroups::Row(g)) {
-        if (e < 0)
-            break;
-        total += Catalogue::DigitalEffects()[static_cast<std::size_t>(e)].ParamCount;
-        if (total >= a - 34) {
-            const QString name = Str(Catalogue::DigitalEffects()[static_cast<std::size_t>(e)].Name);
-            for (int i = 0; i < editor_.lbxDigSel->count(); ++i)
-                if (editor_.lbxDigSel->item(i)->text() == name)
-                    return true;
-            return false;
-        }
-    }
-    return false;
+    return Targets().EntryActive(editor_.Preset(), k);
 }
 
 QString TPerfMidiPage::EntryLineText(int k, bool active) {
@@ -343,20 +280,16 @@ void TPerfMidiPage::RebuildParamLists(bool refillEffects) {
     {
         QScopedValueRollback quiet(quiet_, true);
         lbxParamNames->clear();
-        ParamControls.clear();
+        ParamTargets.clear();
         RangeShown = false;
         for (QLabel* l : {lblPMILowValue, lblPMIHighValue, lblPMIcurrval})
             l->clear();
         if (refillEffects) {
             lbxCtlParam->clear();
-            lbxCtlParam->addItem(MonitorLine);
-            lbxCtlParam->addItem(MixLine);
-            for (int i = 0; i < Catalogue::AnalogEffectCount; ++i)
-                if (editor_.pgcAnalogParams->isTabVisible(i))
-                    lbxCtlParam->addItem(editor_.pgcAnalogParams->tabText(i));
-            for (int p = 0; p < Catalogue::DigitalPageCount; ++p)
-                if (editor_.pgcDigitalParams->isTabVisible(p))
-                    lbxCtlParam->addItem(editor_.pgcDigitalParams->tabText(p));
+            const TPerfTargets targets = Targets();
+            for (const TPerfTargetEffect& effect : targets.Effects())
+                if (effect.Active)
+                    lbxCtlParam->addItem(Latin1String(effect.Caption));
         }
     }
     RefreshEntryButtons();
@@ -438,10 +371,10 @@ void TPerfMidiPage::ShowEntry() {
     RefreshEntryButtons();
     const TPerfMIDI& entry = Entry();
     const int a = entry.ParamNumber;
-    if (a == 0) {
+    if (a == TPerfMIDI::MonitorParam) {
         PickEffect(MonitorLine);
         ShowParameter();
-    } else if (a <= 3) {
+    } else if (a <= TPerfMIDI::LastMixParam) {
         PickEffect(MixLine);
         SelectParamLine(a - 1);
         ShowParameter();
@@ -474,60 +407,19 @@ void TPerfMidiPage::ShowEntry() {
 }
 
 bool TPerfMidiPage::LocateParameter(int a, QString& caption, int& index) const {
-    if (a >= 4 && a <= 34) {
-        int before = 0;
-        for (const auto& effect : Catalogue::AnalogEffects()) {
-            if (before + effect.ParamCount >= a - 3) {
-                caption = Str(effect.PageCaption);
-                index = a - 3 - before;
-                return true;
-            }
-            before += effect.ParamCount;
-        }
+    if (a <= TPerfMIDI::LastMixParam)
         return false;
-    }
-    if (a < 35)
+    const TPerfTargets targets = Targets();
+    const TPerfTargets::TPlace place = targets.Locate(a);
+    if (!place.Effect)
         return false;
-    const int g = editor_.Preset().DigitalGroup();
-    if (g < 0 || g >= DigitalGroups::RowCount)
-        return false;
-    int before = 0;
-    for (int e : DigitalGroups::Row(g)) {
-        if (e < 0)
-            return false;
-        const int count = Catalogue::DigitalEffects()[static_cast<std::size_t>(e)].ParamCount;
-        if (before + count >= a - 34) {
-            caption = DigitalPageCaption(e);
-            index = a - 34 - before;
-            return true;
-        }
-        before += count;
-    }
-    return false;
+    caption = Latin1String(place.Effect->Caption);
+    index = place.Line + 1;
+    return true;
 }
 
 int TPerfMidiPage::ParameterNumberOf(const QString& effect, int line) const {
-    if (effect == MonitorLine)
-        return 0;
-    if (effect == MixLine)
-        return line + 1;
-    int a = 3;
-    for (const auto& analog : Catalogue::AnalogEffects()) {
-        if (Str(analog.PageCaption) == effect)
-            return a + line + 1;
-        a += analog.ParamCount;
-    }
-    const int g = editor_.Preset().DigitalGroup();
-    if (g < 0 || g >= DigitalGroups::RowCount)
-        return -1;
-    for (int e : DigitalGroups::Row(g)) {
-        if (e < 0)
-            break;
-        if (DigitalPageCaption(e) == effect)
-            return a + line + 1;
-        a += Catalogue::DigitalEffects()[static_cast<std::size_t>(e)].ParamCount;
-    }
-    return -1;
+    return Targets().ParamNumberAt(effect.toStdString(), line);
 }
 
 bool TPerfMidiPage::PickEffect(const QString& caption) {
@@ -569,33 +461,14 @@ void TPerfMidiPage::lbxCtlParamClick() {
     const QString caption = effect->text();
     {
         QScopedValueRollback quiet(quiet_, true);
-        if (caption == MonitorLine) {
-            lbxParamNames->addItem("enabled");
-            ParamControls.push_back(nullptr);
-            lbxParamNames->setCurrentRow(0);
-        } else if (caption == MixLine) {
-            for (const char* name : {"trbMIXdry", "trbMIXdigital", "trbMIXanalog"}) {
-                QWidget* control = editor_.Pages().Find(name)->Control;
-                lbxParamNames->addItem(LineOf(control));
-                ParamControls.push_back(control);
+        const TPerfTargets targets = Targets();
+        if (const TPerfTargetEffect* picked = targets.ActiveEffect(caption.toStdString()))
+            for (const TPerfTarget& target : picked->Params) {
+                lbxParamNames->addItem(Latin1String(target.Line));
+                ParamTargets.push_back(target);
             }
-        } else {
-            QWidget* page = nullptr;
-            for (int i = 0; i < Catalogue::AnalogEffectCount && !page; ++i)
-                if (editor_.pgcAnalogParams->isTabVisible(i) &&
-                    editor_.pgcAnalogParams->tabText(i) == caption)
-                    page = editor_.Pages().AnalogPage(i);
-            for (int p = 0; p < Catalogue::DigitalPageCount && !page; ++p)
-                if (editor_.pgcDigitalParams->isTabVisible(p) &&
-                    editor_.pgcDigitalParams->tabText(p) == caption)
-                    page = editor_.Pages().DigitalPage(p);
-            if (page)
-                for (QWidget* w : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-                    if (IsParameterControl(w) && !w->isHidden()) {
-                        lbxParamNames->addItem(LineOf(w));
-                        ParamControls.push_back(w);
-                    }
-        }
+        if (caption == MonitorLine)
+            lbxParamNames->setCurrentRow(0);
     }
     if (!quiet_)
         ReportIfChanged(before);
@@ -627,16 +500,21 @@ void TPerfMidiPage::lbxParamNamesClick() {
     ReportIfChanged(before);
 }
 
-QWidget* TPerfMidiPage::SelectedControl() const {
+const TPerfTarget* TPerfMidiPage::SelectedTarget() const {
     const int line = lbxParamNames->currentRow();
-    if (line < 0 || line >= static_cast<int>(ParamControls.size()))
+    if (line < 0 || line >= static_cast<int>(ParamTargets.size()))
         return nullptr;
-    return ParamControls[static_cast<std::size_t>(line)];
+    const TPerfTarget& target = ParamTargets[static_cast<std::size_t>(line)];
+    return target.Param ? &target : nullptr;
+}
+
+TPerfTargets TPerfMidiPage::Targets() const {
+    return TPerfTargets(editor_.Preset());
 }
 
 bool TPerfMidiPage::Reversed() const {
-    auto* slider = qobject_cast<TlvTrackBar*>(SelectedControl());
-    return slider && slider->Reversed();
+    const TPerfTarget* target = SelectedTarget();
+    return target && target->Reversed;
 }
 
 int TPerfMidiPage::BarPosition(int stored) const {
@@ -654,7 +532,7 @@ void TPerfMidiPage::SetBar(QScrollBar* bar, int position) {
 
 void TPerfMidiPage::ShowParameter() {
     QListWidgetItem* effect = lbxCtlParam->currentItem();
-    QWidget* control = SelectedControl();
+    const TPerfTarget* target = SelectedTarget();
     if (effect && effect->text() == MonitorLine) {
         scrLowValue->setEnabled(false);
         scrHighValue->setEnabled(false);
@@ -665,41 +543,16 @@ void TPerfMidiPage::ShowParameter() {
         btnFB7right->setEnabled(true);
         return;
     }
-    if (!effect || !control)
+    if (!effect || !target)
         return;
     btnFB7left->setEnabled(true);
     btnFB7right->setEnabled(true);
     scrLowValue->setEnabled(true);
     scrHighValue->setEnabled(true);
 
-    int min = 0, max = 0, value = 0;
-    if (auto* slider = qobject_cast<TlvTrackBar*>(control)) {
-        min = slider->minimum();
-        max = slider->maximum();
-        value = slider->value();
-    } else if (auto* radio = qobject_cast<TlvRadioGroup*>(control)) {
-        min = radio->DataAddend();
-        max = radio->DataAddend() + radio->ButtonCount() - 1;
-        value = radio->ItemIndex() + radio->DataAddend();
-    } else if (auto* bar = qobject_cast<QScrollBar*>(control)) {
-        // An equalizer bar stands at 12 - value; its band's value is the meter's.
-        TParamControl* band = editor_.Pages().FindByWidget(bar);
-        if (band && band->Meter()) {
-            min = band->Meter()->Min();
-            max = band->Meter()->Max();
-            value = band->Meter()->Position();
-        } else {
-            min = bar->minimum();
-            max = bar->maximum();
-            value = bar->value();
-        }
-    } else if (auto* list = qobject_cast<QListWidget*>(control)) {
-        max = list->count() - 1;
-        value = list->currentRow();
-    } else if (auto* check = qobject_cast<QCheckBox*>(control)) {
-        max = 1;
-        value = check->isChecked() ? 1 : 0;
-    }
+    const int min = target->Min;
+    const int max = target->Max;
+    const int value = target->ControlValue(editor_.Preset());
     {
         QScopedValueRollback quiet(quiet_, true);
         for (QScrollBar* bar : {scrLowValue, scrHighValue})
@@ -727,30 +580,8 @@ void TPerfMidiPage::RefreshRangeLabels() {
 }
 
 QString TPerfMidiPage::ValueText(int value) const {
-    QWidget* control = SelectedControl();
-    if (!control)
-        return {};
-    TPerfValueSource source;
-    const std::string name = control->objectName().toStdString();
-    source.ControlName = name;
-    source.BarMin = scrLowValue->minimum();
-    source.BarMax = scrLowValue->maximum();
-    std::vector<std::string> items;
-    if (auto* radio = qobject_cast<TlvRadioGroup*>(control)) {
-        source.Kind = TPerfControlKind::RadioGroup;
-        for (const QString& item : radio->Items())
-            items.push_back(item.toStdString());
-    } else if (auto* list = qobject_cast<QListWidget*>(control)) {
-        source.Kind = TPerfControlKind::ListBox;
-        for (int i = 0; i < list->count(); ++i)
-            items.push_back(list->item(i)->text().toStdString());
-    } else if (qobject_cast<QCheckBox*>(control)) {
-        source.Kind = TPerfControlKind::CheckBox;
-    } else if (qobject_cast<QScrollBar*>(control)) {
-        source.Kind = TPerfControlKind::ScrollBar;
-    }
-    source.Items = &items;
-    return QString::fromStdString(PerfValueText(source, value));
+    const TPerfTarget* target = SelectedTarget();
+    return target ? QString::fromStdString(target->ValueText(value)) : QString();
 }
 
 // ---- Ranges and controllers ----

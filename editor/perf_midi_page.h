@@ -2,6 +2,8 @@
 // The "Performance MIDI" page of the preset editor: the preset's eight
 // controller assignments, each driving one parameter between a low and a high
 // value, with a grid of 129 named controllers whose names the user may change.
+#include "model/perf_targets.h"
+
 #include <QObject>
 #include <QString>
 
@@ -83,8 +85,8 @@ public:
 
     int CurrentEntry = 0;
     bool RangeShown = false;
-    // The control each line of the parameter list stands for (null: "MIDI Monitor").
-    std::vector<QWidget*> ParamControls;
+    // The parameter each line of the parameter list stands for.
+    std::vector<TPerfTarget> ParamTargets;
 
     QListWidget* lbxPMIdefctl = nullptr;
     QMenu* popPMIctldef = nullptr;
@@ -112,7 +114,9 @@ private:
     void OnPick(QListWidget* list, void (TPerfMidiPage::*handler)());
     void BuildPage(QWidget* page);
     TPerfMIDI& Entry() const;
-    QWidget* SelectedControl() const;
+    // The parameter of the picked line; null for none and for the monitor's line.
+    const TPerfTarget* SelectedTarget() const;
+    TPerfTargets Targets() const;
     // Selects the line with this text in the effect list and runs the effect pick.
     bool PickEffect(const QString& caption);
     void SelectParamLine(int line);

@@ -9,9 +9,11 @@
 #include "controls/lv_radio_group.h"
 #include "controls/lv_track_bar.h"
 #include "editor/frm_preset_editor.h"
+#include "editor/latin1_string.h"
 #include "editor/perf_midi_page.h"
 #include "editor/preset_pages.h"
 #include "editor/print_helpers.h"
+#include "model/perf_targets.h"
 #include "model/preset_view.h"
 
 #include <QApplication>
@@ -86,6 +88,7 @@ TListingColumn MixAndPerformanceLines(TfrmPresetEditor& editor) {
     const auto entries = editor.Preset().PerfMIDI;
     TPerfMidiPage& page = editor.PerfPage();
     const TPresetView view = BuildPresetView(editor.Preset());
+    const TPerfTargets targets(editor.Preset());
     for (int row = 0; row < page.lbxPMIdefctl->count(); ++row) {
         const QString line = page.lbxPMIdefctl->item(row)->text();
         if (line.endsWith(TPerfMidiPage::InactiveMark)) {
@@ -106,15 +109,26 @@ TListingColumn MixAndPerformanceLines(TfrmPresetEditor& editor) {
                 {kEntryIndent + "controller = #" + ControllerLine(page, perf->Controller)});
             continue;
         }
+        // Picked as the user would: a stored range the page cannot show is
+        // reported, and the last entry stays picked.
         page.ShowEntryLine(row);
-        const int controller =
-            editor.Preset().PerfMIDI[static_cast<std::size_t>(page.CurrentEntry)].Controller;
+        const TPerfMIDI& entry = entries[static_cast<std::size_t>(page.CurrentEntry)];
+        const TPerfTargets::TPlace place = targets.Locate(entry.ParamNumber);
+        const TPerfTarget* target = place.Target();
+        if (!target)
+            continue;
+        // An entry never shown before takes its parameter's full range.
+        const int low = entry.Enabled ? entry.LowValue : target->Min;
+        const int high = entry.Enabled ? entry.HighValue : target->Max;
         column.push_back({page.lbxPMIdefctl->item(row)->text()});
-        column.push_back({kEntryIndent + "is controlling: " + Selected(page.lbxCtlParam) + ": " +
-                          Selected(page.lbxParamNames)});
-        column.push_back({kEntryIndent + "low range value = " + page.lblPMILowValue->text()});
-        column.push_back({kEntryIndent + "high range value = " + page.lblPMIHighValue->text()});
-        column.push_back({kEntryIndent + "controller = #" + ControllerLine(page, controller)});
+        column.push_back({kEntryIndent + "is controlling: " + Latin1String(place.Effect->Caption) +
+                          ": " + Latin1String(target->Line)});
+        column.push_back(
+            {kEntryIndent + "low range value = " + QString::fromStdString(target->RangeText(low))});
+        column.push_back({kEntryIndent +
+                          "high range value = " + QString::fromStdString(target->RangeText(high))});
+        column.push_back(
+            {kEntryIndent + "controller = #" + ControllerLine(page, entry.Controller)});
     }
     editor.Preset().PerfMIDI = entries;
     return column;
@@ -205,7 +219,7 @@ QString TfrmPresetEditor::PrintParameterListing() {
     // the font and where the columns go, and a message the window shows while
     // an entry is picked never interrupts a printout.
     const QString heading = QApplication::applicationName() + " Preset parameter listing";
-    const QString title = "Title: " + QString::fromLatin1(preset_->Title);
+    const QString title = "Title: " + Latin1String(preset_->Title);
     TListingColumns columns;
     columns[0].push_back({"Analog effects", fsBold});
     PrintPageParams(pgcAnalogParams, columns[0]);

@@ -3,6 +3,7 @@
 #include "controls/lv_lcd_meter.h"
 #include "controls/lv_radio_group.h"
 #include "controls/lv_track_bar.h"
+#include "editor/latin1_string.h"
 #include "model/digital_groups.h"
 #include "model/preset.h"
 #include "model/value_text.h"
@@ -26,20 +27,16 @@ constexpr int kMidiPanCenter = 64;
 // Long enough for one step per pixel or more on the widest range (0..127).
 constexpr int kSliderWidth = 520;
 
-QString Str(std::string_view s) {
-    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 QStringList ChoiceList(const TParamInfo& p) {
     QStringList items;
     for (auto c : p.Choices)
-        items << Str(c);
+        items << Latin1String(c);
     return items;
 }
 
 // "trbCMPdrive" -> prefix + "CMPdrive".
 QString Companion(const QString& prefix, std::string_view controlName) {
-    return prefix + Str(controlName.substr(3));
+    return prefix + Latin1String(controlName.substr(3));
 }
 
 bool IsDigital(const TParamControl& c) {
@@ -117,9 +114,9 @@ TParamControl& TPresetPages::NewControl(const TParamInfo& param, QWidget* page) 
     auto c = std::make_unique<TParamControl>();
     c->Template = &param;
     c->Page = page;
-    const QString name = Str(param.ControlName);
+    const QString name = Latin1String(param.ControlName);
     const auto caption = [&] {
-        c->Caption = new QLabel(Str(param.Caption), page);
+        c->Caption = new QLabel(Latin1String(param.Caption), page);
         c->Caption->setObjectName(Companion("lbl", param.ControlName));
     };
     const auto valueLabel = [&] {
@@ -146,7 +143,7 @@ TParamControl& TPresetPages::NewControl(const TParamInfo& param, QWidget* page) 
     }
     case TControlKind::RadioGroup: {
         auto* radio = new TlvRadioGroup(page);
-        radio->setTitle(Str(param.Caption));
+        radio->setTitle(Latin1String(param.Caption));
         radio->SetDataAddend(param.Addend);
         radio->SetItems(ChoiceList(param));
         radio->SetColumns((radio->ButtonCount() + kMaxRadioRows - 1) / kMaxRadioRows);
@@ -156,7 +153,7 @@ TParamControl& TPresetPages::NewControl(const TParamInfo& param, QWidget* page) 
         break;
     }
     case TControlKind::CheckBox:
-        c->Control = new QCheckBox(Str(param.Caption), page);
+        c->Control = new QCheckBox(Latin1String(param.Caption), page);
         break;
     case TControlKind::Meter: {
         caption();
@@ -215,9 +212,9 @@ void TPresetPages::BuildMix(QWidget* group) {
 void TPresetPages::BuildAnalogPage(QTabWidget* pages, int analogEffect) {
     const auto& info = Catalogue::AnalogEffects()[static_cast<std::size_t>(analogEffect)];
     auto* page = new QWidget;
-    page->setObjectName(Str(info.SheetName));
-    const int index = pages->addTab(page, Str(info.PageCaption));
-    pages->setTabToolTip(index, Str(info.PageHint));
+    page->setObjectName(Latin1String(info.SheetName));
+    const int index = pages->addTab(page, Latin1String(info.PageCaption));
+    pages->setTabToolTip(index, Latin1String(info.PageHint));
     analogPages_.push_back(page);
     const auto params = Catalogue::AnalogEffectParams(analogEffect);
     if (params.front().Control == TControlKind::Meter)
@@ -229,8 +226,8 @@ void TPresetPages::BuildAnalogPage(QTabWidget* pages, int analogEffect) {
 void TPresetPages::BuildDigitalPage(QTabWidget* pages, int pageIndex) {
     const auto& info = Catalogue::DigitalPages()[static_cast<std::size_t>(pageIndex)];
     auto* page = new QWidget;
-    page->setObjectName(Str(info.SheetName));
-    pages->addTab(page, Str(info.Caption));
+    page->setObjectName(Latin1String(info.SheetName));
+    pages->addTab(page, Latin1String(info.Caption));
     digitalPages_.push_back(page);
     BuildPage(page, PageTemplate(pageIndex));
 }
@@ -440,7 +437,7 @@ void TPresetPages::BindDigital(TPreset& preset, int g) {
         for (const auto& p : Catalogue::DigitalEffectParams(e)) {
             if (slot >= TPreset::ParamCount)
                 return;
-            if (TParamControl* c = Find(Str(p.ControlName)))
+            if (TParamControl* c = Find(Latin1String(p.ControlName)))
                 Bind(*c, p, &preset.Params[static_cast<std::size_t>(slot)]);
             ++slot;
         }

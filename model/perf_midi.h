@@ -4,6 +4,11 @@
 class TPerfMIDI {
 public:
     static constexpr int ControllerOff = 128; // shown as "OFF"
+    // ParamNumber ranges: the monitor, then the mix, the analog effects and
+    // the digital slots (each number is its slot + 1).
+    static constexpr int MonitorParam = 0;
+    static constexpr int LastMixParam = 3;
+    static constexpr int LastAnalogParam = 34;
 
     int Controller = 4;
     int LowValue = 0;

@@ -282,7 +282,7 @@ TEST_F(PerfMidiPage, ParameterNumbersMapToPageAndLineBothWaysInEveryGroupOfBothM
                 const int line = Page().lbxParamNames->currentRow();
                 ASSERT_GE(line, 0) << a;
                 EXPECT_EQ(Page().ParameterNumberOf(effect, line), a) << effect.toStdString();
-                EXPECT_EQ(Page().ParamControls.size(),
+                EXPECT_EQ(Page().ParamTargets.size(),
                           static_cast<std::size_t>(Page().lbxParamNames->count()));
                 EXPECT_TRUE(Page().RangeShown) << a;
             }
