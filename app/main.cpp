@@ -1,12 +1,12 @@
 // Program start: the application object, the MIDI devices, the main window
 // and the settings store, then the message loop.
 #include "app/command_line.h"
-#include "app/frm_main.h"
 #include "app/startup_worker.h"
+#include "app/window/frm_main.h"
 #include "controls/app_error_handler.h"
-#include "controls/dialog_service.h"
 #include "controls/first_paint_probe.h"
 #include "controls/lv_splash_about.h"
+#include "controls/seams/dialog_service.h"
 #include "library/unit_recorder.h"
 #include "settings/lv_reg_util.h"
 #include "settings/qt_registry_layer.h"

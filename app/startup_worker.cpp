@@ -1,6 +1,6 @@
 #include "app/startup_worker.h"
 
-#include "controls/install_paths.h"
+#include "controls/seams/install_paths.h"
 #include "midi/platform_module.h"
 #include "midi/system_midi_platform.h"
 #include "midi/winmm_platform.h"

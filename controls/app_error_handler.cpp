@@ -1,6 +1,6 @@
 #include "controls/app_error_handler.h"
 
-#include "controls/dialog_service.h"
+#include "controls/seams/dialog_service.h"
 
 #include <QString>
 

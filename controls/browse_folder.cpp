@@ -1,6 +1,6 @@
 #include "controls/browse_folder.h"
 
-#include "controls/dialog_service.h"
+#include "controls/seams/dialog_service.h"
 
 #include <QDir>
 #include <QFileInfo>

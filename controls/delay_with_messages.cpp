@@ -1,6 +1,6 @@
 #include "controls/delay_with_messages.h"
 
-#include "controls/tick_source.h"
+#include "controls/seams/tick_source.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

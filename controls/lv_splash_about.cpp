@@ -1,9 +1,9 @@
 #include "controls/lv_splash_about.h"
 
-#include "controls/dialog_service.h"
-#include "controls/install_paths.h"
-#include "controls/shell_service.h"
-#include "controls/system_info.h"
+#include "controls/seams/dialog_service.h"
+#include "controls/seams/install_paths.h"
+#include "controls/seams/shell_service.h"
+#include "controls/seams/system_info.h"
 
 #include <QApplication>
 #include <QDir>

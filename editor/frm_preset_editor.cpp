@@ -5,10 +5,10 @@
 #include "controls/model_path.h"
 
 #include "controls/app_error_handler.h"
-#include "controls/dialog_service.h"
 #include "controls/frm_pick_list.h"
-#include "controls/printer_canvas.h"
 #include "controls/screen_placement.h"
+#include "controls/seams/dialog_service.h"
+#include "controls/seams/printer_canvas.h"
 #include "controls/window_placement.h"
 #include "editor/fb7_states.h"
 #include "editor/frm_store_prompt.h"

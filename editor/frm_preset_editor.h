@@ -3,7 +3,7 @@
 // effect. Controls write straight into the preset; the window marks it modified,
 // keeps undo and redo snapshots, sends it to the unit at once or a second after a
 // burst of moves, saves it to a .hrz file and asks before closing unsaved work.
-#include "controls/editor_operations.h"
+#include "editor/editor_operations.h"
 #include "model/digital_groups.h"
 #include "model/edit_history.h"
 #include "model/preset.h"

@@ -1,7 +1,7 @@
 #include "editor/frm_store_prompt.h"
 
-#include "controls/dialog_service.h"
 #include "controls/lv_up_down.h"
+#include "controls/seams/dialog_service.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

@@ -1,6 +1,6 @@
 #include "editor/perf_midi_page.h"
 
-#include "controls/dialog_service.h"
+#include "controls/seams/dialog_service.h"
 #include "editor/frm_preset_editor.h"
 #include "editor/latin1_string.h"
 #include "model/unit_names.h"

@@ -3,7 +3,7 @@
 // control's visible pages, the printing of one listing line, and where the
 // three columns go. The listing prints what the window shows, control by
 // control, so these walk the window's own pages.
-#include "controls/printer_canvas.h"
+#include "controls/seams/printer_canvas.h"
 
 #include <QFont>
 #include <QString>

@@ -1,9 +1,9 @@
 // The preset editor's "&Open" and "S&tore...".
 #include "controls/busy_cursor.h"
 #include "controls/delay_with_messages.h"
-#include "controls/dialog_service.h"
-#include "controls/install_paths.h"
 #include "controls/model_path.h"
+#include "controls/seams/dialog_service.h"
+#include "controls/seams/install_paths.h"
 #include "editor/frm_preset_editor.h"
 #include "editor/frm_store_prompt.h"
 #include "model/device_globals.h"

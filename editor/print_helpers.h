@@ -2,7 +2,7 @@
 // Page layout shared by every report (parameter listing, preset title list,
 // program table report): one set of metrics for the whole program, since only
 // one print job runs at a time. Everything is drawn on Printer().
-#include "controls/printer_canvas.h"
+#include "controls/seams/printer_canvas.h"
 
 #include <QFont>
 #include <QString>

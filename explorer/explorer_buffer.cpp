@@ -1,7 +1,7 @@
 // The message buffer: typing rules, parse, send, save and the two loads.
 #include "controls/busy_cursor.h"
-#include "controls/dialog_service.h"
 #include "controls/model_path.h"
+#include "controls/seams/dialog_service.h"
 #include "explorer/filepane/file_explorer_pane.h"
 #include "explorer/midi_explorer.h"
 #include "explorer/msg_buf_memo.h"

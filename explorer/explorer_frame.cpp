@@ -2,9 +2,9 @@
 // keys, resizing, help, dropped files, closing and destruction.
 #include "controls/app_error_handler.h"
 #include "controls/busy_cursor.h"
-#include "controls/dialog_service.h"
-#include "controls/install_paths.h"
-#include "controls/shell_service.h"
+#include "controls/seams/dialog_service.h"
+#include "controls/seams/install_paths.h"
+#include "controls/seams/shell_service.h"
 #include "explorer/filepane/file_explorer_pane.h"
 #include "explorer/midi_explorer.h"
 #include "explorer/msg_buf_memo.h"

@@ -1,9 +1,9 @@
 // Construction of the workbench window: layout, menus and popups.
 #include "explorer/midi_explorer.h"
 
-#include "controls/dialog_service.h"
 #include "controls/fixed_font.h"
 #include "controls/lv_splash_about.h"
+#include "controls/seams/dialog_service.h"
 #include "explorer/filepane/file_explorer_pane.h"
 #include "explorer/hex_text.h"
 #include "explorer/log_model.h"

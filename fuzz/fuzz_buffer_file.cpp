@@ -1,11 +1,11 @@
 // Loading any file into the message buffer of a running workbench, then
 // turning the buffer's text back into bytes as sending and saving do.
 #include "controls/app_error_handler.h"
-#include "controls/scripted_dialog_service.h"
 #include "explorer/midi_explorer.h"
 #include "fuzz/fuzz_input.h"
 #include "settings/lv_reg_util.h"
 #include "settings/qt_registry_layer.h"
+#include "tests/support/scripted_dialog_service.h"
 #include "tests/support/test_midi_platform.h"
 
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "library_window/frm_library.h"
 
-#include "controls/dialog_service.h"
+#include "controls/seams/dialog_service.h"
 #include "library/library_query.h"
 #include "library/unit_recorder.h"
 #include "library_window/frm_library_restore.h"

@@ -2,7 +2,7 @@
 // change with the preset file found for it.
 #include "controls/app_error_handler.h"
 #include "controls/busy_cursor.h"
-#include "controls/dialog_service.h"
+#include "controls/seams/dialog_service.h"
 #include "editor/print_helpers.h"
 #include "mpt/frm_mpt_edit.h"
 #include "mpt/frm_mpt_rpt_opt.h"

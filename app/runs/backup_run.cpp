@@ -1,6 +1,6 @@
 #include "app/runs/backup_run.h"
 
-#include "app/unit_store.h"
+#include "app/window/unit_store.h"
 #include "controls/model_path.h"
 #include "editor/print_helpers.h"
 #include "library/unit_recorder.h"

@@ -4,7 +4,7 @@
 // run asks for the unit's current preset number after each select, selects
 // again when it differs, and leaves a preset it cannot confirm unsaved.
 #include "app/runs/backup_run.h"
-#include "app/unit_store.h"
+#include "app/window/unit_store.h"
 #include "model/device_globals.h"
 #include "model/hrz_messages.h"
 #include "model/mpt.h"

@@ -2,7 +2,7 @@
 // What a run tells its owner and asks of it, without knowing any window: the
 // texts it shows, the questions it asks and the owner's own commands it uses.
 // A callback left empty is not called (a question left empty answers Cancel).
-#include "controls/dialog_service.h"
+#include "controls/seams/dialog_service.h"
 #include "midi/midi_event.h"
 #include "model/library_compare.h"
 

@@ -5,7 +5,7 @@
 // TakeDump while Capturing() says so.
 #include "app/runs/run_host.h"
 #include "app/runs/unit_link.h"
-#include "app/unit_store.h"
+#include "app/window/unit_store.h"
 
 #include <cstdint>
 #include <optional>

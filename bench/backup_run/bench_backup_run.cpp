@@ -3,14 +3,14 @@
 // The floor is what the pacing alone costs: the request delay of every preset,
 // the two delays of each bank's start, and the wire time of each current-preset
 // request and of each dump. Prints the time, the floor and their ratio.
-#include "app/frm_bkup_opt.h"
-#include "app/frm_main.h"
-#include "controls/recording_printer_canvas.h"
-#include "controls/scripted_dialog_service.h"
+#include "app/window/frm_bkup_opt.h"
+#include "app/window/frm_main.h"
 #include "midi/midi_platform.h"
 #include "settings/lv_reg_util.h"
 #include "settings/qt_registry_layer.h"
-#include "tests/controls/test_app.h"
+#include "tests/support/recording_printer_canvas.h"
+#include "tests/support/scripted_dialog_service.h"
+#include "tests/support/test_app.h"
 #include "unit/factory_presets.h"
 #include "unit/virtual_unit_platform.h"
 #include "unit/wire_timing.h"

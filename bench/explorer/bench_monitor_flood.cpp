@@ -4,12 +4,12 @@
 // second turned into log lines, the ratio to the wire rate, ring overflows and
 // the longest stall of the window thread. Target: the monitor logs at least 20
 // times the wire rate without losing a message.
-#include "controls/scripted_dialog_service.h"
 #include "explorer/midi_explorer.h"
 #include "midi/input_capacity.h"
 #include "settings/lv_reg_util.h"
 #include "settings/qt_registry_layer.h"
-#include "tests/controls/test_app.h"
+#include "tests/support/scripted_dialog_service.h"
+#include "tests/support/test_app.h"
 #include "tests/support/test_midi_platform.h"
 
 #include <QElapsedTimer>

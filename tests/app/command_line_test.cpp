@@ -2,7 +2,7 @@
 #include "app/command_line.h"
 #include "editor/frm_preset_editor.h"
 #include "mpt/frm_mpt_edit.h"
-#include "tests/app/main_window_fixture.h"
+#include "tests/app/window/main_window_fixture.h"
 
 #include <QDir>
 #include <QFile>

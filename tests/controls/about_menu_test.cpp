@@ -1,7 +1,7 @@
 #include "controls/lv_splash_about.h"
-#include "controls/scripted_dialog_service.h"
 #include "explorer/midi_explorer.h"
-#include "tests/controls/test_app.h"
+#include "tests/support/scripted_dialog_service.h"
+#include "tests/support/test_app.h"
 
 #include <QAction>
 #include <QLabel>

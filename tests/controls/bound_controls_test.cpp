@@ -3,7 +3,7 @@
 #include "controls/lv_radio_group.h"
 #include "controls/lv_track_bar.h"
 #include "model/errors.h"
-#include "tests/controls/test_app.h"
+#include "tests/support/test_app.h"
 
 #include <QRadioButton>
 #include <QSignalSpy>

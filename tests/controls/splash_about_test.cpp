@@ -1,9 +1,9 @@
-#include "controls/dialog_service.h"
 #include "controls/lv_splash_about.h"
-#include "controls/scripted_dialog_service.h"
-#include "controls/shell_service.h"
-#include "controls/system_info.h"
-#include "tests/controls/test_app.h"
+#include "controls/seams/dialog_service.h"
+#include "controls/seams/shell_service.h"
+#include "controls/seams/system_info.h"
+#include "tests/support/scripted_dialog_service.h"
+#include "tests/support/test_app.h"
 
 #include <QApplication>
 #include <QDir>

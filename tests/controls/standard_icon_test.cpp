@@ -1,7 +1,7 @@
 // The style's standard icons loaded one size at a time give the same pixels as
 // the style's own icons, in every mode and at every size and pixel ratio.
 #include "controls/standard_icon.h"
-#include "tests/controls/test_app.h"
+#include "tests/support/test_app.h"
 
 #include <gtest/gtest.h>
 

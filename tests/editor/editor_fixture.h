@@ -4,14 +4,14 @@
 #include "controls/lv_lcd_meter.h"
 #include "controls/lv_radio_group.h"
 #include "controls/lv_track_bar.h"
-#include "controls/scripted_dialog_service.h"
 #include "editor/frm_preset_editor.h"
 #include "editor/preset_pages.h"
 #include "model/errors.h"
 #include "model/stream.h"
 #include "settings/lv_reg_util.h"
 #include "settings/qt_registry_layer.h"
-#include "tests/controls/test_app.h"
+#include "tests/support/scripted_dialog_service.h"
+#include "tests/support/test_app.h"
 
 #include <QApplication>
 #include <QLabel>

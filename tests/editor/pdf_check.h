@@ -3,8 +3,8 @@
 // what the recording printer in front of the real one kept: every text's first
 // word where it was put, no word that was not printed, and on each page all
 // ink inside the recorded text boxes (so nothing is clipped or misplaced).
-#include "controls/qt_printer_canvas.h"
-#include "controls/recording_printer_canvas.h"
+#include "controls/seams/qt_printer_canvas.h"
+#include "tests/support/recording_printer_canvas.h"
 
 #include <QDateTime>
 #include <QFile>

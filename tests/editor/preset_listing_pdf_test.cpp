@@ -1,12 +1,12 @@
 // A parameter listing printed for real (a PDF, there being no printer) and
 // read back: the text where the recording has it, all ink inside the text
 // boxes, the columns clear of each other at the window's own font.
-#include "controls/qt_printer_canvas.h"
-#include "controls/recording_printer_canvas.h"
+#include "controls/seams/qt_printer_canvas.h"
 #include "editor/print_helpers.h"
 #include "model/digital_groups.h"
 #include "tests/editor/editor_fixture.h"
 #include "tests/editor/pdf_check.h"
+#include "tests/support/recording_printer_canvas.h"
 
 #include <QDir>
 #include <QFileInfo>

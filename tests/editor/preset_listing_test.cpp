@@ -1,12 +1,12 @@
 // The preset editor's parameter listing on the recording printer: what the
 // window shows, in three columns below the title, and where the printout went.
-#include "controls/recording_printer_canvas.h"
 #include "editor/perf_midi_page.h"
 #include "editor/preset_listing.h"
 #include "editor/print_helpers.h"
 #include "model/catalogue.h"
 #include "model/digital_groups.h"
 #include "tests/editor/editor_fixture.h"
+#include "tests/support/recording_printer_canvas.h"
 
 #include <QLineEdit>
 #include <QToolButton>

@@ -1,10 +1,10 @@
 // The shared page layout on the recording printer: metrics, page header,
 // heading, page breaks, and jobs that end or fail.
-#include "controls/recording_printer_canvas.h"
-#include "controls/scripted_dialog_service.h"
 #include "editor/print_helpers.h"
 #include "model/errors.h"
-#include "tests/controls/test_app.h"
+#include "tests/support/recording_printer_canvas.h"
+#include "tests/support/scripted_dialog_service.h"
+#include "tests/support/test_app.h"
 
 #include <QDate>
 #include <QLocale>

@@ -1,12 +1,12 @@
 // The real printer canvas: with no printer on the system a printout becomes a
 // PDF file in the documents folder; its text lies where the recording says
 // (pdftotext) and its ink stays inside the recorded text boxes (pdftoppm).
-#include "controls/qt_printer_canvas.h"
-#include "controls/recording_printer_canvas.h"
-#include "controls/scripted_dialog_service.h"
+#include "controls/seams/qt_printer_canvas.h"
 #include "editor/print_helpers.h"
-#include "tests/controls/test_app.h"
 #include "tests/editor/pdf_check.h"
+#include "tests/support/recording_printer_canvas.h"
+#include "tests/support/scripted_dialog_service.h"
+#include "tests/support/test_app.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,12 +1,12 @@
 #pragma once
 // A workbench window over the scriptable MIDI platform, scripted dialogs and a
 // settings file of its own.
-#include "controls/scripted_dialog_service.h"
 #include "explorer/midi_explorer.h"
 #include "explorer/msg_buf_memo.h"
 #include "settings/lv_reg_util.h"
 #include "settings/qt_registry_layer.h"
-#include "tests/controls/test_app.h"
+#include "tests/support/scripted_dialog_service.h"
+#include "tests/support/test_app.h"
 #include "tests/support/test_midi_platform.h"
 
 #include <QKeyEvent>

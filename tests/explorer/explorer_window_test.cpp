@@ -1,5 +1,5 @@
-#include "controls/install_paths.h"
-#include "controls/shell_service.h"
+#include "controls/seams/install_paths.h"
+#include "controls/seams/shell_service.h"
 #include "explorer/filepane/file_explorer_pane.h"
 #include "tests/explorer/explorer_fixture.h"
 

@@ -6,12 +6,12 @@
 // first save is done; with "once" (or "once-b") it saves content A (or B) a single
 // time and exits.
 #include "controls/app_error_handler.h"
-#include "controls/scripted_dialog_service.h"
 #include "explorer/midi_explorer.h"
 #include "explorer/msg_buf_memo.h"
 #include "settings/lv_reg_util.h"
 #include "settings/qt_registry_layer.h"
 #include "tests/kill/save_contents.h"
+#include "tests/support/scripted_dialog_service.h"
 #include "tests/support/test_midi_platform.h"
 #include "unit/unit_memory.h"
 

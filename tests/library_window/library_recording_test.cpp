@@ -5,7 +5,7 @@
 #include "editor/frm_preset_editor.h"
 #include "library/unit_recorder.h"
 #include "library_window/frm_library.h"
-#include "tests/app/unit_run_fixture.h"
+#include "tests/app/window/unit_run_fixture.h"
 
 #include <QTest>
 

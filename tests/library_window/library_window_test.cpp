@@ -1,12 +1,12 @@
 // The Library window as the user works it: typing a search, a bad query, the list
 // fetched only where it is shown, dropping a folder, export, and a bank restored
 // to a date after the window showed what would change.
-#include "controls/scripted_dialog_service.h"
 #include "library_window/frm_library.h"
 #include "library_window/frm_library_restore.h"
 #include "library_window/library_table_model.h"
-#include "tests/controls/test_app.h"
 #include "tests/library/library_test_support.h"
+#include "tests/support/scripted_dialog_service.h"
+#include "tests/support/test_app.h"
 
 #include <QDateTimeEdit>
 #include <QLabel>

@@ -2,8 +2,6 @@
 // The table editor opened as the main window opens it, with the settings in a
 // file of its own, scripted dialogs, what it sends kept, and the ways a test
 // reaches it as the user does.
-#include "controls/recording_printer_canvas.h"
-#include "controls/scripted_dialog_service.h"
 #include "model/device_globals.h"
 #include "model/mpt.h"
 #include "model/stream.h"
@@ -11,7 +9,9 @@
 #include "mpt/mpt_grid.h"
 #include "settings/lv_reg_util.h"
 #include "settings/qt_registry_layer.h"
-#include "tests/controls/test_app.h"
+#include "tests/support/recording_printer_canvas.h"
+#include "tests/support/scripted_dialog_service.h"
+#include "tests/support/test_app.h"
 
 #include <QApplication>
 #include <QDate>

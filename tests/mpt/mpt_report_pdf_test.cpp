@@ -1,6 +1,6 @@
 // Both table reports printed for real (a PDF, there being no printer) and
 // read back: the text where the recording has it, all ink inside the text boxes.
-#include "controls/qt_printer_canvas.h"
+#include "controls/seams/qt_printer_canvas.h"
 #include "mpt/frm_mpt_rpt_opt.h"
 #include "tests/editor/pdf_check.h"
 #include "tests/mpt/mpt_editor_fixture.h"

@@ -6,7 +6,7 @@
 #include "model/device_globals.h"
 #include "model/hrz_messages.h"
 #include "tests/app/runs/engine_link.h"
-#include "tests/controls/test_app.h"
+#include "tests/support/test_app.h"
 #include "unit/unit_memory.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 // The file pane on real temporary folders, driven through its widgets.
-#include "controls/scripted_dialog_service.h"
 #include "explorer/filepane/file_explorer_pane.h"
 #include "explorer/filepane/file_list_model.h"
-#include "tests/controls/test_app.h"
+#include "tests/support/scripted_dialog_service.h"
+#include "tests/support/test_app.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -3,7 +3,7 @@
 #include "explorer/filepane/file_list_format.h"
 #include "explorer/filepane/file_type_cache.h"
 #include "explorer/filepane/folder_path.h"
-#include "tests/controls/test_app.h"
+#include "tests/support/test_app.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
