@@ -122,6 +122,8 @@ void TfrmMain::RequestStatusItem(std::uint8_t item) {
     SendBuiltMessage(ItemRequest(DeviceChannel, item));
     // Counted once it is out: a request the port refused gets no answer to wait for.
     ++PendingStatusReplies;
+    if (item == ItemPresetNumber)
+        ++presetNumberQueriesOut_;
     DelayWithMessages(static_cast<std::uint32_t>(RequestDelay));
 }
 
@@ -199,7 +201,11 @@ void TfrmMain::CheckOnline() {
     TBusyCursor busy;
     timPresetReq->setInterval(RequestDelay * 10);
     timPresetReq->start();
-    PendingStatusReplies = 0;
+    // Forget what an earlier check left unanswered, but not the preset number
+    // that a store or an editor is waiting for meanwhile: its reply would
+    // otherwise be taken for one of this check's, and this check's last reply
+    // would end up in the monitor.
+    PendingStatusReplies = presetNumberQueriesOut_;
     RequestStatusItem(ItemBypass);
     // The user may have picked another device during the wait.
     if (!PreExpressMode && MidiOut && MidiOut->IsOpen())
@@ -227,6 +233,8 @@ bool TfrmMain::HandleStatusReply(const TMyMidiEvent& event) {
                        QString::fromStdString(BankLetter(CurrentBank)));
         break;
     case ItemPresetNumber:
+        if (presetNumberQueriesOut_ > 0)
+            --presetNumberQueriesOut_;
         UnitPresetNumber = ReportedPresetNumber(value, ByteAt(event.Sysex, 7));
         break;
     default:
@@ -243,6 +251,9 @@ int TfrmMain::QueryCurrentPresetNumber() {
     QCoreApplication::processEvents();
     if (UnitPresetNumber == -1)
         DelayWithMessages(static_cast<std::uint32_t>(RequestDelay));
+    // Given up on: the next online check need not keep it counted.
+    if (UnitPresetNumber == -1 && presetNumberQueriesOut_ > 0)
+        --presetNumberQueriesOut_;
     return UnitPresetNumber;
 }
 
@@ -276,6 +287,7 @@ void TfrmMain::timPresetReqTimer() {
     }
     if (PendingStatusReplies > 0) {
         PendingStatusReplies = 0;
+        presetNumberQueriesOut_ = 0;
         ShowStatus("No response received from HRZ2000 - are you connected properly?");
         ShowWaitingStartNotice();
     }

@@ -227,5 +227,7 @@ private:
     bool draining_ = false;
     bool checkingOnline_ = false;
     bool onlineCheckDue_ = false;
+    // Preset-number requests (item 64) sent and neither answered nor given up.
+    int presetNumberQueriesOut_ = 0;
     QString startNotice_; // waits for the online check to finish
 };

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -82,6 +83,24 @@ TEST_F(VerifiedStoreTest, AStoreIsReadBackAndTheUnitGoesBackToItsPreset) {
     EXPECT_EQ(EditBuffer(), TBytes(sent.begin(), sent.end()));
     EXPECT_TRUE(Messages().empty());
     // The dumps of the check go nowhere near the monitor.
+    EXPECT_EQ(w.LogCount(), 0) << (w.LogCount() ? w.LogText(0).toStdString() : "");
+}
+
+// A window shown during a store runs its online check inside the store's wait
+// for the preset number: each reply is still taken for what it answers.
+TEST_F(VerifiedStoreTest, AnOnlineCheckDuringThePresetNumberQueryKeepsEveryReplyCounted) {
+    auto& w = StartOnUnitWith([](THrzUnitMemory& m) {
+        m.CurrentBank = 1;
+        m.CurrentPreset = 199;
+        m.RecallCurrent();
+    });
+    QTimer::singleShot(0, &w, [&w] { w.CheckOnline(); });
+    EXPECT_EQ(w.EditorOperations().QueryCurrentPresetNumber(), 200);
+    for (int i = 0; i < 100 && w.PendingStatusReplies > 0; ++i)
+        Wait(5);
+    EXPECT_EQ(w.PendingStatusReplies, 0);
+    EXPECT_EQ(w.CurrentBank, 1);
+    EXPECT_EQ(Status(), "The HRZ2000 is online! Your currently selected bank is: B");
     EXPECT_EQ(w.LogCount(), 0) << (w.LogCount() ? w.LogText(0).toStdString() : "");
 }
 
