@@ -5,12 +5,14 @@
 
 #include <vector>
 
-Tmpt::Tmpt() {
+Tmpt::Tmpt(bool preExpress) {
     DeviceId = DeviceChannel;
-    Command = MptCommand(PreExpressMode);
+    Command = MptCommand(preExpress);
     SetDefaults();
     SysexEnd = HrzMessages::SysexEnd;
 }
+
+Tmpt::Tmpt() : Tmpt(PreExpressMode) {}
 
 void Tmpt::SetDefaults() {
     for (int i = 0; i < MaxEntries; ++i)

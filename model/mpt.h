@@ -26,8 +26,10 @@ public:
     std::array<std::int32_t, MaxEntries> Entries{};
     std::uint8_t SysexEnd = HrzMessages::SysexEnd;
 
-    // A new table: current DeviceChannel and the current mode's command byte,
-    // identity mapping.
+    // A new table of the given model: current DeviceChannel, the model's command
+    // byte, identity mapping.
+    explicit Tmpt(bool preExpress);
+    // The same for the mode the program is in (the window code's tables).
     Tmpt();
 
     // Program change n selects preset n.

@@ -1,5 +1,6 @@
 #include "model/preset_view.h"
 
+#include "model/device_globals.h"
 #include "model/digital_groups.h"
 #include "model/stream.h"
 #include "model/unit_names.h"
@@ -84,6 +85,10 @@ TPerfView PerfViewOf(const TPreset& preset, const TPresetView& view, int k) {
 } // namespace
 
 TPresetView BuildPresetView(const TPreset& preset) {
+    return BuildPresetView(preset, PreExpressMode);
+}
+
+TPresetView BuildPresetView(const TPreset& preset, bool preExpress) {
     TPresetView view;
     view.Title = preset.Title;
     view.Channel = preset.Header[2];
@@ -102,7 +107,7 @@ TPresetView BuildPresetView(const TPreset& preset) {
     }
 
     view.Group = preset.DigitalGroup();
-    view.GroupValid = view.Group >= 0 && view.Group < DigitalGroups::ActiveGroupCount();
+    view.GroupValid = view.Group >= 0 && view.Group < DigitalGroups::GroupCount(preExpress);
     for (int i = 0; i < TPreset::DigitalSlotCount; ++i)
         view.DigitalSlots[static_cast<std::size_t>(i)] =
             preset.Params[static_cast<std::size_t>(TPreset::FirstDigitalSlot + i)];

@@ -54,7 +54,9 @@ struct TPresetView {
 // Reads a preset from a 252-byte dump (throws as TPreset::ReadDump does).
 TPreset PresetFromDump(const std::vector<std::uint8_t>& dump);
 
-// Uses the active group count (of the mode SetPreExpressMode set) for validity.
+// The digital group is valid when the given model has it.
+TPresetView BuildPresetView(const TPreset& preset, bool preExpress);
+// The same for the mode the program is in (SetPreExpressMode).
 TPresetView BuildPresetView(const TPreset& preset);
 
 // "Mix", an analog effect name or a digital effect name.

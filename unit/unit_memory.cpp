@@ -66,8 +66,7 @@ const std::vector<TPresetDumpBytes>& FactoryMemory(bool preExpress) {
 } // namespace
 
 THrzUnitMemory::THrzUnitMemory(bool preExpress)
-    : preExpress_(preExpress), presets_(FactoryMemory(preExpress)) {
-    Table.SetDefaults();
+    : Table(preExpress), preExpress_(preExpress), presets_(FactoryMemory(preExpress)) {
     RecallCurrent();
 }
 

@@ -181,7 +181,7 @@ int CmdShow(const TCommandOptions& options, TConsole& console) {
         }
         const std::vector<TPresetItem>& items = *found;
         for (const auto& item : items) {
-            const TPresetView view = BuildPresetView(item.Preset);
+            const TPresetView view = BuildPresetView(item.Preset, options.PreExpress);
             if (options.Json) {
                 json.BeginObject()
                     .FileName("file", path)
