@@ -20,9 +20,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
-#else
-#include <unistd.h>
 #endif
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
@@ -39,7 +38,8 @@ protected:
     void SetUp() override {
         static std::atomic<int> counter{0};
         folder_ = fs::temp_directory_path() /
-                  PathFromUtf8("hrz_files_" + std::to_string(counter++) + "_" +
+                  PathFromUtf8("hrz_files_" + std::to_string(::getpid()) + "_" +
+                               std::to_string(counter++) + "_" +
                                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(folder_);
         fs::create_directories(folder_);
