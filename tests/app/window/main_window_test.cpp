@@ -92,8 +92,9 @@ TEST_F(MainWindowTest, EachSettingThatCannotBeUsedGivesWayToItsDefaultWithEveryM
         w.close();
         window.reset();
         // Closing wrote the settings, and with them the default.
-        if (std::string(c.Default) != "-")
+        if (std::string(c.Default) != "-") {
             EXPECT_EQ(store->ReadString(c.Name, false).toStdString(), c.Default);
+        }
         store->WriteInteger("HRZReqDelay", kDelay);
         store->DeleteValue("MIDI_OUT_CH");
     }
