@@ -25,7 +25,7 @@ TARGET = 90.0
 # need Qt and are tested through the windows that use them.
 MIDI_FILES = ("midi_event.cpp,midi_result_text.cpp,midi_ring_buffer.cpp,midi_callback.cpp,"
               "midi_platform.cpp,platform_module.cpp,composite_midi_platform.cpp,"
-              "test_midi_platform.cpp,midi_device_names.cpp,midi_stream_split.cpp,"
+              "midi_backend.cpp,midi_device_names.cpp,midi_stream_split.cpp,"
               "rtmidi_delivery.cpp,rtmidi_platform.cpp,rtmidi_module.cpp")
 # The files of unit/ that test_unit builds: the JACK and RtMidi transports and the
 # program's main are tested through test_unit_ports, over a private JACK server.
