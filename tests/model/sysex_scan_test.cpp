@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 TEST(SysexScan, SplitsMessagesAndKeepsAPresetDumpWhole) {
     auto bytes = std::vector<std::uint8_t>{0x01, 0xF0, 0x1A, 0x00, 0x12, 0x45, 0xF7};
     const auto dump = TPreset().DumpBytes();
@@ -50,4 +52,23 @@ TEST(SysexScan, SplitsMessagesAndKeepsAPresetDumpWhole) {
     const TSysexScan many = ScanSysex(noise);
     EXPECT_EQ(many.Messages.size(), TSysexScan::MaxOtherMessages);
     EXPECT_EQ(many.OtherMessagesLeftOut, 2u);
+}
+
+TEST(SysexScan, ADumpWithoutItsEndByteIsWholeOnlyAtTheEndOfTheFile) {
+    auto dump = std::vector<std::uint8_t>(252);
+    const auto bytes = TPreset().DumpBytes();
+    std::copy(bytes.begin(), bytes.end(), dump.begin());
+    dump[121] = 0xF7; // a title byte that ends an ordinary message
+    dump[251] = 0x00;
+    const TSysexScan last = ScanSysex(dump);
+    ASSERT_EQ(last.Messages.size(), 1u);
+    EXPECT_EQ(last.Messages[0].Bytes.size(), 252u);
+    EXPECT_FALSE(last.Messages[0].Terminated);
+
+    dump.insert(dump.end(), {0xF0, 0x01, 0xF7});
+    const TSysexScan inside = ScanSysex(dump);
+    ASSERT_EQ(inside.Messages.size(), 2u);
+    EXPECT_EQ(inside.Messages[0].Bytes.size(), 122u);
+    EXPECT_TRUE(inside.Messages[0].Terminated);
+    EXPECT_EQ(inside.StrayBytes, 130u);
 }
