@@ -100,7 +100,9 @@ TEST(PerfTargets, LinesRangesAndTextsAtEachEnd) {
         EXPECT_EQ(t.ValueText(c.Min), c.MinText);
         EXPECT_EQ(t.ValueText(c.Max), c.MaxText);
         // A stored range value outside the bar shows at the nearer end.
-        const int below = t.Reversed ? c.Max + 1 : c.Min - 1;
+        const bool reversed = c.Number == 48; // the pan's slider has 0 at its top
+        EXPECT_EQ(t.Reversed, reversed);
+        const int below = reversed ? c.Max + 1 : c.Min - 1;
         EXPECT_EQ(t.RangeText(below), c.MinText);
     }
     const TPerfTargets targets{TPreset()};

@@ -70,3 +70,16 @@ TEST(PresetDiff, HiddenBytesAreListedByOffsetUpToSixteen) {
         EXPECT_EQ(items[0].A.substr(0, 5), c.changed > 1 ? "0xF0 " : "0xF0");
     }
 }
+
+TEST(PresetDiff, APerformanceEntryIsComparedWithTheSameEntry) {
+    const TPreset a;
+    TPreset b = a;
+    b.PerfEnabled[2] = true;
+    b.PerfMIDI[2].ParamNumber = 2;
+    b.PerfMIDI[2].HighValue = 31;
+    const auto items = DiffPresets(a, b);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].Label, "Controller #3");
+    EXPECT_EQ(items[0].A, "not in use");
+    EXPECT_EQ(items[0].B, "4 (Foot controller) -> Mix Digital : from 0% to 100%");
+}

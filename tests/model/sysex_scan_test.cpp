@@ -11,6 +11,7 @@ TEST(SysexScan, SplitsMessagesAndKeepsAPresetDumpWhole) {
     const auto dump = TPreset().DumpBytes();
     bytes.insert(bytes.end(), dump.begin(), dump.end());
     bytes[7 + 121] = 0xF7; // a title byte that would end an ordinary message
+    bytes[7 + 123] = 0x80;
     bytes.insert(bytes.end(), {0xF0, 0x41, 0x10});
     const TSysexScan scan = ScanSysex(bytes);
     ASSERT_EQ(scan.Messages.size(), 3u);
@@ -24,6 +25,7 @@ TEST(SysexScan, SplitsMessagesAndKeepsAPresetDumpWhole) {
         issues += std::to_string(issue.Offset) + " " + issue.Text + "\n";
     EXPECT_EQ(issues, "0 1 byte outside any system-exclusive message\n"
                       "128 data byte 0xF7 is not below 0x80\n"
+                      "130 data byte 0x80 is not below 0x80\n"
                       "259 message has no end byte (F7)\n");
 
     EXPECT_EQ(DescribeMessage(scan.Messages[0], false), "6-byte message with command 0x45");
