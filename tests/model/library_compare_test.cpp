@@ -148,6 +148,12 @@ TEST_F(BackupFolderTest, PreExpressBackupsHaveNoBankFolders) {
     EXPECT_EQ(rows[0].Bank, -1);
     EXPECT_EQ(rows[0].State, TCompareState::Same);
     EXPECT_EQ(rows[1].State, TCompareState::OnlyInB);
+    // Bank folders on one side only: both are read by bank.
+    Put("banks/Bank A/Clean.hrz001", Dump("Clean"));
+    const auto mixed = CompareBackupFolders((root / "banks").string(), (root / "one").string());
+    ASSERT_EQ(mixed.size(), 1u);
+    EXPECT_EQ(mixed[0].Bank, 0);
+    EXPECT_EQ(mixed[0].State, TCompareState::OnlyInA);
 }
 
 TEST(UnitSideTest, AnUntitledPresetCountsOnlyWhenTheBackupWouldSaveIt) {
