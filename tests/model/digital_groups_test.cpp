@@ -173,6 +173,7 @@ TEST_F(DigitalSelection, AddingMovesValuesAndPerformanceEntries) {
     p.PerfMIDI[4].ParamNumber = 35; // Low Pass: the first slot in either group
     p.PerfEnabled[4] = true;
     EXPECT_EQ(p.ResolvePerfParam(0), Catalogue::DigitalParamNumber(1, 4));
+    EXPECT_EQ(p.ResolvePerfParam(3), 34);
 
     sel.Add("Reverb 2");
     EXPECT_EQ(p.DigitalGroup(), 9);

@@ -50,6 +50,10 @@ TEST(PerfTargets, EveryEffectInPageOrderTheOnesOffKeptAndMarked) {
     }
     EXPECT_EQ(targets.Locate(50).Effect, nullptr);
     EXPECT_EQ(targets.Locate(50).Target(), nullptr);
+    const auto* mix = targets.Locate(1).Effect;
+    const int lines = static_cast<int>(mix->Params.size());
+    EXPECT_NE((TPerfTargets::TPlace{mix, lines - 1}.Target()), nullptr);
+    EXPECT_EQ((TPerfTargets::TPlace{mix, lines}.Target()), nullptr);
 }
 
 TEST(PerfTargets, LinesRangesAndTextsAtEachEnd) {
