@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <sstream>
 
 #include <sys/wait.h>
 
@@ -66,6 +67,29 @@ TEST(HrzctlCli, HelpVersionAndOptionPlacement) {
         EXPECT_EQ(r.Out.rfind("Usage: hrzctl [--pre-express] COMMAND", 0), 0u);
     }
     EXPECT_EQ(RunTool({"--version"}).Out.rfind("hrzctl ", 0), 0u);
+    // Each name the help lists for an option ("  -o, --output FILE   ...") is taken.
+    const std::string usage = RunTool({"--help"}).Out;
+    const auto from = usage.find("Options:\n") + 9;
+    std::istringstream lines(usage.substr(from, usage.find("\n\n", from) - from));
+    int listed = 0;
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream spec(line.substr(2, line.find("  ", 2) - 2));
+        std::vector<std::string> names;
+        std::string value; // FILE, NAME
+        for (std::string word; spec >> word;)
+            (names.empty() || names.back().back() == ',' ? names.emplace_back() : value) = word;
+        for (std::string name : names) {
+            if (name.back() == ',')
+                name.pop_back();
+            EXPECT_EQ(name[0], '-') << line;
+            std::vector<std::string> args{"--version", name};
+            if (!value.empty())
+                args.push_back("x");
+            EXPECT_EQ(RunTool(args).Status, 0) << line;
+            ++listed;
+        }
+    }
+    EXPECT_EQ(listed, 11);
 
     // Options go before or after the command; "--" lets a file start with a dash.
     TTempDir dir;
