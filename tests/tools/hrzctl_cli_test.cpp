@@ -58,6 +58,10 @@ TEST(HrzctlCli, UsageMistakesAreStatusTwoWithAHint) {
         EXPECT_EQ(r.Out, "");
         EXPECT_EQ(r.Err, "hrzctl: " + c.Message + "\nTry 'hrzctl --help' for more information.\n");
     }
+    // Given twice is not missing its value (the words are the parser's).
+    const auto twice = RunTool({"split", "x", "y", "--untitled", "a", "--untitled", "b"});
+    EXPECT_EQ(twice.Status, 2);
+    EXPECT_EQ(twice.Err.rfind("hrzctl: --untitled: ", 0), 0u) << twice.Err;
 }
 
 TEST(HrzctlCli, HelpVersionAndOptionPlacement) {
