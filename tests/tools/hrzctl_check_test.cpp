@@ -167,6 +167,10 @@ TEST(HrzctlCheck, DigitalSlotsFollowTheGroup) {
     EXPECT_EQ(Problems(DumpOf(phaser), true),
               (std::vector<std::string>{
                   "13: digital group 47 is not valid (0..46 on the Pre-Express model)"}));
+    TPreset beyond; // valid on neither model
+    beyond.SetDigitalGroup(DigitalGroups::RowCount);
+    EXPECT_EQ(Problems(DumpOf(beyond), true),
+              (std::vector<std::string>{"13: digital group 54 is not valid (0..46)"}));
 }
 
 TEST(HrzctlCheck, PerformanceEntriesInUse) {
