@@ -227,9 +227,14 @@ TEST(HrzctlCheck, ProgramTableEntries) {
     Bytes table = TableDump();
     table[5 + 2 * 7] = 0x7F; // program change 8 -> 128 + 127 = 255 -> preset 256
     table[6 + 2 * 7] = 0x01;
+    table[5 + 2 * 8] = 200 - 128; // one past the last preset
+    table[6 + 2 * 8] = 0x01;
+    table[5 + 2 * 9] = 199 - 128; // the last preset
+    table[6 + 2 * 9] = 0x01;
     EXPECT_EQ(Problems(table),
-              (std::vector<std::string>{"19: program change 8 selects preset 256 (only 001..200 "
-                                        "exist)"}));
+              (std::vector<std::string>{
+                  "19: program change 8 selects preset 256 (only 001..200 exist)",
+                  "21: program change 9 selects preset 201 (only 001..200 exist)"}));
 }
 
 TEST(HrzctlCheck, JsonReportAndUnreadableFiles) {
