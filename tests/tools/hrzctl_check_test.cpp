@@ -125,6 +125,9 @@ TEST(HrzctlCheck, ValuesOutsideWhatTheEditorCanSet) {
                                         "13: digital group 60 is not valid (0..53)",
                                         "29: Compressor Drive: (P6) is 40, outside 0..31",
                                         "124: title filler byte is 0x01 (expected 0x00)"}));
+    Bytes top = GoodDump();
+    SetPair(top, 17 + 2 * 6, 31); // the top of the slider
+    EXPECT_TRUE(Problems(top).empty());
 
     Bytes high = GoodDump();
     high[17 + 2 * 33 + 1] = 0x02; // Prog. Level with a high byte of 2
