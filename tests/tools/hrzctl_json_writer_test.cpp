@@ -13,7 +13,7 @@ TEST(HrzctlJsonWriter, PrintsTheBytesOfTheDocumentWriter) {
     const std::vector<std::string> texts = {"",
                                             " ~plain~ ",
                                             "q\"uo\\te",
-                                            "back\\slash", // and nothing else to escape
+                                            "\\", // nothing but a byte to escape
                                             "tab\tnew\nline\x7f",
                                             "esc\x1b[31m",
                                             "\xc2\x9b csi",
