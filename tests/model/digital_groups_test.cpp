@@ -168,7 +168,12 @@ TEST_F(DigitalSelection, AddingMovesValuesAndPerformanceEntries) {
     p.PerfEnabled[1] = true;
     p.PerfMIDI[2].ParamNumber = 2; // mix: never moves
     p.PerfEnabled[2] = true;
+    p.PerfMIDI[3].ParamNumber = 34; // the last before the digital slots: never moves
+    p.PerfEnabled[3] = true;
+    p.PerfMIDI[4].ParamNumber = 35; // Low Pass: the first slot in either group
+    p.PerfEnabled[4] = true;
     EXPECT_EQ(p.ResolvePerfParam(0), Catalogue::DigitalParamNumber(1, 4));
+    EXPECT_EQ(p.ResolvePerfParam(3), 34);
 
     sel.Add("Reverb 2");
     EXPECT_EQ(p.DigitalGroup(), 9);
@@ -183,6 +188,9 @@ TEST_F(DigitalSelection, AddingMovesValuesAndPerformanceEntries) {
     EXPECT_EQ(p.PerfMIDI[1], TPerfMIDI());
     EXPECT_FALSE(p.PerfEnabled[1]);
     EXPECT_EQ(p.PerfMIDI[2].ParamNumber, 2);
+    EXPECT_EQ(p.PerfMIDI[3].ParamNumber, 34);
+    EXPECT_EQ(p.PerfMIDI[4].ParamNumber, 35);
+    EXPECT_TRUE(p.PerfEnabled[3] && p.PerfEnabled[4]);
     EXPECT_EQ(sel.Selected(), (std::vector<std::string>{"Flanger", "Reverb 2"}));
     EXPECT_TRUE(p.DigitalActive(2));
     EXPECT_TRUE(p.DigitalActive(3));

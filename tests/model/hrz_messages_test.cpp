@@ -118,6 +118,8 @@ TEST(HrzMessages, TitleTakesEveryOtherByteAndTrimsControlCharacters) {
     EXPECT_EQ(PresetTitle(dump.data(), dump.size()), "Lead/Solo");
     // A short buffer reads as blanks beyond its end.
     EXPECT_EQ(PresetTitle(dump.data(), 126), "");
+    EXPECT_EQ(PresetTitle(dump.data(), 127), ""); // "L" is at 127
+    EXPECT_EQ(PresetTitle(dump.data(), 128), "L");
     EXPECT_EQ(BankLetter(2), "C");
     EXPECT_EQ(BankLetter(-1), "");
     EXPECT_EQ(BankLetter(4), "");

@@ -123,8 +123,16 @@ TEST_F(BackupFolderTest, ThePresetsOfABankFolderByLocationTheNewestFileCounting)
     Put("Bank A/New name.hrz005", Dump("New name"));
     Put("Bank A/Out of range.hrz201", Dump("Out of range"));
     fs::create_directories(root / "Bank A" / "Sub.hrz006"); // a folder, not a file
+    // Written at the same time: the first name counts, in whatever order they are listed.
+    const auto written = fs::last_write_time(root / "Bank A" / "New name.hrz005");
+    for (const char* name : {"C tie.hrz007", "A tie.hrz007", "B tie.hrz007"}) {
+        Put(fs::path("Bank A") / name, Dump(name));
+        fs::last_write_time(root / "Bank A" / name, written);
+    }
     const auto files = BackupFolder::ReadBankFolder(BackupFolder::BankPath(root.string(), 0));
-    ASSERT_EQ(files.size(), 1u);
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files.at(7).Name, "A tie.hrz007");
+    EXPECT_EQ(files.at(7).OtherFiles, 2);
     EXPECT_EQ(files.at(5).Name, "New name.hrz005");
     EXPECT_EQ(files.at(5).OtherFiles, 1);
     EXPECT_TRUE(files.at(5).Problem.empty());
@@ -140,6 +148,12 @@ TEST_F(BackupFolderTest, PreExpressBackupsHaveNoBankFolders) {
     EXPECT_EQ(rows[0].Bank, -1);
     EXPECT_EQ(rows[0].State, TCompareState::Same);
     EXPECT_EQ(rows[1].State, TCompareState::OnlyInB);
+    // Bank folders on one side only: both are read by bank.
+    Put("banks/Bank A/Clean.hrz001", Dump("Clean"));
+    const auto mixed = CompareBackupFolders((root / "banks").string(), (root / "one").string());
+    ASSERT_EQ(mixed.size(), 1u);
+    EXPECT_EQ(mixed[0].Bank, 0);
+    EXPECT_EQ(mixed[0].State, TCompareState::OnlyInA);
 }
 
 TEST(UnitSideTest, AnUntitledPresetCountsOnlyWhenTheBackupWouldSaveIt) {
@@ -151,4 +165,9 @@ TEST(UnitSideTest, AnUntitledPresetCountsOnlyWhenTheBackupWouldSaveIt) {
     TFolderPreset file{"/x/Untitled.hrz001", "Untitled.hrz001", untitled, "", 0};
     EXPECT_EQ(CompareSides(UnitSide(untitled, ""), FolderSide(file)), TCompareState::OnlyInB);
     EXPECT_EQ(CompareSides(UnitSide(untitled, "Untitled"), FolderSide(file)), TCompareState::Same);
+    // A file with a problem differs, whatever bytes it still holds.
+    TFolderPreset unreadable = file;
+    unreadable.Problem = "cannot be read";
+    EXPECT_EQ(CompareSides(FolderSide(unreadable), FolderSide(file)), TCompareState::Differs);
+    EXPECT_EQ(CompareSides(FolderSide(file), FolderSide(unreadable)), TCompareState::Differs);
 }

@@ -50,6 +50,10 @@ TEST(PerfTargets, EveryEffectInPageOrderTheOnesOffKeptAndMarked) {
     }
     EXPECT_EQ(targets.Locate(50).Effect, nullptr);
     EXPECT_EQ(targets.Locate(50).Target(), nullptr);
+    const auto* mix = targets.Locate(1).Effect;
+    const int lines = static_cast<int>(mix->Params.size());
+    EXPECT_NE((TPerfTargets::TPlace{mix, lines - 1}.Target()), nullptr);
+    EXPECT_EQ((TPerfTargets::TPlace{mix, lines}.Target()), nullptr);
 }
 
 TEST(PerfTargets, LinesRangesAndTextsAtEachEnd) {
@@ -100,7 +104,9 @@ TEST(PerfTargets, LinesRangesAndTextsAtEachEnd) {
         EXPECT_EQ(t.ValueText(c.Min), c.MinText);
         EXPECT_EQ(t.ValueText(c.Max), c.MaxText);
         // A stored range value outside the bar shows at the nearer end.
-        const int below = t.Reversed ? c.Max + 1 : c.Min - 1;
+        const bool reversed = c.Number == 48; // the pan's slider has 0 at its top
+        EXPECT_EQ(t.Reversed, reversed);
+        const int below = reversed ? c.Max + 1 : c.Min - 1;
         EXPECT_EQ(t.RangeText(below), c.MinText);
     }
     const TPerfTargets targets{TPreset()};

@@ -25,6 +25,8 @@ TEST(PerfValueText, EachRuleInItsOrderOfPrecedence) {
     // 1: choices, offset by the bar's minimum (the addend).
     EXPECT_EQ(Text("ragREVtype", 9, 13, 10, TPerfControlKind::RadioGroup, &types), "Room-1");
     EXPECT_EQ(Text("lstPTRbase_key", 0, 2, 2, TPerfControlKind::ListBox, &keys), "D -");
+    EXPECT_EQ(Text("lstPTRbase_key", 0, 2, 3, TPerfControlKind::ListBox, &keys), "3");
+    EXPECT_EQ(Text("ragREVtype", 9, 13, 8, TPerfControlKind::RadioGroup, &types), "8");
     // 2, 3: boxes and the equalizer bars.
     EXPECT_EQ(Text("chkPBYloop1", 0, 1, 1, TPerfControlKind::CheckBox), "on");
     EXPECT_EQ(Text("chkPBYloop1", 0, 1, 0, TPerfControlKind::CheckBox), "off");

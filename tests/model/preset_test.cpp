@@ -241,4 +241,6 @@ TEST(Preset, TestBitRejectsBitsAbove7) {
     EXPECT_TRUE(TPreset::TestBit(0x80, 7));
     EXPECT_FALSE(TPreset::TestBit(0x7F, 7));
     EXPECT_THROW(TPreset::TestBit(0xFF, 8), std::logic_error);
+    EXPECT_NO_THROW(TPreset::FB7Position(9));
+    EXPECT_THROW(TPreset::FB7Position(10), std::out_of_range);
 }

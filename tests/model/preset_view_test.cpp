@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 TEST(PresetView, DigitalSlotsAndTheEffectEachPerformanceEntryDrives) {
     TPreset p;
     p.Params[35] = 9; // group -1 is invalid: the digital slots are shown raw
@@ -37,4 +39,47 @@ TEST(PresetView, DigitalSlotsAndTheEffectEachPerformanceEntryDrives) {
     EXPECT_GE(view.Digital.size(), 2u);
     for (int k = 0; k < 4; ++k)
         EXPECT_EQ(view.Perf[static_cast<std::size_t>(k)].EffectActive, k == 1 || k == 2) << k;
+}
+
+// Bytes the editor does not show are listed by offset, the first 16 only.
+TEST(PresetDiff, HiddenBytesAreListedByOffsetUpToSixteen) {
+    const struct {
+        int changed;
+        const char* label;
+    } cases[] = {
+        {1, "Dump bytes at offsets 0"},
+        {16, "Dump bytes at offsets 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15"},
+        {17,
+         "Dump bytes at offsets 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15 and 1 more"},
+    };
+    const TPreset p;
+    for (const auto& c : cases) {
+        TPreset q = p;
+        q.HasLoadedDump = true;
+        q.LoadedDump = p.DumpBytes();
+        for (int i = 0; i < c.changed; ++i)
+            q.LoadedDump[static_cast<std::size_t>(i)] = 0xA0;
+        const auto items = DiffPresets(p, q);
+        ASSERT_EQ(items.size(), 1u) << c.changed;
+        EXPECT_EQ(items[0].Section, "dump");
+        EXPECT_EQ(items[0].Label, c.label);
+        std::string b = "0xA0";
+        for (int i = 1; i < std::min(c.changed, 16); ++i)
+            b += " 0xA0";
+        EXPECT_EQ(items[0].B, b);
+        EXPECT_EQ(items[0].A.substr(0, 5), c.changed > 1 ? "0xF0 " : "0xF0");
+    }
+}
+
+TEST(PresetDiff, APerformanceEntryIsComparedWithTheSameEntry) {
+    const TPreset a;
+    TPreset b = a;
+    b.PerfEnabled[2] = true;
+    b.PerfMIDI[2].ParamNumber = 2;
+    b.PerfMIDI[2].HighValue = 31;
+    const auto items = DiffPresets(a, b);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].Label, "Controller #3");
+    EXPECT_EQ(items[0].A, "not in use");
+    EXPECT_EQ(items[0].B, "4 (Foot controller) -> Mix Digital : from 0% to 100%");
 }

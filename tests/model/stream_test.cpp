@@ -37,6 +37,13 @@ TEST(MemoryStream, SeekReadWriteAndShortReads) {
     s.WriteByte(9); // writing past the end fills the gap
     EXPECT_EQ(s.Size(), 7);
     EXPECT_EQ(s.Bytes()[5], 0);
+
+    // A count copies from the source's position; none copies the whole source.
+    TMemoryStream copy;
+    s.SetPosition(1);
+    EXPECT_EQ(copy.CopyFrom(s, 3), 3);
+    EXPECT_EQ(copy.CopyFrom(s, 0), 7);
+    EXPECT_EQ(copy.Bytes(), (std::vector<std::uint8_t>{2, 3, 4, 1, 2, 3, 4, 0, 0, 9}));
 }
 
 TEST(FileHelpers, AtomicSaveKeepsTheOldFileOnFailureAndReportsReadableErrors) {

@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 TEST(SysexScan, SplitsMessagesAndKeepsAPresetDumpWhole) {
     auto bytes = std::vector<std::uint8_t>{0x01, 0xF0, 0x1A, 0x00, 0x12, 0x45, 0xF7};
     const auto dump = TPreset().DumpBytes();
     bytes.insert(bytes.end(), dump.begin(), dump.end());
     bytes[7 + 121] = 0xF7; // a title byte that would end an ordinary message
+    bytes[7 + 123] = 0x80;
     bytes.insert(bytes.end(), {0xF0, 0x41, 0x10});
     const TSysexScan scan = ScanSysex(bytes);
     ASSERT_EQ(scan.Messages.size(), 3u);
@@ -22,6 +25,7 @@ TEST(SysexScan, SplitsMessagesAndKeepsAPresetDumpWhole) {
         issues += std::to_string(issue.Offset) + " " + issue.Text + "\n";
     EXPECT_EQ(issues, "0 1 byte outside any system-exclusive message\n"
                       "128 data byte 0xF7 is not below 0x80\n"
+                      "130 data byte 0x80 is not below 0x80\n"
                       "259 message has no end byte (F7)\n");
 
     EXPECT_EQ(DescribeMessage(scan.Messages[0], false), "6-byte message with command 0x45");
@@ -50,4 +54,23 @@ TEST(SysexScan, SplitsMessagesAndKeepsAPresetDumpWhole) {
     const TSysexScan many = ScanSysex(noise);
     EXPECT_EQ(many.Messages.size(), TSysexScan::MaxOtherMessages);
     EXPECT_EQ(many.OtherMessagesLeftOut, 2u);
+}
+
+TEST(SysexScan, ADumpWithoutItsEndByteIsWholeOnlyAtTheEndOfTheFile) {
+    auto dump = std::vector<std::uint8_t>(252);
+    const auto bytes = TPreset().DumpBytes();
+    std::copy(bytes.begin(), bytes.end(), dump.begin());
+    dump[121] = 0xF7; // a title byte that ends an ordinary message
+    dump[251] = 0x00;
+    const TSysexScan last = ScanSysex(dump);
+    ASSERT_EQ(last.Messages.size(), 1u);
+    EXPECT_EQ(last.Messages[0].Bytes.size(), 252u);
+    EXPECT_FALSE(last.Messages[0].Terminated);
+
+    dump.insert(dump.end(), {0xF0, 0x01, 0xF7});
+    const TSysexScan inside = ScanSysex(dump);
+    ASSERT_EQ(inside.Messages.size(), 2u);
+    EXPECT_EQ(inside.Messages[0].Bytes.size(), 122u);
+    EXPECT_TRUE(inside.Messages[0].Terminated);
+    EXPECT_EQ(inside.StrayBytes, 130u);
 }

@@ -23,7 +23,10 @@ TEST(VisibleText, ControlsReorderingMarksAndBrokenBytesAreEscapedTheRestStays) {
         {"\xFF\xC3", "\\xFF\\xC3"},               // not UTF-8, cut short
         {"\xC0\xAF", "\\xC0\\xAF"},               // overlong
         {"\xED\xA0\x80", "\\xED\\xA0\\x80"},      // surrogate
+        {"\xED\xBF\xBF", "\\xED\\xBF\\xBF"},      // the last surrogate
         {"\xF0\x9F\x8E\xB8", "\xF0\x9F\x8E\xB8"}, // a guitar
+        {"\xF4\x8F\xBF\xBF", "\xF4\x8F\xBF\xBF"}, // U+10FFFF, the last code point
+        {"\xF4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(VisibleText(c.In), c.Out) << c.In;

@@ -125,6 +125,9 @@ TEST(HrzctlCheck, ValuesOutsideWhatTheEditorCanSet) {
                                         "13: digital group 60 is not valid (0..53)",
                                         "29: Compressor Drive: (P6) is 40, outside 0..31",
                                         "124: title filler byte is 0x01 (expected 0x00)"}));
+    Bytes top = GoodDump();
+    SetPair(top, 17 + 2 * 6, 31); // the top of the slider
+    EXPECT_TRUE(Problems(top).empty());
 
     Bytes high = GoodDump();
     high[17 + 2 * 33 + 1] = 0x02; // Prog. Level with a high byte of 2
@@ -167,6 +170,10 @@ TEST(HrzctlCheck, DigitalSlotsFollowTheGroup) {
     EXPECT_EQ(Problems(DumpOf(phaser), true),
               (std::vector<std::string>{
                   "13: digital group 47 is not valid (0..46 on the Pre-Express model)"}));
+    TPreset beyond; // valid on neither model
+    beyond.SetDigitalGroup(DigitalGroups::RowCount);
+    EXPECT_EQ(Problems(DumpOf(beyond), true),
+              (std::vector<std::string>{"13: digital group 54 is not valid (0..46)"}));
 }
 
 TEST(HrzctlCheck, PerformanceEntriesInUse) {
@@ -223,9 +230,14 @@ TEST(HrzctlCheck, ProgramTableEntries) {
     Bytes table = TableDump();
     table[5 + 2 * 7] = 0x7F; // program change 8 -> 128 + 127 = 255 -> preset 256
     table[6 + 2 * 7] = 0x01;
+    table[5 + 2 * 8] = 200 - 128; // one past the last preset
+    table[6 + 2 * 8] = 0x01;
+    table[5 + 2 * 9] = 199 - 128; // the last preset
+    table[6 + 2 * 9] = 0x01;
     EXPECT_EQ(Problems(table),
-              (std::vector<std::string>{"19: program change 8 selects preset 256 (only 001..200 "
-                                        "exist)"}));
+              (std::vector<std::string>{
+                  "19: program change 8 selects preset 256 (only 001..200 exist)",
+                  "21: program change 9 selects preset 201 (only 001..200 exist)"}));
 }
 
 TEST(HrzctlCheck, JsonReportAndUnreadableFiles) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <sstream>
 
 #include <sys/wait.h>
 
@@ -57,6 +58,10 @@ TEST(HrzctlCli, UsageMistakesAreStatusTwoWithAHint) {
         EXPECT_EQ(r.Out, "");
         EXPECT_EQ(r.Err, "hrzctl: " + c.Message + "\nTry 'hrzctl --help' for more information.\n");
     }
+    // Given twice is not missing its value (the words are the parser's).
+    const auto twice = RunTool({"split", "x", "y", "--untitled", "a", "--untitled", "b"});
+    EXPECT_EQ(twice.Status, 2);
+    EXPECT_EQ(twice.Err.rfind("hrzctl: --untitled: ", 0), 0u) << twice.Err;
 }
 
 TEST(HrzctlCli, HelpVersionAndOptionPlacement) {
@@ -66,6 +71,29 @@ TEST(HrzctlCli, HelpVersionAndOptionPlacement) {
         EXPECT_EQ(r.Out.rfind("Usage: hrzctl [--pre-express] COMMAND", 0), 0u);
     }
     EXPECT_EQ(RunTool({"--version"}).Out.rfind("hrzctl ", 0), 0u);
+    // Each name the help lists for an option ("  -o, --output FILE   ...") is taken.
+    const std::string usage = RunTool({"--help"}).Out;
+    const auto from = usage.find("Options:\n") + 9;
+    std::istringstream lines(usage.substr(from, usage.find("\n\n", from) - from));
+    int listed = 0;
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream spec(line.substr(2, line.find("  ", 2) - 2));
+        std::vector<std::string> names;
+        std::string value; // FILE, NAME
+        for (std::string word; spec >> word;)
+            (names.empty() || names.back().back() == ',' ? names.emplace_back() : value) = word;
+        for (std::string name : names) {
+            if (name.back() == ',')
+                name.pop_back();
+            EXPECT_EQ(name[0], '-') << line;
+            std::vector<std::string> args{"--version", name};
+            if (!value.empty())
+                args.push_back("x");
+            EXPECT_EQ(RunTool(args).Status, 0) << line;
+            ++listed;
+        }
+    }
+    EXPECT_EQ(listed, 11);
 
     // Options go before or after the command; "--" lets a file start with a dash.
     TTempDir dir;
@@ -142,8 +170,10 @@ TEST(HrzctlNames, OddFileNamesAreQuotedAndKeepTheirBytes) {
     EXPECT_EQ(QuotedName("\xF5\x80\x80\x80"), "$'\\xF5\\x80\\x80\\x80'");
     EXPECT_EQ(QuotedName("a\xC3"), "$'a\\xC3'");
     EXPECT_EQ(QuotedName("\xC3\xA9\r\t"), "$'\xC3\xA9\\r\\t'");
+    EXPECT_EQ(QuotedName(" \x01"), "$' \\x01'");
     EXPECT_EQ(HrzctlText::Printable("\x1F ~\x7F\x9F\xA0"), "\\x1F ~\\x7F\\x9F\xC2\xA0");
     EXPECT_EQ(HrzctlText::TerminalSafe("\x1F ~\x7F\xC2\x9F\xC2\xA0"), "\\x1F ~\\x7F\\x9F\xC2\xA0");
+    EXPECT_EQ(HrzctlText::TerminalSafe("\xC2\x80"), "\\x80"); // the first C1 control
     EXPECT_EQ(HrzctlText::PadRight("\xC3\xA9\xE2\x82\xAC", 3), "\xC3\xA9\xE2\x82\xAC ");
 
     TTempDir dir;

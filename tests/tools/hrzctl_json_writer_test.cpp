@@ -13,10 +13,12 @@ TEST(HrzctlJsonWriter, PrintsTheBytesOfTheDocumentWriter) {
     const std::vector<std::string> texts = {"",
                                             " ~plain~ ",
                                             "q\"uo\\te",
+                                            "\\", // nothing but a byte to escape
                                             "tab\tnew\nline\x7f",
                                             "esc\x1b[31m",
                                             "\xc2\x9b csi",
                                             "rtl \xe2\x80\xae txt",
+                                            "alm \xd8\x9c txt", // two bytes, not C2
                                             "bad \xff\xfe",
                                             "cut \xe2\x80",
                                             "caf\xc3\xa9"};
@@ -53,7 +55,8 @@ TEST(HrzctlJsonWriter, PrintsTheBytesOfTheDocumentWriter) {
     // Controls, C1 controls and the marks that reorder text escaped; bytes that
     // are not UTF-8 replaced.
     EXPECT_NE(whole.str().find("    \"esc\\u001b[31m\",\n    \"\\u009b csi\",\n"
-                               "    \"rtl \\u202e txt\",\n    \"bad \xef\xbf\xbd\xef\xbf\xbd\",\n"),
+                               "    \"rtl \\u202e txt\",\n    \"alm \\u061c txt\",\n    \"bad "
+                               "\xef\xbf\xbd\xef\xbf\xbd\",\n"),
               std::string::npos)
         << whole.str();
 }

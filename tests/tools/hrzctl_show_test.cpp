@@ -49,6 +49,8 @@ TEST(HrzctlShow, EveryPresetOfTheFourBanksPrints) {
         EXPECT_EQ(text.Status, 0) << text.Err;
         EXPECT_EQ(text.Err, "");
         EXPECT_EQ(CountOf(text.Out, "== " + file + ", preset "), 200);
+        EXPECT_EQ(CountOf(text.Out, "\n\n== "), 199); // a blank line between presets
+        EXPECT_EQ(text.Out.rfind("== ", 0), 0u);
         EXPECT_EQ(CountOf(text.Out, "not a valid group"), 0);
 
         const auto json = RunTool({"show", "--json", file});
