@@ -5,6 +5,7 @@
 #include "model/split_byte.h"
 #include "model/stream.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -104,8 +105,7 @@ void TPreset::ReadDump(TStream& stream) {
         throw EInvalidData("Not a valid preset file");
 
     HasLoadedDump = true;
-    for (int i = 0; i < 5; ++i)
-        Header[static_cast<std::size_t>(i)] = d[static_cast<std::size_t>(i)];
+    std::copy_n(d.begin(), Header.size(), Header.begin());
 
     for (int i = 0; i < 8; ++i)
         FB7States[static_cast<std::size_t>(i)] = PairFlag(&d[5], i);
