@@ -77,10 +77,10 @@ TEST(HrzctlCli, HelpVersionAndOptionPlacement) {
     std::istringstream lines(usage.substr(from, usage.find("\n\n", from) - from));
     int listed = 0;
     for (std::string line; std::getline(lines, line);) {
-        std::istringstream spec(line.substr(2, line.find("  ", 2) - 2));
+        std::istringstream option(line.substr(2, line.find("  ", 2) - 2));
         std::vector<std::string> names;
         std::string value; // FILE, NAME
-        for (std::string word; spec >> word;)
+        for (std::string word; option >> word;)
             (names.empty() || names.back().back() == ',' ? names.emplace_back() : value) = word;
         for (std::string name : names) {
             if (name.back() == ',')
