@@ -83,6 +83,8 @@ TEST(FactoryPresets, SameLocationSamePreset) {
     EXPECT_EQ(FactoryPresetDump(2, 77, false), FactoryPresetDump(2, 77, false));
     EXPECT_NE(FactoryPresetDump(2, 77, false), FactoryPresetDump(2, 78, false));
     EXPECT_NE(FactoryPresetTitle(0, 0), FactoryPresetTitle(1, 0));
+    // A short title ends with its location, numbered from 1.
+    EXPECT_EQ(FactoryPresetTitle(0, 0), "Wild Solo A1");
 }
 
 } // namespace

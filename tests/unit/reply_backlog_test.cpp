@@ -43,3 +43,13 @@ TEST(ReplyBacklog, AFloodIsBoundedDroppedCountedAndSaidOnce) {
     EXPECT_TRUE(backlog.TakeWarnings(start + 1h).empty());
     EXPECT_TRUE(backlog.Add(start + 1h, bulk)); // room again
 }
+
+TEST(ReplyBacklog, FillsToTheLastByteOfTheBufferAndNoFurther) {
+    TWireTiming wire(true);
+    TReplyBacklog backlog(wire);
+    const auto now = TReplyBacklog::TClock::now();
+    EXPECT_TRUE(backlog.Add(now, TReplyBacklog::TMessage(TReplyBacklog::MaxBytes - 1, 0x11)));
+    EXPECT_TRUE(backlog.Add(now, TReplyBacklog::TMessage(1, 0x22)));
+    EXPECT_FALSE(backlog.Add(now, TReplyBacklog::TMessage(1, 0x33)));
+    EXPECT_EQ(backlog.Bytes(), TReplyBacklog::MaxBytes);
+}
