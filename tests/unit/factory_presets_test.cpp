@@ -1,6 +1,7 @@
 #include "unit/factory_presets.h"
 #include "unit/unit_memory.h"
 
+#include "model/catalogue.h"
 #include "model/digital_groups.h"
 #include "model/stream.h"
 
@@ -60,6 +61,7 @@ TEST(FactoryPresets, EveryLocationHoldsAValidPresetOfItsModel) {
 
 TEST(FactoryPresets, ActiveFlagsMatchTheGroupSearch) {
     // The group is the lowest row holding the switched-on effects, as the editor finds it.
+    int firstEffectOn = 0; // effect 0 is as much an effect as the others
     for (int i = 0; i < 200; ++i) {
         const TPreset preset = Read(FactoryPresetDump(1, i, false));
         const auto& row = DigitalGroups::Row(preset.DigitalGroup());
@@ -68,6 +70,7 @@ TEST(FactoryPresets, ActiveFlagsMatchTheGroupSearch) {
             if (preset.DigitalActive(j)) {
                 ASSERT_GE(row[static_cast<std::size_t>(j)], 0);
                 active.push_back(row[static_cast<std::size_t>(j)]);
+                firstEffectOn += row[static_cast<std::size_t>(j)] == 0;
             }
         }
         for (int g = 0; g < preset.DigitalGroup(); ++g) {
@@ -76,6 +79,24 @@ TEST(FactoryPresets, ActiveFlagsMatchTheGroupSearch) {
                 holdsAll = holdsAll && DigitalGroups::RowContains(g, e);
             EXPECT_FALSE(holdsAll) << "preset " << i << " could use lower group " << g;
         }
+    }
+    EXPECT_GT(firstEffectOn, 0);
+}
+
+// A factory sound nearly always has the first and the last analog effect on;
+// each of the others is on in about half of them.
+TEST(FactoryPresets, AnalogEffectsAreOnAsOftenAsOnARealUnit) {
+    int on[Catalogue::AnalogEffectCount] = {};
+    for (int i = 0; i < 200; ++i) {
+        const TPreset preset = Read(FactoryPresetDump(0, i, false));
+        for (int a = 0; a < Catalogue::AnalogEffectCount; ++a)
+            on[a] += preset.AnalogSelect(a);
+    }
+    for (int a = 0; a < Catalogue::AnalogEffectCount; ++a) {
+        if (a == 0 || a == Catalogue::AnalogEffectCount - 1)
+            EXPECT_GT(on[a], 160) << a;
+        else
+            EXPECT_TRUE(on[a] > 50 && on[a] < 130) << a << ": " << on[a];
     }
 }
 

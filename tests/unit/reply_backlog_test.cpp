@@ -52,4 +52,9 @@ TEST(ReplyBacklog, FillsToTheLastByteOfTheBufferAndNoFurther) {
     EXPECT_TRUE(backlog.Add(now, TReplyBacklog::TMessage(1, 0x22)));
     EXPECT_FALSE(backlog.Add(now, TReplyBacklog::TMessage(1, 0x33)));
     EXPECT_EQ(backlog.Bytes(), TReplyBacklog::MaxBytes);
+    // One drop is said once; with none after it, the quiet adds no total.
+    const auto said = backlog.TakeWarnings(now);
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_EQ(said[0].rfind("1 reply was dropped: requests arrive", 0), 0u) << said[0];
+    EXPECT_TRUE(backlog.TakeWarnings(now + TReplyBacklog::FloodQuiet).empty());
 }

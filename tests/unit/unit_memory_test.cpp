@@ -83,6 +83,27 @@ TEST_F(UnitMemoryFile, StoreAndTableSurviveARestart) {
     EXPECT_EQ(again.Receive(UnitSysex(0, {0x45}))[0], TitledDump("Kept: D/7"));
 }
 
+// Each change of selection alone, with no store after it, is kept at shutdown.
+TEST_F(UnitMemoryFile, ASelectionAloneIsKeptAtShutdown) {
+    const struct {
+        Bytes Message;
+        int Bank, Preset;
+        bool Bypass;
+    } cases[] = {
+        {UnitSysex(0, {0x03, 0x00, 0x01}), 0, 0, true},
+        {UnitSysex(0, {0x03, 0x09, 0x02}), 2, 0, false},
+        {{0xC0, 0x07}, 0, 7, false},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(folder_);
+        THrzVirtualUnit(Options()).Receive(c.Message);
+        THrzVirtualUnit again(Options());
+        EXPECT_EQ(again.Memory().CurrentBank, c.Bank);
+        EXPECT_EQ(again.Memory().CurrentPreset, c.Preset);
+        EXPECT_EQ(again.Memory().Bypass, c.Bypass);
+    }
+}
+
 TEST_F(UnitMemoryFile, AFloodOfStoresIsWrittenOnceASecondAndAtTheEnd) {
     {
         THrzVirtualUnit unit(Options());
@@ -164,10 +185,22 @@ TEST_F(UnitMemoryFile, SerializedMemoryRoundTripsInBothModels) {
     EXPECT_FALSE(copy.Deserialize(memory.Serialize()));
     memory.CurrentPreset = 0;
     const auto good = memory.Serialize();
-    for (std::size_t at : {0, 8, 9, 10}) { // magic, version, model, bank count
+    // Each header field alone, with the checksum made right again: the header
+    // check, not the checksum, refuses it.
+    const auto resealed = [](std::vector<std::uint8_t> bytes) {
+        std::uint32_t hash = 2166136261u; // FNV-1a over all but the last four bytes
+        for (std::size_t i = 0; i + 4 < bytes.size(); ++i)
+            hash = (hash ^ bytes[i]) * 16777619u;
+        for (int i = 0; i < 4; ++i)
+            bytes[bytes.size() - 4 + static_cast<std::size_t>(i)] =
+                static_cast<std::uint8_t>(hash >> (8 * i));
+        return bytes;
+    };
+    EXPECT_TRUE(copy.Deserialize(resealed(good)));
+    for (std::size_t at : {0, 7, 8, 9, 10}) { // magic, version, model, bank count
         auto bytes = good;
         bytes[at] ^= 0x01;
-        EXPECT_FALSE(copy.Deserialize(bytes)) << at;
+        EXPECT_FALSE(copy.Deserialize(resealed(bytes))) << at;
     }
     memory.Preset(3, 199)[251] = 0x00;
     EXPECT_FALSE(copy.Deserialize(memory.Serialize()));

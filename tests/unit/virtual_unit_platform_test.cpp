@@ -136,6 +136,27 @@ protected:
     HMIDIOUT out_ = nullptr;
 };
 
+// Each model keeps its own memory file beside the other.
+TEST(VirtualUnitStatePath, EachModelHasItsOwnFile) {
+    const struct {
+        const char* Path;
+        bool PreExpress;
+        const char* Expected;
+    } cases[] = {
+        {"/a/b.state", true, "/a/b-pre-express.state"},
+        {"/a/b-pre-express.state", false, "/a/b.state"},
+        {"/a/b-pre-express.state", true, "/a/b-pre-express.state"},
+        {"/a/b.state", false, "/a/b.state"},
+        {"/a/-pre-express.state", false, "/a/-pre-express.state"}, // no name left to keep
+        {"", true, ""},
+        // UTF-8 on every system, not the code page.
+        {"/Sélection/Пресеты.state", true, "/Sélection/Пресеты-pre-express.state"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TVirtualUnitMidiPlatform::StatePathForModel(c.Path, c.PreExpress), c.Expected)
+            << c.Path << " " << c.PreExpress;
+}
+
 TEST_F(VirtualUnitPlatform, ListsOneDeviceEachWay) {
     platform_ = std::make_unique<TVirtualUnitMidiPlatform>(TUnitOptions{});
     MIDIINCAPS inCaps;

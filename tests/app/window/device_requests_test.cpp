@@ -253,14 +253,6 @@ TEST_F(MainWindowTest, TheBuiltInUnitAnswersAsTheModelThePreExpressSwitchNames) 
 
     Item(w, "miPreExpress")->trigger();
     EXPECT_FALSE(unit->PreExpress());
-    EXPECT_EQ(TVirtualUnitMidiPlatform::StatePathForModel("/a/b.state", true),
-              "/a/b-pre-express.state");
-    EXPECT_EQ(TVirtualUnitMidiPlatform::StatePathForModel("/a/b-pre-express.state", false),
-              "/a/b.state");
-    EXPECT_EQ(TVirtualUnitMidiPlatform::StatePathForModel("", true), "");
-    // UTF-8 on every system, not the code page.
-    EXPECT_EQ(TVirtualUnitMidiPlatform::StatePathForModel("/Sélection/Пресеты.state", true),
-              "/Sélection/Пресеты-pre-express.state");
 }
 
 // ---- Requests, bank and bypass ----
