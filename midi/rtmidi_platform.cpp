@@ -1,5 +1,6 @@
 #include "midi/rtmidi_platform.h"
 
+#include "midi/kept_until_exit.h"
 #include "midi/midi_device_names.h"
 #include "midi/midi_result_text.h"
 #include "midi/midi_stream_split.h"
@@ -160,6 +161,17 @@ void NameDevices(std::vector<TRtMidiPlatform::TDevice>& devices) {
         devices[i].Name = names[i];
 }
 
+// Destroying a JACK client whose server has gone makes RtMidi unregister its port
+// through the dead connection, and libjack crashes there. Such a client is kept
+// (its threads ended with the server) until the program exits.
+template <typename Client> void CloseClient(std::unique_ptr<Client>& client) {
+    if (client && client->getCurrentApi() == RtMidi::UNIX_JACK && !JackServerAnswers()) {
+        KeepUntilExit(std::move(client));
+        return;
+    }
+    client.reset();
+}
+
 std::uint32_t ElapsedMs(Clock::time_point since) {
     return static_cast<std::uint32_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count());
@@ -230,7 +242,9 @@ TRtMidiPlatform::TRtMidiPlatform(std::string clientName, std::vector<std::string
 TRtMidiPlatform::~TRtMidiPlatform() {
     // Clients still open stop their threads before the ports go.
     for (auto& port : OpenInputs())
-        static_cast<TRtInPort&>(*port).Client.reset();
+        CloseClient(static_cast<TRtInPort&>(*port).Client);
+    for (auto& port : OpenOutputs())
+        CloseClient(static_cast<TRtOutPort&>(*port).Client);
 }
 
 void TRtMidiPlatform::Refresh() {
@@ -328,7 +342,7 @@ void TRtMidiPlatform::ClosingInput(TLock& lock, TInPort& port) {
     // Destroying the client stops its thread, which may be waiting for the lock:
     // no callback after this returns.
     TUnlocked unlocked(lock);
-    static_cast<TRtInPort&>(port).Client.reset();
+    CloseClient(static_cast<TRtInPort&>(port).Client);
 }
 
 // ---- output
@@ -402,6 +416,6 @@ MMRESULT TRtMidiPlatform::SendLong(TLock& lock, TOutPort& out, MIDIHDR* header) 
 
 MMRESULT TRtMidiPlatform::ClosingOutput(TLock& lock, TOutPort& port) {
     TUnlocked unlocked(lock); // as for an input
-    static_cast<TRtOutPort&>(port).Client.reset();
+    CloseClient(static_cast<TRtOutPort&>(port).Client);
     return MMSYSERR_NOERROR;
 }

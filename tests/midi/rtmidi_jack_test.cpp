@@ -1,6 +1,7 @@
 // The RtMidi backend over a real transport: a private JACK server started by
 // the test, a relay client that passes everything it gets back out, and this
 // program's own ports on both ends.
+#include "midi/kept_until_exit.h"
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
 #include "midi/rtmidi_platform.h"
@@ -48,8 +49,7 @@ TEST(RtMidiPlatform, UnavailableTransportsGiveNoDevicesAndNoNoise) {
 }
 
 TEST(RtMidiPlatform, DumpAndShortMessageMakeTheRoundTripThroughJack) {
-    const std::string name = "hrz-test-" + std::to_string(getpid());
-    TPrivateJackServer jack(name);
+    TPrivateJackServer jack("hrz-test");
     if (!jack.WaitUntilUp())
         GTEST_SKIP() << "JACK server unavailable: " << jack.Failure();
 
@@ -135,6 +135,39 @@ TEST(RtMidiPlatform, DumpAndShortMessageMakeTheRoundTripThroughJack) {
     header.dwBufferLength = 4;
     EXPECT_EQ(platform.midiOutLongMsg(raw, &header), MMSYSERR_INVALPARAM);
     EXPECT_EQ(platform.midiOutClose(raw), MMSYSERR_NOERROR);
+}
+
+// A JACK server stopped under open ports (the user quit it, or it failed) takes
+// their clients with it; closing the ports then must not crash the program.
+TEST(RtMidiPlatform, PortsOpenWhenTheServerStopsCloseWithoutACrash) {
+    TPrivateJackServer jack("hrz-test");
+    if (!jack.WaitUntilUp())
+        GTEST_SKIP() << "JACK server unavailable: " << jack.Failure();
+    auto relay = std::make_unique<TRelay>();
+    TRtMidiPlatform platform("HRZ2000e", {"jack"});
+    const std::string inName = FindDeviceContaining(platform, true, "relay-out");
+    const std::string outName = FindDeviceContaining(platform, false, "relay-in");
+    ASSERT_FALSE(inName.empty());
+    ASSERT_FALSE(outName.empty());
+    SetMidiPlatform(&platform);
+    {
+        TMidiInput input;
+        input.SetProductName(inName);
+        input.Open();
+        input.Start();
+        TMidiOutput output;
+        output.SetProductName(outName);
+        output.Open();
+        jack.Stop();
+        // The user looks at the device list again: no JACK devices now.
+        EXPECT_EQ(TRtMidiPlatform("HRZ2000e", {"jack"}).midiInGetNumDevs(), 0u);
+        output.SendShort(0xC0, 0x05, 0); // into a ring nobody reads: no crash either
+        input.Close();
+        output.Close();
+    }
+    SetMidiPlatform(nullptr);
+    // The relay's clients died with the server too; RtMidi cannot close them.
+    KeepUntilExit(std::move(relay));
 }
 
 TEST(RtMidiPlatform, ALongSysexArrivesWholeThroughTheAlsaSequencer) {
