@@ -13,6 +13,7 @@
 #include <memory>
 #include <spawn.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -102,42 +103,93 @@ private:
     bool had_ = false;
 };
 
-// A jackd with the dummy driver under its own name, made the default server of
-// this process while it lives; stopped in every path.
+// A jackd with the dummy driver, made the default server of this process while
+// it lives; stopped in every path. Its name is the first of a few (prefix-0,
+// prefix-1, ...) whose lock file no other test holds: a server that died without
+// a word leaves its name in JACK's registry of servers, which holds eight, and
+// only a server of the same name takes the place back; and a second jackd of a
+// name in use would take the first one's socket.
 class TPrivateJackServer {
 public:
     static constexpr const char* kJackd = "/usr/bin/jackd";
+    static constexpr int kNames = 4;
 
-    explicit TPrivateJackServer(const std::string& name, const std::string& logPath = "/dev/null")
-        : serverName_(name) {
+    explicit TPrivateJackServer(std::string prefix, std::string logPath = "/dev/null")
+        : prefix_(std::move(prefix)), logPath_(std::move(logPath)) {
         setenv("JACK_NO_AUDIO_RESERVATION", "1", 1);
-        if (access(kJackd, X_OK) != 0) {
+        if (access(kJackd, X_OK) != 0)
             failure_ = "jackd is not installed (Debian package jackd2)";
-            return;
-        }
-        // A long period and client time-out: on a busy machine clients miss short
-        // cycles and jackd would drop them (and their MIDI) for good.
-        jackd_ = std::make_unique<TChildProcess>(
-            std::vector<std::string>{kJackd, "--no-realtime", "-t", "10000", "-n", name, "-d",
-                                     "dummy", "-r", "48000", "-p", "2048"},
-            logPath);
-        if (!jackd_->Started())
-            failure_ = "jackd could not be started";
     }
     TPrivateJackServer(const TPrivateJackServer&) = delete;
     TPrivateJackServer& operator=(const TPrivateJackServer&) = delete;
+    ~TPrivateJackServer() {
+        jackd_.reset(); // the name stays this process's until the server is gone
+        serverName_.reset();
+        if (lock_ >= 0)
+            close(lock_);
+    }
 
-    // Waits until a client can connect; false (with a reason) when it never does.
+    // Starts the server and waits until a client can connect; false (with a
+    // reason) when it never does.
     bool WaitUntilUp() {
-        using namespace std::chrono_literals;
         if (!failure_.empty())
             return false;
-        const auto deadline = std::chrono::steady_clock::now() + 15s;
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (!jackd_->Running()) {
-                failure_ = "jackd exited at start (no usable shared memory or driver?)";
+        for (int i = 0; i < kNames; ++i) {
+            name_ = prefix_ + "-" + std::to_string(i);
+            if (!LockName())
+                continue;
+            serverName_.reset();
+            serverName_ = std::make_unique<TJackServerName>(name_);
+            // A long period and client time-out: on a busy machine clients miss
+            // short cycles and jackd would drop them (and their MIDI) for good.
+            jackd_ = std::make_unique<TChildProcess>(
+                std::vector<std::string>{kJackd, "--no-realtime", "-t", "10000", "-n", name_, "-d",
+                                         "dummy", "-r", "48000", "-p", "2048"},
+                logPath_);
+            if (!jackd_->Started()) {
+                failure_ = "jackd could not be started";
                 return false;
             }
+            if (WaitForClients())
+                return true;
+            if (!failure_.empty())
+                return false;
+        }
+        failure_ = "jackd exited at start under each of the names " + prefix_ + "-0 to -" +
+                   std::to_string(kNames - 1) + " (in use, no usable shared memory or driver?)";
+        return false;
+    }
+    const std::string& Failure() const { return failure_; }
+    const std::string& Name() const { return name_; }
+    // Ends the server now (its clients lose their ports).
+    void Stop() {
+        if (jackd_)
+            jackd_->Stop();
+    }
+
+private:
+    // Takes name_ for this process (the lock ends with it, however it ends).
+    bool LockName() {
+        if (lock_ >= 0)
+            close(lock_);
+        const std::string path = "/tmp/" + name_ + "-" + std::to_string(getuid()) + ".lock";
+        lock_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (lock_ >= 0 && flock(lock_, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (lock_ >= 0)
+            close(lock_);
+        lock_ = -1;
+        return false;
+    }
+
+    // True when a client connects; false with no failure when jackd exited (the
+    // name is taken: the next one is tried).
+    bool WaitForClients() {
+        using namespace std::chrono_literals;
+        const auto deadline = std::chrono::steady_clock::now() + 15s;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (!jackd_->Running())
+                return false;
             try {
                 TQuietStderr quiet;
                 RtMidiOut probe(RtMidi::UNIX_JACK, "hrz-probe");
@@ -158,17 +210,14 @@ public:
         failure_ = "jackd did not accept clients within 15 s";
         return false;
     }
-    const std::string& Failure() const { return failure_; }
-    // Ends the server now (its clients lose their ports).
-    void Stop() {
-        if (jackd_)
-            jackd_->Stop();
-    }
 
-private:
-    TJackServerName serverName_; // outlives the server process
+    std::string prefix_;
+    std::string logPath_;
+    std::string name_;
+    std::unique_ptr<TJackServerName> serverName_; // outlives the server process
     std::unique_ptr<TChildProcess> jackd_;
     std::string failure_;
+    int lock_ = -1;
 };
 
 // Name of the first device whose name contains part, or "".

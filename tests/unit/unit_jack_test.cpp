@@ -24,11 +24,11 @@ namespace {
 class UnitOverJack : public ::testing::Test {
 protected:
     void SetUp() override {
-        server_ = "hrzunit" + std::to_string(getpid());
         dir_ = fs::temp_directory_path() /
-               (server_ + "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+               ("hrzunit" + std::to_string(getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir_);
-        jack_ = std::make_unique<TPrivateJackServer>(server_, (dir_ / "jackd.log").string());
+        jack_ = std::make_unique<TPrivateJackServer>("hrz-test", (dir_ / "jackd.log").string());
         if (!jack_->WaitUntilUp())
             GTEST_SKIP() << "a JACK server could not be started here: " << jack_->Failure();
     }
@@ -62,7 +62,6 @@ protected:
         return text.str();
     }
 
-    std::string server_;
     fs::path dir_;
     std::unique_ptr<TPrivateJackServer> jack_;
     std::unique_ptr<TChildProcess> unit_;
