@@ -54,6 +54,15 @@ TEST(RtMidiPlatform, DumpAndShortMessageMakeTheRoundTripThroughJack) {
         GTEST_SKIP() << "JACK server unavailable: " << jack.Failure();
 
     std::unique_ptr<TRelay> relay;
+    // A failure may mean the server is gone, and a client whose server has gone
+    // cannot be closed: then the relay is kept.
+    struct TKeepOnFailure {
+        std::unique_ptr<TRelay>& Relay;
+        ~TKeepOnFailure() {
+            if (::testing::Test::HasFailure())
+                KeepUntilExit(std::move(Relay));
+        }
+    } keep{relay};
     try {
         relay = std::make_unique<TRelay>();
     } catch (const RtMidiError& error) {
