@@ -48,7 +48,8 @@ std::string TVirtualUnitMidiPlatform::StatePathForModel(const std::string& path,
         stem.compare(stem.size() - kSuffix.size(), kSuffix.size(), kSuffix) == 0)
         stem.resize(stem.size() - kSuffix.size());
     const std::string name = stem + (preExpress ? kSuffix : "") + Utf8FromPath(file.extension());
-    return Utf8FromPath(file.parent_path() / PathFromUtf8(name));
+    // Only the name changes: the folder keeps its separators as given.
+    return Utf8FromPath(fs::path(file).replace_filename(PathFromUtf8(name)));
 }
 
 void TVirtualUnitMidiPlatform::SetModel(bool preExpress) {
