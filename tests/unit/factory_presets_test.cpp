@@ -3,6 +3,7 @@
 
 #include "model/catalogue.h"
 #include "model/digital_groups.h"
+#include "model/preset_view.h"
 #include "model/stream.h"
 
 #include <gtest/gtest.h>
@@ -33,6 +34,19 @@ TEST(FactoryPresets, EveryLocationHoldsAValidPresetOfItsModel) {
                     ASSERT_LT(dump[k], 0x80) << "data byte " << k << " of " << bank << "/" << i;
                 const TPreset preset = Read(dump);
                 EXPECT_FALSE(preset.IsChanged()) << "not a normal form at " << bank << "/" << i;
+                const TPresetView view = BuildPresetView(preset, preExpress);
+                std::vector<const TParamValue*> values;
+                for (const auto& v : view.Mix)
+                    values.push_back(&v);
+                for (const auto* effects : {&view.Analog, &view.Digital})
+                    for (const auto& effect : *effects)
+                        for (const auto& v : effect.Params)
+                            values.push_back(&v);
+                // In range, or the default the unit keeps (a few lie below the range).
+                for (const auto* v : values)
+                    ASSERT_TRUE((v->Raw >= v->Info->Min && v->Raw <= v->Info->Max) ||
+                                v->Raw == v->Info->Default)
+                        << v->Info->Caption << " = " << v->Raw << " at " << bank << "/" << i;
                 const int g = preset.DigitalGroup();
                 ASSERT_GE(g, 0);
                 ASSERT_LT(g,
@@ -62,11 +76,13 @@ TEST(FactoryPresets, EveryLocationHoldsAValidPresetOfItsModel) {
 TEST(FactoryPresets, ActiveFlagsMatchTheGroupSearch) {
     // The group is the lowest row holding the switched-on effects, as the editor finds it.
     int firstEffectOn = 0; // effect 0 is as much an effect as the others
+    int someOff = 0;       // a group's effects are not all on in every preset
     for (int i = 0; i < 200; ++i) {
         const TPreset preset = Read(FactoryPresetDump(1, i, false));
         const auto& row = DigitalGroups::Row(preset.DigitalGroup());
         std::vector<int> active;
         for (int j = 0; j < DigitalGroups::RowLength; ++j) {
+            someOff += row[static_cast<std::size_t>(j)] >= 0 && !preset.DigitalActive(j);
             if (preset.DigitalActive(j)) {
                 ASSERT_GE(row[static_cast<std::size_t>(j)], 0);
                 active.push_back(row[static_cast<std::size_t>(j)]);
@@ -81,6 +97,7 @@ TEST(FactoryPresets, ActiveFlagsMatchTheGroupSearch) {
         }
     }
     EXPECT_GT(firstEffectOn, 0);
+    EXPECT_GT(someOff, 20);
 }
 
 // A factory sound nearly always has the first and the last analog effect on;
@@ -104,8 +121,16 @@ TEST(FactoryPresets, SameLocationSamePreset) {
     EXPECT_EQ(FactoryPresetDump(2, 77, false), FactoryPresetDump(2, 77, false));
     EXPECT_NE(FactoryPresetDump(2, 77, false), FactoryPresetDump(2, 78, false));
     EXPECT_NE(FactoryPresetTitle(0, 0), FactoryPresetTitle(1, 0));
-    // A short title ends with its location, numbered from 1.
+    // A short title ends with its location, numbered from 1; only a title of
+    // fewer than 13 letters gets it.
     EXPECT_EQ(FactoryPresetTitle(0, 0), "Wild Solo A1");
+    for (int i = 0; i < 9; ++i) {
+        const std::string title = FactoryPresetTitle(0, i);
+        const std::string location = " A" + std::to_string(i + 1);
+        if (title.size() > location.size() &&
+            title.compare(title.size() - location.size(), location.size(), location) == 0)
+            EXPECT_LT(title.size() - location.size(), 13u) << title;
+    }
 }
 
 } // namespace

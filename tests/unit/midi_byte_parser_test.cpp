@@ -81,6 +81,14 @@ TEST(MidiByteParser, OversizedSysexIsDroppedWithoutStoppingTheStream) {
     const auto out = Parse(parser, bytes);
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out[0].Bytes, (Bytes{0xF0, 0x01, 0xF7}));
+    // The limit counts the whole message: 16 bytes arrive, 17 do not.
+    for (std::size_t size : {16u, 17u}) {
+        Bytes sysex(size, 0x22);
+        sysex.front() = 0xF0;
+        sysex.back() = 0xF7;
+        const auto got = Parse(parser, sysex);
+        EXPECT_EQ(got.size(), size == 16 ? 1u : 0u) << size;
+    }
 }
 
 // The output path splits blocks for the transports; it must cut them where this

@@ -158,8 +158,12 @@ TEST_F(UnitMemoryFile, DamagedOrForeignFilesGiveFactoryState) {
     fs::create_directories(path_);
     THrzVirtualUnit unit(Options());
     EXPECT_EQ(unit.Memory().Serialize(), factoryBytes);
+    const auto before = THrzVirtualUnit::TClock::now();
     unit.Receive(UnitSysex(0, {0x0A, 0x00, 0x00}));
     EXPECT_FALSE(unit.LastSaveError().empty());
+    // Tried again a save interval later, not at once in a tight loop.
+    ASSERT_TRUE(unit.SaveDue().has_value());
+    EXPECT_GE(*unit.SaveDue(), before + THrzVirtualUnit::SaveInterval);
 }
 
 TEST_F(UnitMemoryFile, SerializedMemoryRoundTripsInBothModels) {

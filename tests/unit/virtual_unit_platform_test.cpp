@@ -157,6 +157,17 @@ TEST(VirtualUnitStatePath, EachModelHasItsOwnFile) {
             << c.Path << " " << c.PreExpress;
 }
 
+TEST(VirtualUnitModel, SwitchesModelAndForgetsItselfWhenGone) {
+    auto platform = std::make_unique<TVirtualUnitMidiPlatform>(TUnitOptions{});
+    SetBuiltInVirtualUnit(platform.get());
+    platform->SetModel(true);
+    EXPECT_TRUE(platform->PreExpress());
+    EXPECT_EQ(platform->WithUnit([](const THrzVirtualUnit& u) { return u.Memory().BankCount(); }),
+              1);
+    platform.reset();
+    EXPECT_EQ(BuiltInVirtualUnit(), nullptr) << "no pointer to a unit that is gone";
+}
+
 TEST_F(VirtualUnitPlatform, ListsOneDeviceEachWay) {
     platform_ = std::make_unique<TVirtualUnitMidiPlatform>(TUnitOptions{});
     MIDIINCAPS inCaps;
@@ -338,15 +349,21 @@ TEST_F(VirtualUnitPlatform, ClosingOutputFinishesBlocksStillOnTheCable) {
     TUnitOptions options;
     options.WirePacing = true;
     Start(options, 1, 4096);
+    // A reply on its way back is no block of the output: it still arrives.
+    Send(UnitSysex(0, {0x45}));
+    std::this_thread::sleep_for(20ms);
     Bytes dump = StoredDump(3);
     MIDIHDR* block = Send(dump); // about 80 ms on the cable
     EXPECT_EQ(platform_->midiOutUnprepareHeader(out_, block), MIDIERR_STILLPLAYING);
     ASSERT_EQ(platform_->midiOutClose(out_), MMSYSERR_NOERROR);
-    EXPECT_EQ(output_.WaitFor(MOM_DONE, 1, 0ms).size(), 1u);
+    const auto replies = input_.WaitFor(MIM_LONGDATA, 1, 1s);
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0].Data, StoredDump(0));
+    EXPECT_EQ(output_.WaitFor(MOM_DONE, 2, 0ms).size(), 2u);
     EXPECT_TRUE(block->dwFlags & MHDR_DONE);
     EXPECT_EQ(platform_->midiOutUnprepareHeader(out_, block), MMSYSERR_NOERROR);
     std::this_thread::sleep_for(120ms);
-    EXPECT_EQ(output_.WaitFor(MOM_DONE, 2, 0ms).size(), 1u) << "done exactly once";
+    EXPECT_EQ(output_.WaitFor(MOM_DONE, 3, 0ms).size(), 2u) << "done exactly once";
     CloseInput();
 }
 

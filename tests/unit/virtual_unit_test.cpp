@@ -65,6 +65,10 @@ TEST_P(UnitMessageSet, StatusItemsAnswerWithTheirReports) {
     Ask(unit_, UnitSysex(0, {0x09, 0x7F, 0x00}));
     EXPECT_EQ(Ask(unit_, UnitSysex(0, {0x43, 0x40})),
               std::vector<TReplyBlock>{UnitSysex(0, {0x03, 0x40, 0x7F, 0x00})});
+    // and 0-based 128 the first with it, its low part starting again at 0.
+    Ask(unit_, UnitSysex(0, {0x09, 0x00, 0x01}));
+    EXPECT_EQ(Ask(unit_, UnitSysex(0, {0x43, 0x40})),
+              std::vector<TReplyBlock>{UnitSysex(0, {0x03, 0x40, 0x00, 0x01})});
 
     EXPECT_TRUE(Ask(unit_, UnitSysex(0, {0x43, 0x05})).empty()) << "unknown item";
     EXPECT_TRUE(Ask(unit_, UnitSysex(0, {0x03, 0x00, 0x02})).empty());
@@ -137,6 +141,18 @@ TEST_P(UnitMessageSet, ProgramChangeGoesThroughTheTable) {
     const Bytes expected = PreExpress() ? UnitSysex(0, {0x03, 0x40, 0x16, 0x01})
                                         : UnitSysex(0, {0x03, 0x40, 0x03, 0x01});
     EXPECT_EQ(Ask(unit_, UnitSysex(0, {0x43, 0x40})), std::vector<TReplyBlock>{expected});
+
+    // The table's last program selects, preset 1 (0-based 0) among them; the
+    // first program past the table changes nothing.
+    const int last = PreExpress() ? 127 : 199;
+    table[5 + 2 * static_cast<std::size_t>(last)] = 0x00;
+    table[6 + 2 * static_cast<std::size_t>(last)] = 0x00;
+    Ask(unit_, table);
+    for (int program : {last, last + 1}) {
+        Ask(unit_, {0xB0, 0x20, static_cast<std::uint8_t>(program / 128), 0xC0,
+                    static_cast<std::uint8_t>(program % 128)});
+        EXPECT_EQ(unit_.Memory().CurrentPreset, 0) << program;
+    }
 }
 
 TEST_P(UnitMessageSet, BankSelectExistsOnlyOnTheFourBankModel) {
