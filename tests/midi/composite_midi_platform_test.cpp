@@ -75,6 +75,12 @@ TEST_F(CompositeTest, ListsDevicesOfEachBackendInOrder) {
     EXPECT_EQ(second.midiOutOpen(&out, 0, &Record, 0, 0), MMSYSERR_INVALPARAM);
     ASSERT_EQ(second.midiInOpen(&in, 1, nullptr, 0, 0), MMSYSERR_NOERROR);
     ASSERT_EQ(second.midiOutOpen(&out, 0, nullptr, 0, 0), MMSYSERR_NOERROR);
+    // A block that is missing or points nowhere is refused before anything reads it.
+    MIDIHDR empty{};
+    EXPECT_EQ(second.midiOutPrepareHeader(out, nullptr), MMSYSERR_INVALPARAM);
+    EXPECT_EQ(second.midiOutPrepareHeader(out, &empty), MMSYSERR_INVALPARAM);
+    EXPECT_EQ(second.midiInPrepareHeader(in, nullptr), MMSYSERR_INVALPARAM);
+    EXPECT_EQ(empty.dwFlags, 0u);
     EXPECT_EQ(second.midiInClose(in), MMSYSERR_NOERROR);
     EXPECT_EQ(second.midiOutClose(out), MMSYSERR_NOERROR);
 }

@@ -38,6 +38,11 @@ TEST(DeviceNames, ShorteningNeverSplitsAUtf8Character) {
     EXPECT_EQ(tilde % 2, 0u);
     EXPECT_EQ((shortened.size() - tilde - 1) % 2, 0u);
     EXPECT_NE(static_cast<unsigned char>(shortened[tilde + 1]) & 0xC0, 0x80u);
+    // Both cuts fall inside a character: the head gives it up, the tail starts after it.
+    std::string seven;
+    for (int i = 0; i < 7; ++i)
+        seven += "\xC3\xA9";
+    EXPECT_EQ(shortened, seven + "~" + seven);
 }
 
 TEST(DeviceNames, SequencerAddressIsDropped) {

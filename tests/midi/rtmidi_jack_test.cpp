@@ -179,6 +179,28 @@ TEST(RtMidiPlatform, PortsOpenWhenTheServerStopsCloseWithoutACrash) {
     KeepUntilExit(std::move(relay));
 }
 
+// A server that hangs (stopped, or stuck) is not waited for: the device list
+// comes after the probe's time-out, without its devices.
+TEST(RtMidiPlatform, AServerThatHangsIsNotWaitedFor) {
+    TPrivateJackServer jack("hrz-test");
+    if (!jack.WaitUntilUp())
+        GTEST_SKIP() << "JACK server unavailable: " << jack.Failure();
+    ASSERT_EQ(kill(jack.Pid(), SIGSTOP), 0);
+    // Should the list wait after all, the server goes on after 8 s, and the
+    // test fails on the time instead of hanging with a stopped server.
+    std::thread([pid = jack.Pid()] {
+        std::this_thread::sleep_for(8s);
+        kill(pid, SIGCONT);
+    }).detach();
+    const auto start = std::chrono::steady_clock::now();
+    TRtMidiPlatform platform("HRZ2000e", {"jack"});
+    const auto waited = std::chrono::steady_clock::now() - start;
+    kill(jack.Pid(), SIGCONT);
+    EXPECT_EQ(platform.midiInGetNumDevs(), 0u);
+    EXPECT_EQ(platform.midiOutGetNumDevs(), 0u);
+    EXPECT_LT(waited, 5s);
+}
+
 TEST(RtMidiPlatform, ALongSysexArrivesWholeThroughTheAlsaSequencer) {
     // ALSA hands a sysex over in chunks of its decoder's size; the delivery
     // joins them (the shapes are replayed byte for byte in RtMidiDeliveryTest).

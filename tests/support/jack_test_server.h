@@ -161,6 +161,7 @@ public:
     }
     const std::string& Failure() const { return failure_; }
     const std::string& Name() const { return name_; }
+    pid_t Pid() const { return jackd_ ? jackd_->Pid() : -1; }
     // Ends the server now (its clients lose their ports).
     void Stop() {
         if (jackd_)
