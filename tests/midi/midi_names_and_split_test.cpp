@@ -38,6 +38,10 @@ TEST(DeviceNames, ShorteningNeverSplitsAUtf8Character) {
     EXPECT_EQ(tilde % 2, 0u);
     EXPECT_EQ((shortened.size() - tilde - 1) % 2, 0u);
     EXPECT_NE(static_cast<unsigned char>(shortened[tilde + 1]) & 0xC0, 0x80u);
+    // A name exactly at the limit stays whole; one byte more is shortened.
+    EXPECT_EQ(ShortDeviceName(std::string(31, 'n'), 31), std::string(31, 'n'));
+    EXPECT_EQ(ShortDeviceName(std::string(32, 'n'), 31),
+              std::string(15, 'n') + "~" + std::string(15, 'n'));
     // Both cuts fall inside a character: the head gives it up, the tail starts after it.
     std::string seven;
     for (int i = 0; i < 7; ++i)
@@ -52,6 +56,8 @@ TEST(DeviceNames, SequencerAddressIsDropped) {
     EXPECT_EQ(WithoutPortAddress("Port 2"), "Port 2");
     EXPECT_EQ(WithoutPortAddress("Ratio 1:2x"), "Ratio 1:2x");
     EXPECT_EQ(WithoutPortAddress("14:0"), "14:0");
+    const std::string digits(20, '7'); // no room before the digits to look at
+    EXPECT_EQ(WithoutPortAddress(digits), digits);
 }
 
 TEST(DeviceNames, OwnClientPortsAreKnownByTheClientName) {
