@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 using namespace mm;
 
 TEST(PlatformModule, TheBuiltRtMidiModuleGivesABackendThatAnswers) {
@@ -33,4 +35,13 @@ TEST(PlatformModule, AMissingFileOrAForeignLibraryIsRefusedWithTheReason) {
     error.clear();
     EXPECT_EQ(LoadMidiPlatformModule("libm.so.6", error), nullptr);
     EXPECT_EQ(error, "libm.so.6 is not a MIDI backend module");
+
+    // A backend that does not start: its own reason, or a plain one without it.
+    const std::string failing = HRZ_FAILING_MODULE_PATH;
+    setenv("HRZ_FAILING_MODULE_TEXT", "no MIDI system here", 1);
+    EXPECT_EQ(LoadMidiPlatformModule(failing, error), nullptr);
+    EXPECT_EQ(error, failing + ": no MIDI system here");
+    unsetenv("HRZ_FAILING_MODULE_TEXT");
+    EXPECT_EQ(LoadMidiPlatformModule(failing, error), nullptr);
+    EXPECT_EQ(error, failing + ": the backend did not start");
 }
