@@ -56,6 +56,8 @@ TEST(DeviceNames, SequencerAddressIsDropped) {
     EXPECT_EQ(WithoutPortAddress("Port 2"), "Port 2");
     EXPECT_EQ(WithoutPortAddress("Ratio 1:2x"), "Ratio 1:2x");
     EXPECT_EQ(WithoutPortAddress("14:0"), "14:0");
+    EXPECT_EQ(WithoutPortAddress("Synth 12 34"), "Synth 12 34"); // no ':' between
+    EXPECT_EQ(WithoutPortAddress("Name :5"), "Name :5");         // no client number
     const std::string digits(20, '7'); // no room before the digits to look at
     EXPECT_EQ(WithoutPortAddress(digits), digits);
 }
