@@ -43,6 +43,11 @@ TEST(HrzctlMpt, GridLooksLikeTheEditor) {
     const auto offsets = RunTool({"mpt", "--offsets", dir.File("t.mpt")});
     EXPECT_EQ(Lines(offsets.Out)[2].substr(0, 14), "0 +        001");
     EXPECT_EQ(Lines(offsets.Out)[21].substr(0, 14), "190 +      191");
+    // The help shows the first row labels as the grid prints them.
+    const std::string label0 = Lines(offsets.Out)[2].substr(0, 3);
+    const std::string label1 = Lines(offsets.Out)[3].substr(0, 4);
+    EXPECT_NE(RunTool({"--help"}).Out.find("(" + label0 + ", " + label1 + ", ...)"),
+              std::string::npos);
 
     const auto list = Lines(RunTool({"mpt", "--list", dir.File("t.mpt")}).Out);
     ASSERT_EQ(list.size(), 202u);
