@@ -139,6 +139,18 @@ TEST(RtMidiPlatform, DumpAndShortMessageMakeTheRoundTripThroughJack) {
         EXPECT_GE(received[1]->Time, received[0]->Time);
         input.Close();
         output.Close();
+#ifdef HRZ_HAVE_JACK
+        // Closed ports leave the server with their clients (nothing is kept
+        // while the server answers).
+        if (jack_client_t* look = jack_client_open("hrz-look", JackNoStartServer, nullptr)) {
+            for (const char* name : {"HRZ2000e", "HRZ2000e-01", "HRZ2000e-02"}) {
+                char* client = jack_get_uuid_for_client_name(look, name);
+                EXPECT_EQ(client, nullptr) << name;
+                jack_free(client);
+            }
+            jack_client_close(look);
+        }
+#endif
     }
     SetMidiPlatform(nullptr);
 
