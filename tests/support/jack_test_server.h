@@ -11,9 +11,9 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <memory>
-#include <spawn.h>
 #include <string>
 #include <sys/file.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -21,7 +21,9 @@
 
 extern char** environ;
 
-// A child process that is ended (TERM, then KILL) whatever way the test leaves.
+// A child process that is ended (TERM, then KILL) whatever way the test leaves;
+// killed too when the test process dies without a word (a time-out), so that no
+// server outlives its test under a name the next test takes.
 class TChildProcess {
 public:
     // Output and errors go to logPath (appended).
@@ -30,14 +32,20 @@ public:
         for (const auto& a : args)
             argv.push_back(const_cast<char*>(a.c_str()));
         argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, logPath.c_str(),
-                                         O_WRONLY | O_CREAT | O_APPEND, 0644);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0)
-            pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
+        const pid_t parent = getpid();
+        pid_ = fork();
+        if (pid_ == 0) { // only async-signal-safe calls until exec
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
+            if (getppid() != parent)
+                _exit(127);
+            const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+            if (log >= 0) {
+                dup2(log, 1);
+                dup2(log, 2);
+            }
+            execve(argv[0], argv.data(), environ);
+            _exit(127);
+        }
     }
     ~TChildProcess() { Stop(); }
     TChildProcess(const TChildProcess&) = delete;
@@ -140,6 +148,8 @@ public:
                 continue;
             serverName_.reset();
             serverName_ = std::make_unique<TJackServerName>(name_);
+            if (Answers())
+                continue; // a server left behind by a test that died: not ours
             // A long period and client time-out: on a busy machine clients miss
             // short cycles and jackd would drop them (and their MIDI) for good.
             jackd_ = std::make_unique<TChildProcess>(
@@ -183,6 +193,25 @@ private:
         return false;
     }
 
+    // Whether a client can connect to the server of the name in use.
+    static bool Answers() {
+        try {
+            TQuietStderr quiet;
+            RtMidiOut probe(RtMidi::UNIX_JACK, "hrz-probe");
+            bool failed = false;
+            probe.setErrorCallback(
+                [](RtMidiError::Type type, const std::string&, void* data) {
+                    if (type != RtMidiError::WARNING && type != RtMidiError::DEBUG_WARNING)
+                        *static_cast<bool*>(data) = true;
+                },
+                &failed);
+            probe.openVirtualPort("probe"); // reports through the callback when no server
+            return !failed;
+        } catch (const RtMidiError&) {
+            return false;
+        }
+    }
+
     // True when a client connects; false with no failure when jackd exited (the
     // name is taken: the next one is tried).
     bool WaitForClients() {
@@ -191,21 +220,8 @@ private:
         while (std::chrono::steady_clock::now() < deadline) {
             if (!jackd_->Running())
                 return false;
-            try {
-                TQuietStderr quiet;
-                RtMidiOut probe(RtMidi::UNIX_JACK, "hrz-probe");
-                bool failed = false;
-                probe.setErrorCallback(
-                    [](RtMidiError::Type type, const std::string&, void* data) {
-                        if (type != RtMidiError::WARNING && type != RtMidiError::DEBUG_WARNING)
-                            *static_cast<bool*>(data) = true;
-                    },
-                    &failed);
-                probe.openVirtualPort("probe"); // reports through the callback when no server
-                if (!failed)
-                    return true;
-            } catch (const RtMidiError&) {
-            }
+            if (Answers())
+                return true;
             std::this_thread::sleep_for(200ms);
         }
         failure_ = "jackd did not accept clients within 15 s";
