@@ -21,7 +21,8 @@ TEST(HrzctlJsonWriter, PrintsTheBytesOfTheDocumentWriter) {
                                             "alm \xd8\x9c txt", // two bytes, not C2
                                             "bad \xff\xfe",
                                             "cut \xe2\x80",
-                                            "caf\xc3\xa9"};
+                                            "caf\xc3\xa9",
+                                            "rtl at the end \xe2\x80\xae"};
     TJson document = TJson::object();
     std::ostringstream streamed;
     {
@@ -59,6 +60,8 @@ TEST(HrzctlJsonWriter, PrintsTheBytesOfTheDocumentWriter) {
                                "\xef\xbf\xbd\xef\xbf\xbd\",\n"),
               std::string::npos)
         << whole.str();
+    EXPECT_NE(whole.str().find("\"rtl at the end \\u202e\""), std::string::npos)
+        << whole.str(); // a mark as the last character is escaped too
 }
 
 TEST(HrzctlJsonWriter, ShowPrintsWhatTheDocumentWriterPrintsForItsParse) {
