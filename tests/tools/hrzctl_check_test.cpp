@@ -208,8 +208,13 @@ TEST(HrzctlCheck, PerformanceRangeIsTheControlsRange) {
     p.PerfMIDI[0].ParamNumber = 37;
     p.PerfMIDI[0].LowValue = 0;
     p.PerfMIDI[0].HighValue = 50;
+    // The last entry's flag is the byte after the title's last filler.
+    p.PerfEnabled[7] = true;
+    p.PerfMIDI[7] = p.PerfMIDI[0];
     EXPECT_EQ(Problems(DumpOf(p)),
               (std::vector<std::string>{"157: performance controller #1: low value 0 is outside "
+                                        "Regen DDL S Fine: 1..50",
+                                        "241: performance controller #8: low value 0 is outside "
                                         "Regen DDL S Fine: 1..50"}));
 }
 
