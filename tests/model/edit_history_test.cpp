@@ -17,6 +17,7 @@ TEST(StreamList, OwnsStreamsAndHandsThemBackOnDelete) {
     EXPECT_EQ(taken.get(), rawB);
     EXPECT_EQ(list.Count(), 1);
     EXPECT_THROW(list.Get(1), std::out_of_range);
+    EXPECT_THROW(list.Delete(1), std::out_of_range);
     EXPECT_THROW(list.Delete(-1), std::out_of_range);
     EXPECT_THROW(list.Add(nullptr), std::invalid_argument);
     list.Clear();

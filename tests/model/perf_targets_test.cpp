@@ -72,6 +72,8 @@ TEST(PerfTargets, LinesRangesAndTextsAtEachEnd) {
     eq.Params[23] = 13; // a band past its meter
     TPreset flanger = On(0, {}, {2});
     flanger.Params[42] = 2; // below the choices
+    TPreset flangerTop = On(0, {}, {2});
+    flangerTop.Params[42] = 11; // the last choice
     TPreset pan = On(6, {}, {3});
     pan.Params[47] = 100;
     TPreset pitch = On(25, {}, {2});
@@ -83,6 +85,7 @@ TEST(PerfTargets, LinesRangesAndTextsAtEachEnd) {
         {eq, 24, "Equalizer", "40Hz", 0, 12, 13, 12, "-15 db", "+15 db"},
         {On(0, {}, {}), 34, "Prog Level", "master", 0, 48, 45, 45, "0%", "100%"},
         {flanger, 43, "Flanger", "type", 3, 11, 2, 2, "OFF", "Pre, Inv L+R"},
+        {flangerTop, 43, "Flanger", "type", 3, 11, 11, 11, "OFF", "Pre, Inv L+R"},
         {pan, 48, "MIDI Pan", "pos", 0, 127, 100, 27, "127", "0"},
         {pitch, 43, "Pitch Trans", "base key", 0, 127, 128, -1, "OFF", "G 9"},
         {On(53, {}, {2}), 50, "Dual PTr", "pan pos 1", 0, 63, 0, 0, "0", "63"},

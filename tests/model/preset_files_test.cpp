@@ -56,6 +56,9 @@ TEST_F(PresetFiles, AFolderJoinsInPresetNumberOrderThenPlainHrzFiles) {
         expected.insert(expected.end(), dump.begin(), dump.end());
     }
     EXPECT_EQ(JoinPresetFiles(paths), expected);
+    // Number 0 is a number too: before the files without one.
+    EXPECT_EQ(SortedByPresetNumber({"b.hrz", "a.hrz2", "c.hrz000"}),
+              (std::vector<std::string>{"c.hrz000", "a.hrz2", "b.hrz"}));
 }
 
 TEST_F(PresetFiles, JoinRefusesWhatHrzctlJoinRefusesNamingTheFile) {

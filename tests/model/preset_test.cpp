@@ -134,6 +134,15 @@ TEST(Preset, PairsAndPerformanceEntriesUseTheDocumentedBytes) {
     EXPECT_EQ(d[e1 + 8], p.Params[39] & 0x7F);
     EXPECT_EQ(d[153], 0x02); // entries 1 and 7
     EXPECT_EQ(d[154], 0x01);
+    // Number 1 drives P0 and 52 the last slot P51; 53 drives none.
+    p.PerfMIDI[2].ParamNumber = 1;
+    p.PerfMIDI[3].ParamNumber = 52;
+    p.PerfMIDI[4].ParamNumber = 53;
+    const auto ends = Written(p);
+    EXPECT_EQ(ends[155 + 24 + 8], 0x48); // P0 = 200
+    EXPECT_EQ(ends[155 + 24 + 9], 0x01);
+    EXPECT_EQ(ends[155 + 36 + 8], p.Params[51]);
+    EXPECT_EQ(ends[155 + 48 + 8], 0x00);
 }
 
 TEST(Preset, TitleIsCutTrimmedAndKeptInsideTheFrame) {

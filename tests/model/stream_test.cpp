@@ -219,6 +219,9 @@ TEST_F(SaveTargets, NamesAtTheLengthLimitSaveAndTemporaryNamesStayWithinIt) {
     EXPECT_EQ(temp.rfind(".hrzsave~" + std::to_string(::getpid()) + "~", 0), 0u) << temp;
     EXPECT_EQ(temp.substr(temp.rfind('~') + 1).size() % 2, 0u);
     EXPECT_EQ(AtomicSaveTempWriter(temp), ::getpid());
+    EXPECT_EQ(AtomicSaveTempWriter(".hrzsave~9~0~a"), 9);
+    EXPECT_EQ(AtomicSaveTempWriter(".hrzsave~1234567890~0~a"), 1234567890); // ten digits at most
+    EXPECT_EQ(AtomicSaveTempWriter(".hrzsave~12345678901~0~a"), -1);
     for (const char* notOurs : {"a.hrz.tmp1_2", ".hrzsave~~1~a", ".hrzsave~12~~a", ".hrzsave~0~1~a",
                                 ".hrzsave~12", "hrzsave~12~1~a"})
         EXPECT_EQ(AtomicSaveTempWriter(notOurs), -1) << notOurs;
