@@ -54,6 +54,13 @@ TEST(SysexScan, SplitsMessagesAndKeepsAPresetDumpWhole) {
     const TSysexScan many = ScanSysex(noise);
     EXPECT_EQ(many.Messages.size(), TSysexScan::MaxOtherMessages);
     EXPECT_EQ(many.OtherMessagesLeftOut, 2u);
+    // Likewise the issues: a stray byte before each message is one each.
+    std::vector<std::uint8_t> strays;
+    for (std::size_t i = 0; i < TSysexScan::MaxIssues + 2; ++i)
+        strays.insert(strays.end(), {0x01, 0xF0, 0x01, 0xF7});
+    const TSysexScan cappedScan = ScanSysex(strays);
+    EXPECT_EQ(cappedScan.Issues.size(), TSysexScan::MaxIssues);
+    EXPECT_EQ(cappedScan.IssuesLeftOut, 2u);
 }
 
 TEST(SysexScan, ADumpWithoutItsEndByteIsWholeOnlyAtTheEndOfTheFile) {
