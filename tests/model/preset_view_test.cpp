@@ -83,3 +83,17 @@ TEST(PresetDiff, APerformanceEntryIsComparedWithTheSameEntry) {
     EXPECT_EQ(items[0].A, "not in use");
     EXPECT_EQ(items[0].B, "4 (Foot controller) -> Mix Digital : from 0% to 100%");
 }
+
+TEST(PresetDiff, TheLastParameterOfASectionIsComparedToo) {
+    const TPreset a;
+    TPreset b = a;
+    const auto mix = Catalogue::MixParams();
+    const auto compressor = Catalogue::AnalogEffectParams(1);
+    b.Params[static_cast<std::size_t>(mix.back().Slot)] = 5;
+    b.Params[static_cast<std::size_t>(compressor.back().Slot)] = 5;
+    std::vector<std::string> listed;
+    for (const auto& item : DiffPresets(a, b))
+        listed.push_back(item.Section + ": " + item.Label + " " + item.A + " -> " + item.B);
+    EXPECT_EQ(listed, (std::vector<std::string>{"mix: Mix Analog: 100% -> 18%",
+                                                "analog: Compressor Output: 94% -> 10%"}));
+}
