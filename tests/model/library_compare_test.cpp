@@ -68,6 +68,8 @@ TEST(DumpCompareTest, TheChannelByteIsLeftAsideAndDifferencesAreListed) {
               "byte 126: 10 stored, 23 read back\nbyte 130: 10 stored, 7F read back");
     EXPECT_EQ(DumpCompare::DifferenceLines(a, b, "stored", "read back", 1),
               "byte 126: 10 stored, 23 read back\nand 1 more bytes");
+    EXPECT_EQ(DumpCompare::DifferenceLines(a, b, "stored", "read back", 2),
+              "byte 126: 10 stored, 23 read back\nbyte 130: 10 stored, 7F read back");
     b.pop_back();
     const std::string lines = DumpCompare::DifferenceLines(a, b, "x", "y");
     EXPECT_EQ(lines.substr(lines.rfind('\n') + 1), "byte 251: 10 x, none y");

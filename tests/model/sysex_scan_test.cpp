@@ -73,6 +73,14 @@ TEST(SysexScan, ADumpWithoutItsEndByteIsWholeOnlyAtTheEndOfTheFile) {
     ASSERT_EQ(last.Messages.size(), 1u);
     EXPECT_EQ(last.Messages[0].Bytes.size(), 252u);
     EXPECT_FALSE(last.Messages[0].Terminated);
+    dump[251] = 0x80; // the lowest byte that is no data byte
+    std::vector<std::string> issues;
+    for (const auto& issue : ScanSysex(dump).Issues)
+        issues.push_back(std::to_string(issue.Offset) + ": " + issue.Text);
+    EXPECT_EQ(issues, (std::vector<std::string>{"121: data byte 0xF7 is not below 0x80",
+                                                "251: data byte 0x80 is not below 0x80",
+                                                "0: message has no end byte (F7)"}));
+    dump[251] = 0x00;
 
     dump.insert(dump.end(), {0xF0, 0x01, 0xF7});
     const TSysexScan inside = ScanSysex(dump);
