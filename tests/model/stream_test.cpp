@@ -219,6 +219,17 @@ TEST_F(SaveTargets, NamesAtTheLengthLimitSaveAndTemporaryNamesStayWithinIt) {
     EXPECT_EQ(temp.rfind(".hrzsave~" + std::to_string(::getpid()) + "~", 0), 0u) << temp;
     EXPECT_EQ(temp.substr(temp.rfind('~') + 1).size() % 2, 0u);
     EXPECT_EQ(AtomicSaveTempWriter(temp), ::getpid());
+    // Three-byte characters, shifted so that the cut falls at each place in one.
+    for (const std::string lead : {"", "a", "ab"}) {
+        std::string euros = lead;
+        while (euros.size() < 300)
+            euros += "\xE2\x82\xAC";
+        const std::string cut = fs::path(AtomicSaveTempName(File(euros))).filename().string();
+        const std::string tail = cut.substr(cut.rfind('~') + 1);
+        EXPECT_LE(cut.size(), 255u);
+        EXPECT_EQ(euros.compare(0, tail.size(), tail), 0) << lead;
+        EXPECT_EQ((tail.size() - lead.size()) % 3, 0u) << lead;
+    }
     EXPECT_EQ(AtomicSaveTempWriter(".hrzsave~9~0~a"), 9);
     EXPECT_EQ(AtomicSaveTempWriter(".hrzsave~1234567890~0~a"), 1234567890); // ten digits at most
     EXPECT_EQ(AtomicSaveTempWriter(".hrzsave~12345678901~0~a"), -1);
