@@ -81,6 +81,12 @@ TEST_F(CompositeTest, ListsDevicesOfEachBackendInOrder) {
     EXPECT_EQ(second.midiOutPrepareHeader(out, &empty), MMSYSERR_INVALPARAM);
     EXPECT_EQ(second.midiInPrepareHeader(in, nullptr), MMSYSERR_INVALPARAM);
     EXPECT_EQ(empty.dwFlags, 0u);
+    std::uint8_t byte = 0;
+    MIDIHDR noRoom{};
+    noRoom.lpData = &byte; // somewhere, but no room to record into
+    ASSERT_EQ(second.midiInPrepareHeader(in, &noRoom), MMSYSERR_NOERROR);
+    EXPECT_EQ(second.midiInAddBuffer(in, &noRoom), MMSYSERR_INVALPARAM);
+    EXPECT_EQ(second.midiInUnprepareHeader(in, &noRoom), MMSYSERR_NOERROR);
     EXPECT_EQ(second.midiInClose(in), MMSYSERR_NOERROR);
     EXPECT_EQ(second.midiOutClose(out), MMSYSERR_NOERROR);
 }
@@ -98,6 +104,10 @@ TEST_F(CompositeTest, RoutesCallsByHandleAndCallsBackWithItsOwnHandle) {
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[1].Message, MIM_DATA);
     EXPECT_EQ(calls[1].Handle, static_cast<void*>(in));
+    // A reset stops the input, as winmm's does.
+    EXPECT_EQ(composite.midiInReset(in), MMSYSERR_NOERROR);
+    EXPECT_FALSE(second.InjectShort(1, 0x90, 8));
+    EXPECT_EQ(calls.size(), 2u);
     EXPECT_EQ(composite.midiInClose(in), MMSYSERR_NOERROR);
     EXPECT_FALSE(second.IsInputOpen(1));
     EXPECT_EQ(composite.midiInStart(in), MMSYSERR_INVALHANDLE); // gone with the close
@@ -107,7 +117,13 @@ TEST_F(CompositeTest, RoutesCallsByHandleAndCallsBackWithItsOwnHandle) {
     EXPECT_TRUE(first.IsOutputOpen(0));
     EXPECT_EQ(composite.midiOutShortMsg(out, 0x05C0), MMSYSERR_NOERROR);
     EXPECT_EQ(first.Sent().size(), 1u);
+    // Closing one output leaves the other open.
+    HMIDIOUT other = nullptr;
+    ASSERT_EQ(composite.midiOutOpen(&other, 1, nullptr, 0, 0), MMSYSERR_NOERROR);
     EXPECT_EQ(composite.midiOutClose(out), MMSYSERR_NOERROR);
+    EXPECT_EQ(composite.midiOutShortMsg(other, 0x05C0), MMSYSERR_NOERROR);
+    EXPECT_EQ(second.Sent().size(), 1u);
+    EXPECT_EQ(composite.midiOutClose(other), MMSYSERR_NOERROR);
 }
 
 TEST_F(CompositeTest, FailedBackendCloseKeepsTheHandleUsable) {
@@ -135,6 +151,10 @@ TEST_F(CompositeTest, ErrorTextComesFromTheFirstBackendThatKnowsIt) {
     char text[128];
     ASSERT_EQ(composite.midiInGetErrorText(MMSYSERR_NOMEM, text, sizeof text), 0);
     EXPECT_STREQ(text, "second says");
+    // No room at all is refused; room for the end byte alone gives an empty text.
+    EXPECT_EQ(composite.midiInGetErrorText(MMSYSERR_NOMEM, text, 0), MMSYSERR_BADERRNUM);
+    EXPECT_EQ(composite.midiInGetErrorText(MMSYSERR_NOMEM, text, 1), MMSYSERR_NOERROR);
+    EXPECT_STREQ(text, "");
     second.RemoveErrorText(MMSYSERR_NOMEM);
     EXPECT_NE(composite.midiOutGetErrorText(MMSYSERR_NOMEM, text, sizeof text), 0);
 }
