@@ -58,6 +58,9 @@ TEST_F(CompositeTest, ListsDevicesOfEachBackendInOrder) {
     ASSERT_EQ(composite.midiOutGetDevCaps(MIDI_MAPPER, caps), MMSYSERR_NOERROR);
     EXPECT_STREQ(caps.szPname, "MIDI Mapper");
     EXPECT_EQ(caps.wTechnology, MOD_MAPPER);
+    composite.MapperName = std::string(40, 'M'); // cut to fit, with its end byte
+    ASSERT_EQ(composite.midiOutGetDevCaps(MIDI_MAPPER, caps), MMSYSERR_NOERROR);
+    EXPECT_EQ(std::string(caps.szPname), std::string(MAXPNAMELEN - 1, 'M'));
     EXPECT_EQ(composite.midiOutGetDevCaps(2, caps), MMSYSERR_BADDEVICEID);
 
     // Each backend's own edges: the first id past its devices, and the open arguments.
