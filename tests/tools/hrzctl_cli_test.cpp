@@ -1,4 +1,5 @@
 #include "tests/tools/hrzctl_test_support.h"
+#include "tools/hrzctl/commands.h"
 #include "tools/hrzctl/text_util.h"
 
 #include <QJsonArray>
@@ -146,6 +147,21 @@ TEST(HrzctlCli, TheProgramReportsThroughItsExitStatus) {
                          Quoted(dir.File("joined.syx"))),
               0);
     EXPECT_EQ(ReadBytes(dir.File("joined.syx")), bulk);
+}
+
+TEST(HrzctlCli, TwentyWarningsAreShownThenTheCountOfTheRest) {
+    for (const int count : {20, 21}) {
+        std::vector<std::string> warnings;
+        for (int i = 1; i <= count; ++i)
+            warnings.push_back("w" + std::to_string(i));
+        std::ostringstream out, err;
+        TConsole console{out, err};
+        ReportWarnings(console, warnings);
+        const std::string text = err.str();
+        EXPECT_EQ(text.substr(text.find("w20")),
+                  count == 20 ? "w20\n" : "w20\nhrzctl: warning: 1 more warnings not shown\n");
+        EXPECT_EQ(text.find("w21"), std::string::npos);
+    }
 }
 
 TEST(HrzctlNames, OddFileNamesAreQuotedAndKeepTheirBytes) {

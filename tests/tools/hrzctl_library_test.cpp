@@ -1,6 +1,6 @@
 // hrzctl library add / search / history / duplicates: texts, JSON and exit codes.
 #include "library/preset_library.h"
-#include "library_test_support.h"
+#include "tests/library/library_test_support.h"
 #include "tools/hrzctl/hrzctl.h"
 
 #include <gtest/gtest.h>
