@@ -132,6 +132,12 @@ TEST(HrzctlDiff, BulkDumpsAreComparedPresetByPreset) {
     EXPECT_EQ(first["item"].toString(), "Presets in the file");
     EXPECT_EQ(first["a"].toString(), "200");
     EXPECT_EQ(first["b"].toString(), "1");
+    // The other way round: the first file is the shorter one.
+    const auto reverse = RunTool({"diff", "--json", b, a});
+    EXPECT_EQ(reverse.Status, 1);
+    const auto fewer = ParseJson(reverse.Out).object()["differences"].toArray()[0].toObject();
+    EXPECT_EQ(fewer["a"].toString(), "1");
+    EXPECT_EQ(fewer["b"].toString(), "200");
 }
 
 TEST(HrzctlDiff, WrongInputIsStatusTwo) {
