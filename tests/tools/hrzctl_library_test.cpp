@@ -117,9 +117,16 @@ TEST_F(HrzctlLibrary, BadUseSaysWhy) {
         EXPECT_EQ(r.Err, err);
         EXPECT_EQ(r.Out, "");
     }
+    {
+        TPresetLibrary lib(scratch.Db());
+        lib.RecordFromUnit(MakeDump("Older unit"), "backup run", -1, 42); // the single bank
+        lib.RecordFromUnit(MakeDump("Bank B"), "backup run", 1, 42);
+    }
     const auto r = Run({"--pre-express", "library", "history", "42"});
     EXPECT_EQ(r.Status, 0);
     EXPECT_EQ(r.Out.substr(0, 4), "042\n");
+    EXPECT_NE(r.Out.find("Older unit        #1  (backup run)\n"), std::string::npos) << r.Out;
+    EXPECT_EQ(r.Out.find("Bank B"), std::string::npos) << r.Out;
 }
 
 } // namespace
