@@ -22,14 +22,28 @@ cp "$work/here"/* "$work/wine"
 
 failed=0
 passed=0
-compare() { # the arguments of one hrzctl run, relative to the sample folder
-    local status=0 winStatus=0
-    (cd "$work/here" && "$linux" "$@") >"$work/linux.out" 2>"$work/linux.err" || status=$?
+runWine() {
+    winStatus=0
     (cd "$work/wine" && "$wine" "$windows" "$@") >"$work/win.out" 2>"$work/win.err" ||
         winStatus=$?
     if [ "${HRZ_SEPARATOR_FIX:-}" = 1 ]; then sed -i 's|\\|/|g' "$work/win.out" "$work/win.err"; fi
-    if [ "$status" = "$winStatus" ] && cmp -s "$work/linux.out" "$work/win.out" &&
-        cmp -s "$work/linux.err" "$work/win.err"; then
+}
+same() {
+    [ "$status" = "$winStatus" ] && cmp -s "$work/linux.out" "$work/win.out" &&
+        cmp -s "$work/linux.err" "$work/win.err"
+}
+compare() { # the arguments of one hrzctl run, relative to the sample folder
+    local status=0 winStatus=0
+    (cd "$work/here" && "$linux" "$@") >"$work/linux.out" 2>"$work/linux.err" || status=$?
+    runWine "$@"
+    # Wine on a loaded machine now and then loses a run's output (seen: exit 1
+    # and nothing written, for a command that only ends with 0 or 2). A second
+    # run decides; the first one is still reported.
+    if ! same; then
+        echo "hrzctl $*: different under Wine once (exit $winStatus, $(wc -c <"$work/win.out") bytes out); run again"
+        runWine "$@"
+    fi
+    if same; then
         passed=$((passed + 1))
     else
         failed=$((failed + 1))
