@@ -190,6 +190,10 @@ TEST(HrzctlNames, OddFileNamesAreQuotedAndKeepTheirBytes) {
     EXPECT_EQ(HrzctlText::Printable("\x1F ~\x7F\x9F\xA0"), "\\x1F ~\\x7F\\x9F\xC2\xA0");
     EXPECT_EQ(HrzctlText::TerminalSafe("\x1F ~\x7F\xC2\x9F\xC2\xA0"), "\\x1F ~\\x7F\\x9F\xC2\xA0");
     EXPECT_EQ(HrzctlText::TerminalSafe("\xC2\x80"), "\\x80"); // the first C1 control
+    // A lead byte at the end of the text looks no further, even where memory goes on.
+    EXPECT_EQ(HrzctlText::TerminalSafe(std::string_view("a\xC2\x85", 2)), "a\xC2");
+    // U+A00E shares its low bits with the mark U+200E, and stays as it is.
+    EXPECT_EQ(HrzctlText::TerminalSafe("\xEA\x80\x8E"), "\xEA\x80\x8E");
     EXPECT_EQ(HrzctlText::PadRight("\xC3\xA9\xE2\x82\xAC", 3), "\xC3\xA9\xE2\x82\xAC ");
 
     TTempDir dir;
