@@ -114,6 +114,13 @@ TEST(RtMidiPlatform, DumpAndShortMessageMakeTheRoundTripThroughJack) {
         };
         input.Open();
         input.Start();
+        {
+            // The first port in the list opens too.
+            TMidiInput first;
+            first.SetProductName(FindDeviceContaining(platform, true, "decoy"));
+            first.Open();
+            EXPECT_TRUE(first.IsOpen());
+        }
         TMidiOutput output;
         int blocksDone = 0;
         output.Onmidioutput = [&](QObject*) { ++blocksDone; };
