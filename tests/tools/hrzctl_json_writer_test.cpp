@@ -14,6 +14,7 @@ TEST(HrzctlJsonWriter, PrintsTheBytesOfTheDocumentWriter) {
                                             " ~plain~ ",
                                             "q\"uo\\te",
                                             "\\", // nothing but a byte to escape
+                                            "\"", // and the other one
                                             "tab\tnew\nline\x7f",
                                             "esc\x1b[31m",
                                             "\xc2\x9b csi",
