@@ -187,7 +187,7 @@ TEST(HrzctlNames, OddFileNamesAreQuotedAndKeepTheirBytes) {
     EXPECT_EQ(QuotedName("a\xC3"), "$'a\\xC3'");
     EXPECT_EQ(QuotedName("\xC3\xA9\r\t"), "$'\xC3\xA9\\r\\t'");
     EXPECT_EQ(QuotedName(" \x01"), "$' \\x01'");
-    EXPECT_EQ(HrzctlText::Printable("\x1F ~\x7F\x9F\xA0"), "\\x1F ~\\x7F\\x9F\xC2\xA0");
+    EXPECT_EQ(HrzctlText::Printable("\x1F ~\x7F\x80\x9F\xA0"), "\\x1F ~\\x7F\\x80\\x9F\xC2\xA0");
     EXPECT_EQ(HrzctlText::TerminalSafe("\x1F ~\x7F\xC2\x9F\xC2\xA0"), "\\x1F ~\\x7F\\x9F\xC2\xA0");
     EXPECT_EQ(HrzctlText::TerminalSafe("\xC2\x80"), "\\x80"); // the first C1 control
     // A lead byte at the end of the text looks no further, even where memory goes on.
