@@ -55,6 +55,17 @@ TEST(HrzctlMpt, GridLooksLikeTheEditor) {
     EXPECT_EQ(list[2], "         1  001");
     EXPECT_EQ(list[14], "        13  151");
     EXPECT_EQ(list[201], "       200  200");
+
+    // Two tables in one file: each under a heading of its own.
+    auto two = table;
+    two.insert(two.end(), table.begin(), table.end());
+    WriteBytes(dir.File("two.mpt"), two);
+    const auto both = Lines(RunTool({"mpt", dir.File("two.mpt")}).Out);
+    ASSERT_EQ(both.size(), 45u);
+    EXPECT_EQ(both[0], "== " + dir.File("two.mpt") + ", table 1 of 2 ==");
+    EXPECT_EQ(both[22], "");
+    EXPECT_EQ(both[23], "== " + dir.File("two.mpt") + ", table 2 of 2 ==");
+    EXPECT_EQ(both[26], lines[3]);
 }
 
 TEST(HrzctlMpt, OlderModelHasThirteenRowsAndNeedsItsSwitch) {
