@@ -85,6 +85,13 @@ TEST(HrzctlCheck, FramingProblems) {
     EXPECT_EQ(Problems(stray),
               (std::vector<std::string>{"252: 2 bytes outside any system-exclusive message"}));
 
+    // Stray bytes up to half the file are listed; past half, it is no MIDI file.
+    EXPECT_EQ(Problems({0xF0, 0x01, 0xF7, 'a', 'b', 'c'}),
+              (std::vector<std::string>{"0: 3-byte message is too short for this unit",
+                                        "3: 3 bytes outside any system-exclusive message"}));
+    EXPECT_EQ(Problems({0xF0, 0x01, 0xF7, 'a', 'b', 'c', 'd'}),
+              (std::vector<std::string>{"0: no system-exclusive data in this file (7 bytes "
+                                        "without a preset dump or program table)"}));
     EXPECT_EQ(Problems({}), (std::vector<std::string>{"0: empty file"}));
     EXPECT_EQ(Problems({'h', 'i'}),
               (std::vector<std::string>{"0: no system-exclusive data in this file (2 bytes "
